@@ -1,0 +1,66 @@
+// Shared internals of the platform layer: the pieces one source file needs
+// from another. Nothing here is visible to game code.
+#pragma once
+
+#include <cstddef>
+
+#include "raylib.h"
+
+namespace rlp {
+
+// One vertex as the default vertex shader takes it: position, texture
+// coordinate, colour (normalised bytes).
+struct Vertex {
+    float x, y, z;
+    float u, v;
+    unsigned char r, g, b, a;
+};
+
+// --- window.cpp -----------------------------------------------------------
+// True while a window with a current OpenGL context exists; every GL call of
+// the layer is skipped otherwise, so drawing without a window is a no-op.
+bool GlReady();
+
+// --- batch.cpp ------------------------------------------------------------
+void BatchInit();
+void BatchShutdown();
+// Sends the pending vertices to the GPU; called when the texture, shader,
+// target or transform changes and at the end of a frame.
+void BatchFlush();
+// Queues triangles (count a multiple of 3) drawn with the given texture.
+// Vertices are in the current drawing space; the 2D camera, when active, is
+// applied here.
+void BatchTriangles(unsigned int textureId, const Vertex *vertices, std::size_t count);
+// Queues one quad given as four corners in order top-left, bottom-left,
+// bottom-right, top-right.
+void BatchQuad(unsigned int textureId, const Vertex corners[4]);
+unsigned int WhiteTextureId();
+// Selects the framebuffer and sets viewport and projection for a target of
+// width x height pixels with a top-left origin.
+void BatchSetTarget(unsigned int framebufferId, int width, int height);
+// 2D camera transform applied to queued vertices (identity when none).
+void BatchSetCamera(const Camera2D *camera);
+// Shader used for the next draws (0 = default).
+void BatchSetShader(unsigned int programId, const int *locs);
+unsigned int DrawCallCount();  // draw calls issued since InitWindow
+void ResetDrawCallCount();
+
+// --- shaders.cpp ----------------------------------------------------------
+void ShadersInit();
+void ShadersShutdown();
+unsigned int DefaultShaderId();
+int *DefaultShaderLocs();
+
+// --- textures.cpp ---------------------------------------------------------
+// Uploads an RGBA8 picture as a texture with nearest filtering and repeat
+// wrapping. Needs a window.
+Texture2D CreateTextureRGBA(int width, int height, const unsigned char *rgba);
+
+// --- text.cpp -------------------------------------------------------------
+void InitDefaultFont();
+void UnloadDefaultFont();
+
+// --- log.cpp --------------------------------------------------------------
+bool LogEnabled(int level);
+
+}  // namespace rlp
