@@ -21,6 +21,14 @@ struct Vertex {
 // the layer is skipped otherwise, so drawing without a window is a no-op.
 bool GlReady();
 
+// --- input.cpp ------------------------------------------------------------
+// Called by the window system's event callbacks and by the frame poll.
+void InputBeginPoll();  // current states become the previous ones
+void InputSetKey(int key, bool down);
+void InputSetMouseButton(int button, bool down);
+void InputSetMousePosition(float x, float y);
+void InputReset();
+
 // --- batch.cpp ------------------------------------------------------------
 void BatchInit();
 void BatchShutdown();

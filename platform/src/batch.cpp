@@ -1,0 +1,194 @@
+// The draw batch: every shape, texture and glyph becomes triangles queued
+// here and sent to the GPU in as few draw calls as the state changes allow.
+#include <epoxy/gl.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "internal.h"
+
+namespace {
+
+constexpr std::size_t kMaxVertices = 6 * 8192;
+constexpr int kLocMvp = 6;
+constexpr int kLocColDiffuse = 12;
+constexpr int kLocTexture0 = 15;
+
+// GPU objects and pending state of the batch.
+struct Batch {
+    GLuint vao = 0;
+    GLuint vbo = 0;
+    GLuint white = 0;
+    std::vector<rlp::Vertex> vertices;
+    GLuint texture = 0;
+    GLuint program = 0;
+    const int *locs = nullptr;
+    float projection[16] = {};
+    bool hasCamera = false;
+    float camera[6] = {1, 0, 0, 0, 1, 0};  // x' = a*x + b*y + c, y' = d*x + e*y + f
+    unsigned int drawCalls = 0;
+    bool ready = false;
+};
+
+Batch g_batch;
+
+void setOrtho(int width, int height)
+{
+    // Column-major orthographic projection, top-left origin, y down.
+    float *m = g_batch.projection;
+    std::memset(m, 0, sizeof(g_batch.projection));
+    m[0] = 2.0f / float(width > 0 ? width : 1);
+    m[5] = -2.0f / float(height > 0 ? height : 1);
+    m[10] = -1.0f;
+    m[12] = -1.0f;
+    m[13] = 1.0f;
+    m[15] = 1.0f;
+}
+
+}  // namespace
+
+namespace rlp {
+
+void BatchInit()
+{
+    g_batch = Batch{};
+    g_batch.vertices.reserve(kMaxVertices);
+    glGenVertexArrays(1, &g_batch.vao);
+    glBindVertexArray(g_batch.vao);
+    glGenBuffers(1, &g_batch.vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, g_batch.vbo);
+    glBufferData(GL_ARRAY_BUFFER, kMaxVertices * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
+    // Attribute slots as raylib binds them: position 0, texcoord 1, colour 3.
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), (void *)offsetof(Vertex, x));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), (void *)offsetof(Vertex, u));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex), (void *)offsetof(Vertex, r));
+
+    const unsigned char white[4] = {255, 255, 255, 255};
+    g_batch.white = CreateTextureRGBA(1, 1, white).id;
+    g_batch.texture = g_batch.white;
+
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendEquation(GL_FUNC_ADD);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    g_batch.ready = true;
+}
+
+void BatchShutdown()
+{
+    if (!g_batch.ready) return;
+    glDeleteTextures(1, &g_batch.white);
+    glDeleteBuffers(1, &g_batch.vbo);
+    glDeleteVertexArrays(1, &g_batch.vao);
+    g_batch = Batch{};
+}
+
+void BatchFlush()
+{
+    if (!g_batch.ready || g_batch.vertices.empty()) return;
+    const GLuint program = g_batch.program ? g_batch.program : DefaultShaderId();
+    const int *locs = g_batch.program ? g_batch.locs : DefaultShaderLocs();
+    glUseProgram(program);
+    if (locs != nullptr) {
+        if (locs[kLocMvp] >= 0) glUniformMatrix4fv(locs[kLocMvp], 1, GL_FALSE, g_batch.projection);
+        if (locs[kLocColDiffuse] >= 0) glUniform4f(locs[kLocColDiffuse], 1.0f, 1.0f, 1.0f, 1.0f);
+        if (locs[kLocTexture0] >= 0) glUniform1i(locs[kLocTexture0], 0);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, g_batch.texture);
+    glBindVertexArray(g_batch.vao);
+    glBindBuffer(GL_ARRAY_BUFFER, g_batch.vbo);
+    // Orphan the buffer so the driver need not wait for the previous draw.
+    glBufferData(GL_ARRAY_BUFFER, kMaxVertices * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(g_batch.vertices.size() * sizeof(Vertex)),
+                    g_batch.vertices.data());
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(g_batch.vertices.size()));
+    ++g_batch.drawCalls;
+    g_batch.vertices.clear();
+}
+
+void BatchTriangles(unsigned int textureId, const Vertex *vertices, std::size_t count)
+{
+    if (!g_batch.ready || count == 0) return;
+    if (textureId != g_batch.texture) {
+        BatchFlush();
+        g_batch.texture = textureId;
+    }
+    if (g_batch.vertices.size() + count > kMaxVertices) BatchFlush();
+    for (std::size_t i = 0; i < count; ++i) {
+        Vertex v = vertices[i];
+        if (g_batch.hasCamera) {
+            const float *c = g_batch.camera;
+            const float x = v.x, y = v.y;
+            v.x = c[0] * x + c[1] * y + c[2];
+            v.y = c[3] * x + c[4] * y + c[5];
+        }
+        g_batch.vertices.push_back(v);
+    }
+}
+
+void BatchQuad(unsigned int textureId, const Vertex corners[4])
+{
+    const Vertex triangles[6] = {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]};
+    BatchTriangles(textureId, triangles, 6);
+}
+
+unsigned int WhiteTextureId() { return g_batch.white; }
+
+void BatchSetTarget(unsigned int framebufferId, int width, int height)
+{
+    if (!g_batch.ready) return;
+    BatchFlush();
+    glBindFramebuffer(GL_FRAMEBUFFER, framebufferId);
+    glViewport(0, 0, width, height);
+    setOrtho(width, height);
+}
+
+void BatchSetCamera(const Camera2D *camera)
+{
+    BatchFlush();
+    if (camera == nullptr) {
+        g_batch.hasCamera = false;
+        return;
+    }
+    // screen = rotate(world - target) * zoom + offset, rotation clockwise on a y-down screen.
+    const float radians = camera->rotation * DEG2RAD;
+    const float cs = std::cos(radians) * camera->zoom;
+    const float sn = std::sin(radians) * camera->zoom;
+    const float tx = camera->target.x, ty = camera->target.y;
+    float *c = g_batch.camera;
+    c[0] = cs;
+    c[1] = -sn;
+    c[2] = camera->offset.x - (cs * tx - sn * ty);
+    c[3] = sn;
+    c[4] = cs;
+    c[5] = camera->offset.y - (sn * tx + cs * ty);
+    g_batch.hasCamera = true;
+}
+
+void BatchSetShader(unsigned int programId, const int *locs)
+{
+    if (programId == DefaultShaderId()) programId = 0;
+    if (programId == g_batch.program) return;
+    BatchFlush();
+    g_batch.program = programId;
+    g_batch.locs = locs;
+}
+
+unsigned int DrawCallCount() { return g_batch.drawCalls; }
+void ResetDrawCallCount() { g_batch.drawCalls = 0; }
+
+}  // namespace rlp
+
+extern "C" void ClearBackground(Color color)
+{
+    if (!g_batch.ready) return;
+    rlp::BatchFlush();
+    glClearColor(color.r / 255.0f, color.g / 255.0f, color.b / 255.0f, color.a / 255.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}

@@ -1,0 +1,92 @@
+// Keyboard and mouse state, polled once a frame, and automation events.
+#include <algorithm>
+#include <array>
+
+#include "internal.h"
+
+namespace {
+
+constexpr int kMaxKeys = 512;
+constexpr int kMaxButtons = 8;
+
+// Automation event types of raylib 5.5 that the layer plays back.
+enum : unsigned int {
+    kEventKeyUp = 1,
+    kEventKeyDown = 2,
+    kEventMouseButtonUp = 5,
+    kEventMouseButtonDown = 6,
+    kEventMousePosition = 7,
+};
+
+// The input state of one poll and of the poll before it.
+struct InputState {
+    std::array<bool, kMaxKeys> keys{};
+    std::array<bool, kMaxKeys> previousKeys{};
+    std::array<bool, kMaxButtons> buttons{};
+    std::array<bool, kMaxButtons> previousButtons{};
+    Vector2 mouse{0.0f, 0.0f};
+};
+
+InputState g_input;
+
+bool validKey(int key) { return key >= 0 && key < kMaxKeys; }
+bool validButton(int button) { return button >= 0 && button < kMaxButtons; }
+
+}  // namespace
+
+namespace rlp {
+
+void InputBeginPoll()
+{
+    g_input.previousKeys = g_input.keys;
+    g_input.previousButtons = g_input.buttons;
+}
+
+void InputSetKey(int key, bool down)
+{
+    if (validKey(key)) g_input.keys[key] = down;
+}
+
+void InputSetMouseButton(int button, bool down)
+{
+    if (validButton(button)) g_input.buttons[button] = down;
+}
+
+void InputSetMousePosition(float x, float y) { g_input.mouse = {x, y}; }
+
+void InputReset() { g_input = InputState{}; }
+
+}  // namespace rlp
+
+extern "C" {
+
+bool IsKeyDown(int key) { return validKey(key) && g_input.keys[key]; }
+
+bool IsKeyPressed(int key) { return validKey(key) && g_input.keys[key] && !g_input.previousKeys[key]; }
+
+bool IsKeyReleased(int key) { return validKey(key) && !g_input.keys[key] && g_input.previousKeys[key]; }
+
+bool IsMouseButtonDown(int button) { return validButton(button) && g_input.buttons[button]; }
+
+bool IsMouseButtonPressed(int button)
+{
+    return validButton(button) && g_input.buttons[button] && !g_input.previousButtons[button];
+}
+
+Vector2 GetMousePosition(void) { return g_input.mouse; }
+
+void PlayAutomationEvent(AutomationEvent event)
+{
+    switch (event.type) {
+        case kEventKeyUp: rlp::InputSetKey(event.params[0], false); break;
+        case kEventKeyDown: rlp::InputSetKey(event.params[0], true); break;
+        case kEventMouseButtonUp: rlp::InputSetMouseButton(event.params[0], false); break;
+        case kEventMouseButtonDown: rlp::InputSetMouseButton(event.params[0], true); break;
+        case kEventMousePosition:
+            rlp::InputSetMousePosition(float(event.params[0]), float(event.params[1]));
+            break;
+        default: break;  // other event kinds are not used by the game
+    }
+}
+
+}  // extern "C"

@@ -1,0 +1,205 @@
+// GLSL 330 shaders with raylib's interface: the default pair, fragment
+// shaders loaded from files, uniforms and shader mode.
+#include <epoxy/gl.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "internal.h"
+
+namespace {
+
+constexpr int kMaxLocations = 32;
+
+const char *kDefaultVertex = R"(#version 330
+in vec3 vertexPosition;
+in vec2 vertexTexCoord;
+in vec4 vertexColor;
+out vec2 fragTexCoord;
+out vec4 fragColor;
+uniform mat4 mvp;
+void main()
+{
+    fragTexCoord = vertexTexCoord;
+    fragColor = vertexColor;
+    gl_Position = mvp * vec4(vertexPosition, 1.0);
+}
+)";
+
+const char *kDefaultFragment = R"(#version 330
+in vec2 fragTexCoord;
+in vec4 fragColor;
+out vec4 finalColor;
+uniform sampler2D texture0;
+uniform vec4 colDiffuse;
+void main()
+{
+    finalColor = texture(texture0, fragTexCoord) * colDiffuse * fragColor;
+}
+)";
+
+// The default program and its locations, made when the window opens.
+struct DefaultShader {
+    GLuint id = 0;
+    int *locs = nullptr;
+};
+DefaultShader g_default;
+
+GLuint compile(GLenum kind, const char *source, const char *what)
+{
+    GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) return shader;
+    char log[1024] = {};
+    glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
+    for (char *c = log; *c; ++c)
+        if (*c == '\n') *c = ' ';
+    TraceLog(LOG_WARNING, "SHADER: [%s] Failed to compile shader code: %s", what, log);
+    glDeleteShader(shader);
+    return 0;
+}
+
+GLuint link(const char *vertexSource, const char *fragmentSource, const char *what)
+{
+    GLuint vs = compile(GL_VERTEX_SHADER, vertexSource, what);
+    GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, fragmentSource, what) : 0;
+    if (vs == 0 || fs == 0) {
+        if (vs) glDeleteShader(vs);
+        return 0;
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glBindAttribLocation(program, 0, "vertexPosition");
+    glBindAttribLocation(program, 1, "vertexTexCoord");
+    glBindAttribLocation(program, 3, "vertexColor");
+    glLinkProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok == GL_TRUE) return program;
+    TraceLog(LOG_WARNING, "SHADER: [%s] Failed to link shader program", what);
+    glDeleteProgram(program);
+    return 0;
+}
+
+int *makeLocations(GLuint program)
+{
+    int *locs = static_cast<int *>(std::malloc(kMaxLocations * sizeof(int)));
+    for (int i = 0; i < kMaxLocations; ++i) locs[i] = -1;
+    // Slots as raylib numbers them: position, texcoord, colour, mvp, colDiffuse, texture0.
+    locs[0] = glGetAttribLocation(program, "vertexPosition");
+    locs[1] = glGetAttribLocation(program, "vertexTexCoord");
+    locs[5] = glGetAttribLocation(program, "vertexColor");
+    locs[6] = glGetUniformLocation(program, "mvp");
+    locs[12] = glGetUniformLocation(program, "colDiffuse");
+    locs[15] = glGetUniformLocation(program, "texture0");
+    return locs;
+}
+
+std::optional<std::string> readText(const char *path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open text file", path);
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+Shader defaultShader() { return Shader{g_default.id, g_default.locs}; }
+
+}  // namespace
+
+namespace rlp {
+
+void ShadersInit()
+{
+    g_default.id = link(kDefaultVertex, kDefaultFragment, "default");
+    g_default.locs = makeLocations(g_default.id);
+}
+
+void ShadersShutdown()
+{
+    if (g_default.id) glDeleteProgram(g_default.id);
+    std::free(g_default.locs);
+    g_default = DefaultShader{};
+}
+
+unsigned int DefaultShaderId() { return g_default.id; }
+int *DefaultShaderLocs() { return g_default.locs; }
+
+}  // namespace rlp
+
+extern "C" {
+
+Shader LoadShader(const char *vsFileName, const char *fsFileName)
+{
+    if (!rlp::GlReady()) {
+        TraceLog(LOG_WARNING, "SHADER: Cannot load shaders before the window is open");
+        return Shader{0, nullptr};
+    }
+    std::optional<std::string> vertex, fragment;
+    if (vsFileName) vertex = readText(vsFileName);
+    if (fsFileName) fragment = readText(fsFileName);
+    if (!vertex && !fragment) return defaultShader();  // nothing usable: the default stands in
+
+    const char *name = fsFileName ? fsFileName : vsFileName;
+    GLuint program = link(vertex ? vertex->c_str() : kDefaultVertex,
+                          fragment ? fragment->c_str() : kDefaultFragment, name);
+    if (program == 0) return defaultShader();
+    return Shader{program, makeLocations(program)};
+}
+
+bool IsShaderValid(Shader shader) { return shader.id > 0 && shader.locs != nullptr; }
+
+void UnloadShader(Shader shader)
+{
+    if (!rlp::GlReady() || shader.id == 0 || shader.id == g_default.id) return;
+    rlp::BatchSetShader(0, nullptr);
+    glDeleteProgram(shader.id);
+    std::free(shader.locs);
+}
+
+int GetShaderLocation(Shader shader, const char *uniformName)
+{
+    if (!rlp::GlReady() || shader.id == 0 || uniformName == nullptr) return -1;
+    return glGetUniformLocation(shader.id, uniformName);
+}
+
+void SetShaderValue(Shader shader, int locIndex, const void *value, int uniformType)
+{
+    if (!rlp::GlReady() || shader.id == 0 || locIndex < 0 || value == nullptr) return;
+    // Draws already queued were made with the old value.
+    rlp::BatchFlush();
+    glUseProgram(shader.id);
+    const float *f = static_cast<const float *>(value);
+    const int *i = static_cast<const int *>(value);
+    switch (uniformType) {
+        case SHADER_UNIFORM_FLOAT: glUniform1fv(locIndex, 1, f); break;
+        case SHADER_UNIFORM_VEC2: glUniform2fv(locIndex, 1, f); break;
+        case SHADER_UNIFORM_VEC3: glUniform3fv(locIndex, 1, f); break;
+        case SHADER_UNIFORM_VEC4: glUniform4fv(locIndex, 1, f); break;
+        case SHADER_UNIFORM_INT:
+        case SHADER_UNIFORM_SAMPLER2D: glUniform1iv(locIndex, 1, i); break;
+        case SHADER_UNIFORM_IVEC2: glUniform2iv(locIndex, 1, i); break;
+        case SHADER_UNIFORM_IVEC3: glUniform3iv(locIndex, 1, i); break;
+        case SHADER_UNIFORM_IVEC4: glUniform4iv(locIndex, 1, i); break;
+        default: TraceLog(LOG_WARNING, "SHADER: Unknown uniform type %i", uniformType); break;
+    }
+}
+
+void BeginShaderMode(Shader shader) { rlp::BatchSetShader(shader.id, shader.locs); }
+
+void EndShaderMode(void) { rlp::BatchSetShader(0, nullptr); }
+
+}  // extern "C"

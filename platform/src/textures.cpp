@@ -1,0 +1,217 @@
+// Textures, render textures and images: loading PNGs with stb_image,
+// uploading them, drawing them, and reading pixels back.
+#include <epoxy/gl.h>
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "internal.h"
+
+namespace {
+
+Texture2D zeroTexture() { return Texture2D{0, 0, 0, 0, 0}; }
+
+void setSampling()
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
+bool readFile(const char *path, std::vector<unsigned char> &bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open file", path);
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+}  // namespace
+
+namespace rlp {
+
+Texture2D CreateTextureRGBA(int width, int height, const unsigned char *rgba)
+{
+    if (!GlReady() || width <= 0 || height <= 0) return zeroTexture();
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    setSampling();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return Texture2D{id, width, height, 1, PIXELFORMAT_UNCOMPRESSED_R8G8B8A8};
+}
+
+}  // namespace rlp
+
+extern "C" {
+
+Texture2D LoadTexture(const char *fileName)
+{
+    if (fileName == nullptr) return zeroTexture();
+    std::vector<unsigned char> bytes;
+    if (!readFile(fileName, bytes)) return zeroTexture();
+    int width = 0, height = 0, channels = 0;
+    unsigned char *pixels = nullptr;
+    if (!bytes.empty())
+        pixels = stbi_load_from_memory(bytes.data(), int(bytes.size()), &width, &height, &channels, 4);
+    if (pixels == nullptr) {
+        TraceLog(LOG_WARNING, "IMAGE: [%s] Failed to load image data", fileName);
+        return zeroTexture();
+    }
+    if (!rlp::GlReady()) {
+        TraceLog(LOG_WARNING, "TEXTURE: [%s] Cannot load a texture before the window is open", fileName);
+        stbi_image_free(pixels);
+        return zeroTexture();
+    }
+    Texture2D texture = rlp::CreateTextureRGBA(width, height, pixels);
+    stbi_image_free(pixels);
+    return texture;
+}
+
+bool IsTextureValid(Texture2D texture)
+{
+    return texture.id > 0 && texture.width > 0 && texture.height > 0 && texture.format > 0 && texture.mipmaps > 0;
+}
+
+void UnloadTexture(Texture2D texture)
+{
+    if (!rlp::GlReady() || texture.id == 0) return;
+    rlp::BatchFlush();
+    glDeleteTextures(1, &texture.id);
+}
+
+RenderTexture2D LoadRenderTexture(int width, int height)
+{
+    RenderTexture2D target{};
+    if (!rlp::GlReady() || width <= 0 || height <= 0) {
+        TraceLog(LOG_WARNING, "FBO: Cannot create a %i x %i render texture", width, height);
+        return target;
+    }
+    target.texture = rlp::CreateTextureRGBA(width, height, nullptr);
+    GLuint depth = 0;
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    target.depth = Texture2D{depth, width, height, 1, 19};
+
+    rlp::BatchFlush();
+    GLuint fbo = 0;
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.texture.id, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    target.id = fbo;
+    if (!complete) {
+        TraceLog(LOG_WARNING, "FBO: [ID %u] Framebuffer object is not complete", fbo);
+        UnloadRenderTexture(target);
+        return RenderTexture2D{};
+    }
+    return target;
+}
+
+bool IsRenderTextureValid(RenderTexture2D target)
+{
+    return target.id > 0 && IsTextureValid(target.texture);
+}
+
+void UnloadRenderTexture(RenderTexture2D target)
+{
+    if (!rlp::GlReady() || target.id == 0) return;
+    rlp::BatchFlush();
+    glDeleteFramebuffers(1, &target.id);
+    if (target.texture.id) glDeleteTextures(1, &target.texture.id);
+    if (target.depth.id) glDeleteRenderbuffers(1, &target.depth.id);
+}
+
+Image LoadImageFromTexture(Texture2D texture)
+{
+    Image image{nullptr, 0, 0, 0, 0};
+    if (!rlp::GlReady() || texture.id == 0 || texture.width <= 0 || texture.height <= 0) return image;
+    rlp::BatchFlush();
+    image.data = std::malloc(std::size_t(texture.width) * texture.height * 4);
+    glBindTexture(GL_TEXTURE_2D, texture.id);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    image.width = texture.width;
+    image.height = texture.height;
+    image.mipmaps = 1;
+    image.format = PIXELFORMAT_UNCOMPRESSED_R8G8B8A8;
+    return image;
+}
+
+void UnloadImage(Image image) { std::free(image.data); }
+
+Color GetImageColor(Image image, int x, int y)
+{
+    if (image.data == nullptr || image.format != PIXELFORMAT_UNCOMPRESSED_R8G8B8A8 || x < 0 || y < 0 ||
+        x >= image.width || y >= image.height)
+        return Color{0, 0, 0, 0};
+    const unsigned char *p = static_cast<const unsigned char *>(image.data) + (std::size_t(y) * image.width + x) * 4;
+    return Color{p[0], p[1], p[2], p[3]};
+}
+
+void TakeScreenshot(const char *fileName)
+{
+    if (!rlp::GlReady() || fileName == nullptr) return;
+    rlp::BatchFlush();
+    const int width = GetScreenWidth(), height = GetScreenHeight();
+    std::vector<unsigned char> pixels(std::size_t(width) * height * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    stbi_flip_vertically_on_write(1);
+    if (!stbi_write_png(fileName, width, height, 4, pixels.data(), width * 4))
+        TraceLog(LOG_WARNING, "SYSTEM: [%s] Failed to save screenshot", fileName);
+    stbi_flip_vertically_on_write(0);
+}
+
+void DrawTexturePro(Texture2D texture, Rectangle source, Rectangle dest, Vector2 origin, float rotation, Color tint)
+{
+    if (texture.id == 0 || texture.width <= 0 || texture.height <= 0) return;
+    const float width = float(texture.width), height = float(texture.height);
+    const bool flipX = source.width < 0, flipY = source.height < 0;
+    if (flipX) source.width = -source.width;
+    if (flipY) source.height = -source.height;
+    if (dest.width < 0) dest.width = -dest.width;
+    if (dest.height < 0) dest.height = -dest.height;
+
+    // Corners relative to the pivot, then rotated about it: TL, BL, BR, TR.
+    const float dx = -origin.x, dy = -origin.y;
+    const float xs[4] = {dx, dx, dx + dest.width, dx + dest.width};
+    const float ys[4] = {dy, dy + dest.height, dy + dest.height, dy};
+    const float radians = rotation * DEG2RAD;
+    const float cs = std::cos(radians), sn = std::sin(radians);
+
+    const float left = (flipX ? source.x + source.width : source.x) / width;
+    const float right = (flipX ? source.x : source.x + source.width) / width;
+    const float top = (flipY ? source.y + source.height : source.y) / height;
+    const float bottom = (flipY ? source.y : source.y + source.height) / height;
+    const float us[4] = {left, left, right, right};
+    const float vs[4] = {top, bottom, bottom, top};
+
+    rlp::Vertex corners[4];
+    for (int i = 0; i < 4; ++i) {
+        const float x = rotation == 0.0f ? xs[i] : xs[i] * cs - ys[i] * sn;
+        const float y = rotation == 0.0f ? ys[i] : xs[i] * sn + ys[i] * cs;
+        corners[i] = rlp::Vertex{dest.x + x, dest.y + y, 0.0f, us[i], vs[i], tint.r, tint.g, tint.b, tint.a};
+    }
+    rlp::BatchQuad(texture.id, corners);
+}
+
+}  // extern "C"
