@@ -1,0 +1,248 @@
+// Drawing in a hidden window: pixels read back from a render texture, the
+// 2D camera, shaders, batching, bad files and the per-frame input poll.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "internal.h"
+#include "raylib.h"
+
+namespace {
+
+const std::string kData = RLP_TEST_DATA;
+
+// A hidden 320x240 window with a 64x64 render target to draw into.
+class Render : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        SetTraceLogLevel(LOG_WARNING);
+        SetConfigFlags(FLAG_WINDOW_HIDDEN);
+        InitWindow(320, 240, "render test");
+    }
+    static void TearDownTestSuite() { CloseWindow(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(IsWindowReady()) << "no display: run the tests under the e2e harness";
+        target = LoadRenderTexture(64, 64);
+        ASSERT_NE(target.id, 0u);
+        BeginTextureMode(target);
+        ClearBackground(BLACK);
+    }
+    void TearDown() override { UnloadRenderTexture(target); }
+
+    // Ends drawing and reads the picture; y counts from the top.
+    void finish()
+    {
+        EndTextureMode();
+        image = LoadImageFromTexture(target.texture);
+    }
+    Color at(int x, int y) const { return GetImageColor(image, x, image.height - 1 - y); }
+
+    RenderTexture2D target{};
+    Image image{};
+
+public:
+    ~Render() override { UnloadImage(image); }
+};
+
+void expectColor(Color got, Color want)
+{
+    EXPECT_EQ(got.r, want.r);
+    EXPECT_EQ(got.g, want.g);
+    EXPECT_EQ(got.b, want.b);
+}
+
+TEST_F(Render, RectangleCoversExactlyItsPixels)
+{
+    DrawRectangle(10, 20, 5, 3, RED);
+    finish();
+    expectColor(at(10, 20), RED);
+    expectColor(at(14, 22), RED);
+    expectColor(at(15, 22), BLACK);
+    expectColor(at(14, 23), BLACK);
+    expectColor(at(9, 20), BLACK);
+}
+
+TEST_F(Render, RectangleProRotatesClockwiseAboutItsOrigin)
+{
+    // A 20x4 bar pivoting on its left end, turned 90 degrees, points down.
+    DrawRectanglePro({32, 10, 20, 4}, {0, 2}, 90.0f, GREEN);
+    finish();
+    expectColor(at(32, 25), GREEN);
+    expectColor(at(40, 10), BLACK);
+}
+
+TEST_F(Render, CircleIsFilledAndRound)
+{
+    DrawCircle(32, 32, 10, BLUE);
+    finish();
+    expectColor(at(32, 32), BLUE);
+    expectColor(at(32, 24), BLUE);
+    expectColor(at(24, 24), BLACK);  // outside the circle, inside its box
+}
+
+TEST_F(Render, TextureKeepsOrientationFlipsAndTints)
+{
+    Texture2D quadrants = LoadTexture((kData + "/demo_quadrants.png").c_str());
+    ASSERT_TRUE(IsTextureValid(quadrants));
+    EXPECT_EQ(quadrants.width, 4);
+    DrawTexturePro(quadrants, {0, 0, 4, 4}, {0, 0, 16, 16}, {0, 0}, 0, WHITE);
+    DrawTexturePro(quadrants, {0, 0, -4, 4}, {16, 0, 16, 16}, {0, 0}, 0, WHITE);  // mirrored
+    DrawTexturePro(quadrants, {0, 0, 4, 4}, {32, 0, 16, 16}, {0, 0}, 0, Color{255, 255, 255, 255});
+    DrawTexturePro(quadrants, {2, 2, 2, 2}, {48, 0, 8, 8}, {0, 0}, 0, Color{0, 255, 0, 255});  // white, tinted
+    finish();
+    expectColor(at(2, 2), Color{255, 0, 0, 255});
+    expectColor(at(13, 2), Color{0, 255, 0, 255});
+    expectColor(at(2, 13), Color{0, 0, 255, 255});
+    expectColor(at(18, 2), Color{0, 255, 0, 255});
+    expectColor(at(29, 2), Color{255, 0, 0, 255});
+    expectColor(at(50, 4), Color{0, 255, 0, 255});
+    UnloadTexture(quadrants);
+}
+
+TEST_F(Render, RenderTextureDrawnWithNegativeHeightIsUpright)
+{
+    RenderTexture2D inner = LoadRenderTexture(8, 8);
+    BeginTextureMode(inner);
+    ClearBackground(BLACK);
+    DrawRectangle(0, 0, 8, 2, RED);  // a red band along the top
+    EndTextureMode();
+    BeginTextureMode(target);
+    DrawTexturePro(inner.texture, {0, 0, 8, -8}, {0, 0, 8, 8}, {0, 0}, 0, WHITE);
+    finish();
+    expectColor(at(4, 0), RED);
+    expectColor(at(4, 7), BLACK);
+    UnloadRenderTexture(inner);
+}
+
+TEST_F(Render, CameraAppliesTargetOffsetAndZoom)
+{
+    BeginMode2D(Camera2D{{32, 32}, {100, 100}, 0.0f, 2.0f});
+    DrawRectangle(100, 100, 4, 4, RED);  // world (100,100) lands at (32,32), 8x8 on screen
+    EndMode2D();
+    DrawRectangle(0, 0, 2, 2, GREEN);  // after EndMode2D, back to screen space
+    finish();
+    expectColor(at(32, 32), RED);
+    expectColor(at(39, 39), RED);
+    expectColor(at(40, 40), BLACK);
+    expectColor(at(0, 0), GREEN);
+}
+
+TEST_F(Render, FragmentShaderAppliesToShapesAndUniformsWork)
+{
+    Shader invert = LoadShader(nullptr, (kData + "/demo_invert.fs").c_str());
+    ASSERT_TRUE(IsShaderValid(invert));
+    EXPECT_NE(invert.id, rlp::DefaultShaderId());
+    const int loc = GetShaderLocation(invert, "amount");
+    EXPECT_GE(loc, 0);
+    EXPECT_EQ(GetShaderLocation(invert, "noSuchUniform"), -1);
+    const float one = 1.0f;
+    SetShaderValue(invert, loc, &one, SHADER_UNIFORM_FLOAT);
+    BeginShaderMode(invert);
+    DrawRectangle(0, 0, 8, 8, RED);
+    EndShaderMode();
+    DrawRectangle(8, 0, 8, 8, RED);
+    finish();
+    expectColor(at(2, 2), Color{25, 214, 200, 255});  // 255 - RED
+    expectColor(at(10, 2), RED);
+    UnloadShader(invert);
+}
+
+// Captures what the layer prints while a call runs.
+template <typename F>
+std::string captured(F call)
+{
+    testing::internal::CaptureStdout();
+    call();
+    std::fflush(stdout);
+    return testing::internal::GetCapturedStdout();
+}
+
+int lines(const std::string &text)
+{
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+std::string writeFile(const std::string &name, const std::string &bytes)
+{
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+TEST_F(Render, BadFilesGiveOneWarningAndAnEmptyOrDefaultHandle)
+{
+    std::ifstream source(kData + "/demo_quadrants.png", std::ios::binary);
+    const std::string png{std::istreambuf_iterator<char>(source), std::istreambuf_iterator<char>()};
+    const std::string paths[] = {
+        testing::TempDir() + "missing.png",
+        writeFile("empty.png", ""),
+        writeFile("truncated.png", std::string(png.data(), 40)),
+        writeFile("random.png", "\x13\x99\xfe garbage \x01\x02 not an image at all"),
+    };
+    for (const std::string &path : paths) {
+        Texture2D texture{};
+        const std::string out = captured([&] { texture = LoadTexture(path.c_str()); });
+        EXPECT_EQ(texture.id, 0u) << path;
+        EXPECT_FALSE(IsTextureValid(texture));
+        EXPECT_EQ(lines(out), 1) << out;
+        EXPECT_EQ(out.rfind("WARNING: ", 0), 0u) << out;
+        DrawTexturePro(texture, {0, 0, 4, 4}, {0, 0, 4, 4}, {0, 0}, 0, WHITE);  // draws nothing
+    }
+    for (const std::string &path : {paths[0], writeFile("broken.fs", "#version 330\nvoid main() { oops }\n"),
+                                    paths[3]}) {
+        Shader shader{};
+        const std::string out = captured([&] { shader = LoadShader(nullptr, path.c_str()); });
+        EXPECT_EQ(shader.id, rlp::DefaultShaderId()) << path;  // drawing goes on unchanged
+        EXPECT_EQ(lines(out), 1) << out;
+        BeginShaderMode(shader);
+        DrawRectangle(20, 20, 2, 2, RED);
+        EndShaderMode();
+    }
+    finish();
+    expectColor(at(0, 0), BLACK);
+    expectColor(at(20, 20), RED);
+}
+
+TEST_F(Render, ThousandsOfShapesWithOneTextureTakeOneDrawCall)
+{
+    rlp::BatchFlush();
+    const unsigned int before = rlp::DrawCallCount();
+    for (int i = 0; i < 1000; ++i) DrawRectangle(i % 64, i % 60, 2, 2, RED);
+    for (int i = 0; i < 100; ++i) DrawCircle(i % 64, 5, 3, GREEN);
+    rlp::BatchFlush();
+    EXPECT_EQ(rlp::DrawCallCount() - before, 1u);
+    finish();
+}
+
+TEST_F(Render, KeyPressedLastsOneFrameAndFrameTimeFollowsTheTarget)
+{
+    EndTextureMode();
+    SetTargetFPS(60);
+    AutomationEvent down{0, 2, {KEY_W, 0, 0, 0}};
+    PlayAutomationEvent(down);
+    EXPECT_TRUE(IsKeyPressed(KEY_W));
+    BeginDrawing();
+    EndDrawing();  // the poll: W was down before and still is
+    EXPECT_TRUE(IsKeyDown(KEY_W));
+    EXPECT_FALSE(IsKeyPressed(KEY_W));
+    BeginDrawing();
+    EndDrawing();
+    // Pacing waits out the frame: never shorter than the target.
+    EXPECT_GE(GetFrameTime(), 1.0f / 60.0f - 0.001f);
+    AutomationEvent up{0, 1, {KEY_W, 0, 0, 0}};
+    PlayAutomationEvent(up);
+    EXPECT_FALSE(IsKeyDown(KEY_W));
+    SetTargetFPS(0);
+    BeginTextureMode(target);
+    finish();
+}
+
+}  // namespace
