@@ -1,0 +1,3 @@
+#include "assets/MusicManager.h"
+
+void MusicManager::swapTrack(const char *name) { current = MusicPlayer(name); }

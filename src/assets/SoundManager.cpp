@@ -1,0 +1,9 @@
+#include "assets/SoundManager.h"
+
+SoundManager::SoundManager(bool enabled, GameAssets *assets) : enabled(enabled), assets(assets) {}
+
+void SoundManager::play(std::string key) const
+{
+    if (!enabled) return;
+    PlaySound(assets->fetchSound(key));
+}

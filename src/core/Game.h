@@ -1,0 +1,34 @@
+#pragma once
+
+#include "assets/GameAssets.h"
+#include "assets/MusicManager.h"
+#include "assets/SoundManager.h"
+#include "core/GameSettings.h"
+#include "core/GameState.h"
+
+// The one top-level object: owns every long-lived part of the game, steps the
+// shared animation, feeds and switches the music, and lets the current screen
+// update and draw itself. Build it only after the window and audio device.
+class Game {
+public:
+    GameSettings settings;
+    GameState state = STATE_MENU;
+    GameAssets assets;
+    MusicManager musicManager;
+    SoundManager soundManager{true, &assets};
+    int animTick = 0;
+    int animFrame = 0;
+
+    Game();
+    Game(const Game &) = delete;
+    Game &operator=(const Game &) = delete;
+
+    void update(bool *quit);
+    void draw();
+    // Applies the settings to the audio and the settings screen.
+    void loadSettings();
+
+private:
+    void stepAnimation();
+    void switchTrack(GameState previous);
+};
