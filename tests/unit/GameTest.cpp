@@ -1,0 +1,203 @@
+// The top-level Game: construction, shared animation, music switching with
+// the state, the asset registry it fills and the sound switch.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "TestSupport.h"
+#include "core/Game.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A Game built in a fresh working directory with the real assets.
+class GameFixture : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureWindowAndAudio(); }
+    void TearDown() override
+    {
+        if (game) {
+            StopMusicStream(game->assets.fetchMusic("menu"));
+            StopMusicStream(game->assets.fetchMusic("ingame"));
+        }
+    }
+
+    void build(const char *settingsFile = nullptr)
+    {
+        if (settingsFile) dir.write("data/settings", settingsFile);
+        game = std::make_unique<Game>();
+    }
+
+    // Runs updates for about the given time so the streams really play.
+    void play(int frames)
+    {
+        for (int i = 0; i < frames; ++i) {
+            game->update(&quit);
+            std::this_thread::sleep_for(std::chrono::milliseconds(16));
+        }
+    }
+
+    float timePlayed(const char *track) { return GetMusicTimePlayed(game->assets.fetchMusic(track)); }
+    bool playing(const char *track) { return IsMusicStreamPlaying(game->assets.fetchMusic(track)); }
+
+    ScopedWorkDir dir;
+    std::unique_ptr<Game> game;
+    bool quit = false;
+};
+
+TEST_F(GameFixture, StartsInTheMenuWithTheMenuTrackPlaying)
+{
+    build();
+    EXPECT_EQ(game->state, STATE_MENU);
+    EXPECT_STREQ(game->musicManager.current.name, "menu");
+    EXPECT_TRUE(playing("menu"));
+    EXPECT_FALSE(playing("ingame"));
+    EXPECT_TRUE(game->soundManager.enabled);
+    EXPECT_EQ(game->animTick, 0);
+    EXPECT_EQ(game->animFrame, 0);
+}
+
+TEST_F(GameFixture, AnimationFrameAdvancesEveryThirteenthUpdate)
+{
+    build();
+    std::vector<int> frames;
+    for (int i = 1; i <= 60; ++i) {
+        game->update(&quit);
+        frames.push_back(game->animFrame);
+    }
+    for (int i = 1; i <= 12; ++i) EXPECT_EQ(frames[i - 1], 0) << "update " << i;
+    EXPECT_EQ(frames[13 - 1], 1);
+    EXPECT_EQ(frames[26 - 1], 2);
+    EXPECT_EQ(frames[39 - 1], 3);
+    EXPECT_EQ(frames[51 - 1], 3);
+    EXPECT_EQ(frames[52 - 1], 0);
+    EXPECT_FALSE(quit);
+}
+
+TEST_F(GameFixture, PlayBeginningAndEndingSwitchTracksAndResumeWherePaused)
+{
+    build();
+    play(15);
+    // Entering play pauses "menu" and starts "ingame" from the beginning.
+    game->state = STATE_INGAME;
+    game->update(&quit);
+    EXPECT_STREQ(game->musicManager.current.name, "ingame");
+    EXPECT_FALSE(playing("menu"));
+    EXPECT_TRUE(playing("ingame"));
+    const float menuPausedAt = timePlayed("menu");
+    EXPECT_GT(menuPausedAt, 0.0f);
+    play(15);
+    EXPECT_FLOAT_EQ(timePlayed("menu"), menuPausedAt);  // paused, not fed
+
+    // Leaving play for any screen resumes "menu" from where it stopped.
+    game->state = STATE_SHOP;
+    game->update(&quit);
+    EXPECT_STREQ(game->musicManager.current.name, "menu");
+    EXPECT_TRUE(playing("menu"));
+    EXPECT_FALSE(playing("ingame"));
+    const float ingamePausedAt = timePlayed("ingame");
+    EXPECT_GT(ingamePausedAt, 0.0f);
+    play(10);
+    EXPECT_GE(timePlayed("menu"), menuPausedAt);
+
+    // Back into play: "ingame" continues rather than restarting.
+    game->state = STATE_INGAME;
+    game->update(&quit);
+    play(5);
+    EXPECT_GE(timePlayed("ingame"), ingamePausedAt);
+}
+
+TEST_F(GameFixture, MovesBetweenMenuScreensKeepTheTrack)
+{
+    build();
+    for (GameState next : {STATE_SETTINGS, STATE_MENU, STATE_DEAD, STATE_SHOP}) {
+        game->state = next;
+        game->update(&quit);
+        EXPECT_STREQ(game->musicManager.current.name, "menu");
+        EXPECT_TRUE(playing("menu"));
+    }
+}
+
+TEST_F(GameFixture, WithMusicOffNothingStartsAndNoTrackIsSwapped)
+{
+    build("011");
+    EXPECT_FALSE(game->settings.music);
+    EXPECT_TRUE(game->settings.sound);
+    EXPECT_FALSE(playing("menu"));
+    game->state = STATE_INGAME;
+    game->update(&quit);
+    EXPECT_STREQ(game->musicManager.current.name, "menu");
+    EXPECT_FALSE(playing("ingame"));
+    // Switching music on applies to the track that is current.
+    game->settings.music = true;
+    game->loadSettings();
+    EXPECT_TRUE(playing("menu"));
+}
+
+TEST_F(GameFixture, RegistryHoldsEveryAssetUnderItsKey)
+{
+    build();
+    EXPECT_EQ(game->assets.textures.size(), 10u);
+    EXPECT_EQ(game->assets.shaders.size(), 2u);
+    EXPECT_EQ(game->assets.music.size(), 2u);
+    EXPECT_EQ(game->assets.sounds.size(), 9u);
+    for (const auto &[key, texture] : game->assets.textures) EXPECT_TRUE(IsTextureValid(texture)) << key;
+    for (const auto &[key, sound] : game->assets.sounds) EXPECT_TRUE(IsSoundValid(sound)) << key;
+    for (const auto &[key, music] : game->assets.music) EXPECT_TRUE(IsMusicValid(music)) << key;
+    EXPECT_EQ(game->assets.fetchTexture("crab").width, 64);
+    EXPECT_EQ(game->assets.fetchTexture("enemy").height, 48);
+    EXPECT_GE(GetMusicTimeLength(game->assets.fetchMusic("menu")), 30.0f);
+    // Texture key "hpotion" and sound key "hPotion" are separate entries.
+    EXPECT_EQ(game->assets.fetchTexture("hpotion").width, 8);
+    EXPECT_GT(game->assets.fetchSound("hPotion").frameCount, 0u);
+}
+
+TEST_F(GameFixture, UnknownKeyFetchesAnEmptyAssetAndRemembersIt)
+{
+    build();
+    const Texture &missing = game->assets.fetchTexture("no such texture");
+    EXPECT_EQ(missing.id, 0u);
+    EXPECT_EQ(game->assets.textures.size(), 11u);
+    EXPECT_EQ(&game->assets.fetchTexture("no such texture"), &missing);
+    EXPECT_EQ(game->assets.fetchSound("nope").frameCount, 0u);
+    MusicPlayer ghost("no such track");  // all its operations are silent
+    ghost.startMusic(&game->assets);
+    ghost.updateMusic(&game->assets);
+    EXPECT_FALSE(IsMusicStreamPlaying(ghost.fetch(&game->assets)));
+}
+
+TEST_F(GameFixture, SoundOffPlaysNothing)
+{
+    build("101");
+    EXPECT_FALSE(game->soundManager.enabled);
+    const Sound &select = game->assets.fetchSound("select");
+    game->soundManager.play("select");
+    EXPECT_FALSE(IsSoundPlaying(select));
+    game->soundManager.enabled = true;
+    game->soundManager.play("select");
+    EXPECT_TRUE(IsSoundPlaying(select));
+}
+
+TEST(GameStartUp, AMissingAssetFileDoesNotStopIt)
+{
+    EnsureWindowAndAudio();
+    ScopedWorkDir dir(false);
+    fs::copy(fs::path(TALLOWFEN_SOURCE_DIR) / "assets", dir.path / "assets", fs::copy_options::recursive);
+    fs::create_directory_symlink(fs::path(TALLOWFEN_SOURCE_DIR) / "shaders", dir.path / "shaders");
+    fs::remove(dir.path / "assets/bird.png");
+    testing::internal::CaptureStdout();
+    Game game;
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("assets/bird.png"), std::string::npos) << out;
+    EXPECT_EQ(game.assets.fetchTexture("enemy").id, 0u);
+    EXPECT_TRUE(IsTextureValid(game.assets.fetchTexture("crab")));
+    EXPECT_EQ(game.assets.textures.size(), 10u);
+    StopMusicStream(game.assets.fetchMusic("menu"));
+}
+
+}  // namespace
