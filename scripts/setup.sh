@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what Tallowfen needs on a Debian machine (only the packages that are
+# missing), then configures and builds it.
+#   scripts/setup.sh [build-dir] [extra cmake arguments...]
+# TALLOWFEN_PACKAGES=test adds the tools the tests drive the game with.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libepoxy-dev libstb-dev libopenal-dev
+                libsndfile1-dev libgtest-dev libbenchmark-dev libgl1-mesa-dri)
+test_packages=(xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils lame)
+
+packages=("${build_packages[@]}")
+if [ "${TALLOWFEN_PACKAGES:-}" = "test" ]; then packages+=("${test_packages[@]}"); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then missing+=("$p"); fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+build_dir="${1:-build}"
+shift || true
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build_dir" -j "$(nproc)"
