@@ -1,0 +1,129 @@
+#!/usr/bin/python3
+"""Regenerates the game's pictures, shaders, sounds and music from text sources.
+
+    python3 tools/assetgen/generate.py            rewrite every asset in place
+    python3 tools/assetgen/generate.py --check    rebuild into a temporary folder
+                                                  and list assets that differ
+Options --sources DIR and --out DIR point at another source tree or output
+root (the tests use them). A mistake in a source is reported as FILE:LINE.
+"""
+
+import argparse
+import filecmp
+import os
+import sys
+import tempfile
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import music  # noqa: E402  (the path above must be set first)
+import mp3  # noqa: E402
+import pixelsrc  # noqa: E402
+import sfx  # noqa: E402
+import synth  # noqa: E402
+from errors import SourceError, source_lines  # noqa: E402
+from pngio import encode_rgba  # noqa: E402
+from wavio import encode_wav  # noqa: E402
+
+HERE = Path(__file__).resolve().parent
+REPO_ROOT = HERE.parents[1]
+MUSIC_PEAK = 0.85   # leaves room for the MP3 encoder's overshoot
+
+
+def read_manifest(sources):
+    """The (kind, source path, output path) rows of the manifest."""
+    path = sources / "manifest.txt"
+    rows = []
+    for line, text in source_lines(path):
+        fields = text.split()
+        if len(fields) != 3 or fields[0] not in BUILDERS:
+            raise SourceError(path, line, f"expected 'KIND SOURCE OUTPUT' with KIND one of "
+                                          f"{', '.join(BUILDERS)}")
+        rows.append((fields[0], sources / fields[1], fields[2]))
+    return rows
+
+
+def build_image(source, sources):
+    palette = pixelsrc.load_palette(sources / "palette.txt")
+    width, height, rows = pixelsrc.build_image(source, palette)
+    return encode_rgba(width, height, rows)
+
+
+def build_shader(source, sources):
+    try:
+        text = source.read_text(encoding="utf-8")
+    except OSError as exc:
+        raise SourceError(source, 0, f"cannot read source: {exc.strerror}") from None
+    if not text.startswith("#version 330"):
+        raise SourceError(source, 1, "a shader must start with '#version 330'")
+    return text.encode("utf-8")
+
+
+def build_sound(source, sources):
+    return encode_wav(sfx.build_sound(source))
+
+
+def build_music(source, sources):
+    song = music.parse_song(source)
+    return mp3.encode_mp3(synth.to_pcm16(music.render_song(song), MUSIC_PEAK))
+
+
+BUILDERS = {"image": build_image, "shader": build_shader,
+            "sound": build_sound, "music": build_music}
+
+
+def generate(sources, out_root, log=print):
+    """Build every asset of the manifest under out_root; return the outputs."""
+    outputs = []
+    for kind, source, output in read_manifest(sources):
+        data = BUILDERS[kind](source, sources)
+        target = out_root / output
+        target.parent.mkdir(parents=True, exist_ok=True)
+        target.write_bytes(data)
+        outputs.append(output)
+        log(f"{kind:6} {output} ({len(data)} bytes)")
+    return outputs
+
+
+def check(sources, repo_root):
+    """Rebuild into a temporary folder; return outputs that differ from the repo."""
+    with tempfile.TemporaryDirectory() as scratch:
+        outputs = generate(sources, Path(scratch), log=lambda _: None)
+        return [output for output in outputs
+                if not (repo_root / output).is_file()
+                or not filecmp.cmp(Path(scratch) / output, repo_root / output, shallow=False)]
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--check", action="store_true",
+                        help="do not write; fail if the committed assets differ")
+    parser.add_argument("--sources", type=Path, default=HERE / "sources",
+                        help="source folder (default: the one next to this script)")
+    parser.add_argument("--out", type=Path, default=REPO_ROOT,
+                        help="output root (default: the repository root)")
+    args = parser.parse_args(argv)
+    try:
+        if args.check:
+            stale = check(args.sources, args.out)
+            for output in stale:
+                print(f"differs from its sources: {output}")
+            if stale:
+                print("run python3 tools/assetgen/generate.py to regenerate", file=sys.stderr)
+                return 1
+            print("all assets match their sources")
+            return 0
+        generate(args.sources, args.out)
+        return 0
+    except SourceError as exc:
+        print(f"error: {exc}", file=sys.stderr)
+    except mp3.EncoderError as exc:
+        print(f"error: {exc}", file=sys.stderr)
+    except OSError as exc:
+        print(f"error: {exc.filename or ''}: {exc.strerror}", file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main())
