@@ -1,0 +1,274 @@
+"""Tests for the asset generator and the committed files it produces.
+
+Run from the repository root:  python3 -m unittest tools/assetgen/test_generate.py
+The generator runs four times (about 15 s each, two at a time).
+"""
+
+import math
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import wave
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+
+import music  # noqa: E402
+import mp3  # noqa: E402
+import pixelsrc  # noqa: E402
+import sfx  # noqa: E402
+from errors import SourceError  # noqa: E402
+from pngio import PngError, decode_rgba  # noqa: E402
+
+REPO = HERE.parents[1]
+GENERATOR = [sys.executable, str(HERE / "generate.py")]
+
+IMAGES = {
+    "assets/crab.png": (64, 32), "assets/bird.png": (96, 48),
+    "assets/gold_single.png": (8, 8), "assets/potion_health.png": (8, 8),
+    "assets/upgrade_icons/GoldMultiplier.png": (16, 16),
+    "assets/upgrade_icons/GoldSpawns.png": (16, 16),
+    "assets/upgrade_icons/GoldMagnet.png": (16, 16),
+    "assets/upgrade_icons/FasterProjectile.png": (16, 16),
+    "assets/upgrade_icons/Ricochet.png": (16, 16),
+    "assets/tilemap.png": (24, 24),
+}
+# shortest and longest acceptable length of each sound, in seconds
+SOUNDS = {
+    "assets/select.wav": (0.03, 0.25), "assets/explosion.wav": (0.15, 0.6),
+    "assets/hit.wav": (0.04, 0.25), "assets/click.wav": (0.03, 0.149),
+    "assets/levelup.wav": (0.4, 1.2), "assets/pickupCoin.wav": (0.1, 0.5),
+    "assets/potion_health.wav": (0.3, 1.0), "assets/death.wav": (0.8, 1.5),
+    "assets/gold_spawn.wav": (0.08, 0.4),
+}
+MUSIC = ["assets/menu.mp3", "assets/ingame.mp3"]
+SHADERS = ["shaders/grain.fs", "shaders/white_mask.fs"]
+
+
+def start(*args):
+    return subprocess.Popen(GENERATOR + list(args), stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+
+
+def finish(process):
+    out, err = process.communicate(timeout=600)
+    return process.returncode, out, err
+
+
+class GeneratorRuns(unittest.TestCase):
+    """Whole runs of the generator, started together to share the wait."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = Path(tempfile.mkdtemp())
+        cls.run_a, cls.run_b = cls.scratch / "a", cls.scratch / "b"
+        cls.altered = cls.scratch / "altered"
+        for output in list(IMAGES) + list(SOUNDS) + MUSIC + SHADERS:
+            (cls.altered / output).parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy(REPO / output, cls.altered / output)
+        with open(cls.altered / "assets/hit.wav", "r+b") as handle:
+            handle.seek(200)
+            handle.write(b"\x12\x34")
+        procs = [start("--out", str(cls.run_a)), start("--out", str(cls.run_b)),
+                 start("--check"), start("--check", "--out", str(cls.altered))]
+        cls.results = [finish(p) for p in procs]
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.scratch)
+
+    def test_two_runs_are_byte_identical(self):
+        self.assertEqual(self.results[0][0], 0, self.results[0][2])
+        files = sorted(p.relative_to(self.run_a) for p in self.run_a.rglob("*") if p.is_file())
+        self.assertEqual(len(files), 23)
+        for relative in files:
+            self.assertEqual((self.run_a / relative).read_bytes(),
+                             (self.run_b / relative).read_bytes(), str(relative))
+
+    def test_check_passes_on_committed_files(self):
+        code, out, err = self.results[2]
+        self.assertEqual(code, 0, out + err)
+
+    def test_check_names_an_altered_file(self):
+        code, out, _ = self.results[3]
+        self.assertEqual(code, 1)
+        self.assertIn("assets/hit.wav", out)
+        self.assertNotIn("assets/select.wav", out)
+
+
+class MalformedSources(unittest.TestCase):
+    """A broken source stops the generator with FILE:LINE, not a traceback."""
+
+    def setUp(self):
+        self.scratch = Path(tempfile.mkdtemp())
+        self.sources = self.scratch / "sources"
+        shutil.copytree(HERE / "sources", self.sources)
+
+    def tearDown(self):
+        shutil.rmtree(self.scratch)
+
+    def break_line(self, relative, old, new):
+        path = self.sources / relative
+        lines = path.read_text().splitlines()
+        number = next(i for i, text in enumerate(lines) if text == old)
+        lines[number] = new
+        path.write_text("\n".join(lines) + "\n")
+        return number + 1
+
+    def run_generator(self):
+        return finish(start("--sources", str(self.sources), "--out", str(self.scratch / "out")))
+
+    def test_short_grid_row(self):
+        line = self.break_line("images/crab.txt", "KRRRRKKKKKKRRRRK", "KRRRRKKKKKKRRRR")
+        code, _, err = self.run_generator()
+        self.assertEqual(code, 2)
+        self.assertIn(f"crab.txt:{line}:", err)
+        self.assertIn("expected 16", err)
+        self.assertNotIn("Traceback", err)
+
+    def test_unknown_palette_character(self):
+        line = self.break_line("images/crab.txt", "KRRRRKKKKKKRRRRK", "KRRRRKKZKKKRRRRK")
+        code, _, err = self.run_generator()
+        self.assertEqual(code, 2)
+        self.assertIn(f"crab.txt:{line}:", err)
+        self.assertIn("'Z'", err)
+        self.assertNotIn("Traceback", err)
+
+    def test_bad_note_names_the_line(self):
+        path = self.sources / "music/menu.txt"
+        line = self.break_line("music/menu.txt", "A2 - - - - - - - - - A2 - E2 - - -",
+                               "A2 - - - - - - - - - H2 - E2 - - -")
+        with self.assertRaises(SourceError) as caught:
+            music.parse_song(path)
+        self.assertEqual((caught.exception.line, caught.exception.path), (line, str(path)))
+
+    def test_bad_voice_setting_names_the_line(self):
+        path = self.sources / "sounds/hit.txt"
+        path.write_text("peak 0.5\nvoice wave=square freq=abc\n")
+        with self.assertRaises(SourceError) as caught:
+            sfx.build_sound(path)
+        self.assertEqual(caught.exception.line, 2)
+        path.write_text("voice wave=organ\n")
+        with self.assertRaisesRegex(SourceError, "hit.txt:1: wave must be one of"):
+            sfx.build_sound(path)
+
+
+class CommittedImages(unittest.TestCase):
+    palette = set(pixelsrc.load_palette(HERE / "sources/palette.txt").values())
+
+    def load(self, relative):
+        return decode_rgba((REPO / relative).read_bytes())
+
+    def test_sizes_and_palette(self):
+        for relative, size in IMAGES.items():
+            width, height, rows = self.load(relative)
+            self.assertEqual((width, height), size, relative)
+            stray = {p for row in rows for p in row if p[3] and p not in self.palette}
+            self.assertFalse(stray, f"{relative} uses colours outside the palette")
+
+    def opaque_count(self, rows, x, y, w=16, h=16):
+        return sum(1 for row in rows[y:y + h] for p in row[x:x + w] if p[3])
+
+    def test_sprite_frames_are_drawn_on_transparency(self):
+        _, _, crab = self.load("assets/crab.png")
+        _, _, bird = self.load("assets/bird.png")
+        frames = [(crab, x, y) for y in (0, 16) for x in range(0, 64, 16)]
+        frames += [(bird, x, y) for y in (0, 16) for x in range(0, 64, 16)]
+        frames += [(bird, x, 32) for x in range(0, 96, 16)]
+        for rows, x, y in frames:
+            self.assertGreater(self.opaque_count(rows, x, y), 0, (x, y))
+            self.assertEqual(rows[y][x][3], 0, f"frame at {(x, y)} has an opaque corner")
+        for x in (64, 80):
+            self.assertEqual(self.opaque_count(bird, x, 0, 16, 32), 0)
+        # the death puff thins out towards its last cell
+        self.assertLess(self.opaque_count(bird, 80, 32), self.opaque_count(bird, 16, 32))
+        # the idle row really animates
+        self.assertNotEqual([r[0:16] for r in crab[0:16]], [r[48:64] for r in crab[0:16]])
+
+    def test_tiles_are_opaque_and_centre_differs_from_edges(self):
+        _, _, rows = self.load("assets/tilemap.png")
+        self.assertTrue(all(p[3] == 255 for row in rows for p in row))
+        tiles = [[r[x:x + 8] for r in rows[y:y + 8]] for y in (0, 8, 16) for x in (0, 8, 16)]
+        self.assertEqual(len({str(t) for t in tiles}), 9)
+
+    def test_reader_rejects_corruption(self):
+        data = bytearray((REPO / "assets/gold_single.png").read_bytes())
+        data[40] ^= 0xFF
+        with self.assertRaises(PngError):
+            decode_rgba(bytes(data))
+
+
+class CommittedAudio(unittest.TestCase):
+    def test_sounds_are_short_audible_and_unclipped(self):
+        for relative, (shortest, longest) in SOUNDS.items():
+            with wave.open(str(REPO / relative)) as handle:
+                self.assertEqual((handle.getnchannels(), handle.getsampwidth(),
+                                  handle.getframerate(), handle.getcomptype()),
+                                 (1, 2, 44100, "NONE"), relative)
+                frames = handle.getnframes()
+                samples = struct.unpack(f"<{frames}h", handle.readframes(frames))
+            self.assertTrue(shortest <= frames / 44100 <= longest, f"{relative}: {frames / 44100} s")
+            top = max(abs(s) for s in samples)
+            rms = math.sqrt(sum(s * s for s in samples) / frames)
+            self.assertLess(top, 32000, f"{relative} clips")
+            self.assertGreater(top, 8000, f"{relative} is too quiet")
+            self.assertGreater(rms, 1000, f"{relative} is nearly silent")
+            self.assertLess(abs(samples[-1]), 200, f"{relative} ends with a click")
+
+    def test_music_is_long_enough(self):
+        for relative in MUSIC:
+            rate, channels, seconds = mp3.mp3_info((REPO / relative).read_bytes())
+            self.assertEqual(rate, 44100)
+            self.assertGreaterEqual(seconds, 30.0, relative)
+
+    def test_music_decodes_to_whole_bars(self):
+        lame = shutil.which("lame")
+        if lame is None:
+            self.skipTest("lame is not installed")
+        for relative, tempo, beats in (("assets/menu.mp3", 84, 48), ("assets/ingame.mp3", 140, 80)):
+            with tempfile.TemporaryDirectory() as scratch:
+                target = os.path.join(scratch, "out.wav")
+                subprocess.run([lame, "--quiet", "--decode", str(REPO / relative), target], check=True)
+                with wave.open(target) as handle:
+                    frames = handle.getnframes()
+            self.assertEqual(frames, round(beats * 60 / tempo * 44100), relative)
+
+    def test_loop_tail_is_folded_onto_the_start(self):
+        with tempfile.TemporaryDirectory() as scratch:
+            path = Path(scratch) / "loop.txt"
+            path.write_text("tempo 120\nsteps 4\ninstrument a wave=sine release=0.3 vol=1\n"
+                            "pattern p a\n. . . A4\nplay 2 p\n")
+            mixed = music.render_song(music.parse_song(path))
+        self.assertEqual(len(mixed), 2 * 2 * 88200)
+        # the note on the very last step rings on past the end: its release
+        # must reappear at the start instead of being cut off
+        self.assertGreater(max(abs(s) for s in mixed[:2000]), 0.05)
+
+
+class Shaders(unittest.TestCase):
+    def test_interface_and_compile(self):
+        for relative in SHADERS:
+            text = (REPO / relative).read_text()
+            for needed in ("#version 330", "in vec2 fragTexCoord;", "in vec4 fragColor;",
+                           "uniform sampler2D texture0;", "uniform vec4 colDiffuse;",
+                           "out vec4 finalColor;"):
+                self.assertIn(needed, text, relative)
+        grain = (REPO / "shaders/grain.fs").read_text()
+        self.assertIn("uniform float time;", grain)
+        self.assertIn("uniform vec2 resolution;", grain)
+        validator = shutil.which("glslangValidator")
+        if validator is None:
+            self.skipTest("glslangValidator (glslang-tools) is not installed")
+        for relative in SHADERS:
+            result = subprocess.run([validator, "-S", "frag", str(REPO / relative)],
+                                    capture_output=True, text=True)
+            self.assertEqual(result.returncode, 0, result.stdout)
+
+
+if __name__ == "__main__":
+    unittest.main()
