@@ -1,0 +1,97 @@
+// Opening and reading audio files with libsndfile, with the warnings raylib
+// gives for files it cannot use.
+#include "audio_decoder.h"
+
+#include <fcntl.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "raylib.h"
+
+namespace rlp::audio {
+
+namespace {
+
+void WarnUndecodable(const char *path, DecodeFor purpose, const char *reason)
+{
+    if (purpose == DecodeFor::Sound) {
+        TraceLog(LOG_WARNING, "SOUND: [%s] Failed to load sound data (%s)", path, reason);
+    } else {
+        TraceLog(LOG_WARNING, "STREAM: [%s] Music file could not be opened (%s)", path, reason);
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Decoder> Decoder::Open(const char *path, DecodeFor purpose)
+{
+    if (path == nullptr || path[0] == '\0') {
+        TraceLog(LOG_WARNING, "FILEIO: File name provided is not valid");
+        return nullptr;
+    }
+    // Opening the descriptor ourselves separates "no such file" from "not
+    // audio", which libsndfile reports alike.
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0) close(fd);
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open file", path);
+        return nullptr;
+    }
+    if (info.st_size == 0) {
+        close(fd);
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to read file", path);
+        return nullptr;
+    }
+
+    SF_INFO format{};
+    SNDFILE *file = sf_open_fd(fd, SFM_READ, &format, SF_TRUE);  // closes fd, even on failure
+    if (file == nullptr) {
+        WarnUndecodable(path, purpose, sf_strerror(nullptr));
+        return nullptr;
+    }
+    std::unique_ptr<Decoder> decoder(new Decoder());
+    decoder->file_ = file;
+    if (format.channels <= 0 || format.samplerate <= 0 || format.frames <= 0) {
+        WarnUndecodable(path, purpose, "no audio frames");
+        return nullptr;
+    }
+    // Floating-point files would otherwise clip when read as 16-bit.
+    sf_command(file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+    decoder->fileChannels_ = format.channels;
+    decoder->channels_ = std::min(format.channels, 2);
+    decoder->sampleRate_ = format.samplerate;
+    decoder->frames_ = static_cast<std::uint64_t>(format.frames);
+    decoder->container_ = format.format & SF_FORMAT_TYPEMASK;
+    return decoder;
+}
+
+Decoder::~Decoder()
+{
+    if (file_ != nullptr) sf_close(file_);
+}
+
+std::uint64_t Decoder::Read(short *out, std::uint64_t frames)
+{
+    if (frames == 0) return 0;
+    if (fileChannels_ == channels_) {
+        const sf_count_t got = sf_readf_short(file_, out, static_cast<sf_count_t>(frames));
+        return got > 0 ? static_cast<std::uint64_t>(got) : 0;
+    }
+    const std::size_t wideSamples = static_cast<std::size_t>(frames) * fileChannels_;
+    if (wide_.size() < wideSamples) wide_.resize(wideSamples);
+    const sf_count_t got = sf_readf_short(file_, wide_.data(), static_cast<sf_count_t>(frames));
+    if (got <= 0) return 0;
+    for (sf_count_t f = 0; f < got; ++f) {
+        out[2 * f] = wide_[f * fileChannels_];
+        out[2 * f + 1] = wide_[f * fileChannels_ + 1];
+    }
+    return static_cast<std::uint64_t>(got);
+}
+
+bool Decoder::Rewind() { return sf_seek(file_, 0, SEEK_SET) == 0; }
+
+}  // namespace rlp::audio

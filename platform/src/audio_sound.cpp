@@ -1,0 +1,127 @@
+// Sounds: a whole file decoded at load into one OpenAL buffer played by one
+// source, so a sound is a single voice that restarts when played again.
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+#include "audio_internal.h"
+
+namespace {
+
+using namespace rlp::audio;
+
+// The sound's buffer when the handle is live and the device can play it.
+rAudioBuffer *Playable(const Sound &sound)
+{
+    rAudioBuffer *buffer = sound.stream.buffer;
+    if (!DeviceReady() || !IsRegistered(buffer) || buffer->stream || buffer->source == 0) return nullptr;
+    return buffer;
+}
+
+// Decodes the whole file; empty when it holds no frame or is too long for a
+// single OpenAL buffer (warned here).
+std::vector<short> DecodeAll(Decoder &decoder, const char *path)
+{
+    constexpr std::uint64_t kChunkFrames = 4096;
+    const std::uint64_t channels = static_cast<std::uint64_t>(decoder.Channels());
+    const std::uint64_t maxFrames = INT_MAX / (channels * sizeof(short));
+    std::vector<short> pcm;
+    pcm.reserve(static_cast<std::size_t>(std::min(decoder.Frames(), maxFrames) * channels));
+    std::uint64_t total = 0;
+    for (;;) {
+        if (total + kChunkFrames > maxFrames) {
+            TraceLog(LOG_WARNING, "SOUND: [%s] Failed to load sound data (too long for a sound)", path);
+            return {};
+        }
+        pcm.resize(static_cast<std::size_t>((total + kChunkFrames) * channels));
+        const std::uint64_t got = decoder.Read(pcm.data() + total * channels, kChunkFrames);
+        if (got == 0) break;
+        total += got;
+    }
+    pcm.resize(static_cast<std::size_t>(total * channels));
+    if (total == 0) TraceLog(LOG_WARNING, "SOUND: [%s] Failed to load sound data (no audio frames)", path);
+    return pcm;
+}
+
+}  // namespace
+
+extern "C" {
+
+Sound LoadSound(const char *fileName)
+{
+    Sound sound{};
+    if (!DeviceReady()) return sound;
+    std::unique_ptr<Decoder> decoder = Decoder::Open(fileName, DecodeFor::Sound);
+    if (!decoder) return sound;
+    const std::vector<short> pcm = DecodeAll(*decoder, fileName);
+    if (pcm.empty()) return sound;
+    const int channels = decoder->Channels();
+
+    auto buffer = std::make_unique<rAudioBuffer>();
+    if (!CreateAlObjects(*buffer, 1)) {
+        TraceLog(LOG_WARNING, "SOUND: [%s] Failed to create audio buffer", fileName);
+        return sound;
+    }
+    alBufferData(buffer->buffers[0], Pcm16Format(channels), pcm.data(),
+                 static_cast<ALsizei>(pcm.size() * sizeof(short)), decoder->SampleRate());
+    alSourcei(buffer->source, AL_BUFFER, static_cast<ALint>(buffer->buffers[0]));
+    // Game sounds are not positioned: a mono one plays centred at full level.
+    alSourcei(buffer->source, AL_SOURCE_RELATIVE, AL_TRUE);
+    if (alGetError() != AL_NO_ERROR) {
+        ReleaseAlObjects(*buffer);
+        TraceLog(LOG_WARNING, "SOUND: [%s] Failed to upload sound data", fileName);
+        return sound;
+    }
+
+    sound.frameCount = static_cast<unsigned int>(pcm.size() / static_cast<std::size_t>(channels));
+    sound.stream.sampleRate = static_cast<unsigned int>(decoder->SampleRate());
+    sound.stream.sampleSize = 16;
+    sound.stream.channels = static_cast<unsigned int>(channels);
+    Register(buffer.get());
+    sound.stream.buffer = buffer.release();
+    TraceLog(LOG_INFO, "SOUND: [%s] Loaded (%u Hz, 16 bit, %u channel(s), %u frames)", fileName,
+             sound.stream.sampleRate, sound.stream.channels, sound.frameCount);
+    return sound;
+}
+
+bool IsSoundValid(Sound sound)
+{
+    const rAudioBuffer *buffer = sound.stream.buffer;
+    return IsRegistered(buffer) && !buffer->stream && sound.frameCount > 0 && sound.stream.sampleRate > 0 &&
+           sound.stream.sampleSize > 0 && sound.stream.channels > 0;
+}
+
+void UnloadSound(Sound sound)
+{
+    rAudioBuffer *buffer = sound.stream.buffer;
+    // Unknown pointers (never loaded, or already unloaded) are left alone.
+    if (!IsRegistered(buffer) || buffer->stream) return;
+    ReleaseAlObjects(*buffer);
+    Unregister(buffer);
+    delete buffer;
+}
+
+void PlaySound(Sound sound)
+{
+    rAudioBuffer *buffer = Playable(sound);
+    if (buffer == nullptr) return;
+    // Rewinding first makes a playing sound restart rather than carry on.
+    alSourceRewind(buffer->source);
+    alSourcePlay(buffer->source);
+}
+
+void StopSound(Sound sound)
+{
+    if (rAudioBuffer *buffer = Playable(sound)) alSourceStop(buffer->source);
+}
+
+bool IsSoundPlaying(Sound sound)
+{
+    rAudioBuffer *buffer = Playable(sound);
+    if (buffer == nullptr) return false;
+    ALint state = AL_STOPPED;
+    alGetSourcei(buffer->source, AL_SOURCE_STATE, &state);
+    return state == AL_PLAYING;
+}
+
+}  // extern "C"
