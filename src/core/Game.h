@@ -27,8 +27,9 @@ public:
     void draw();
     // Applies the settings to the audio and the settings screen.
     void loadSettings();
+    // The music's reaction to a screen having moved from `previous` to `state`.
+    void switchTrack(GameState previous);
 
 private:
     void stepAnimation();
-    void switchTrack(GameState previous);
 };
