@@ -1,0 +1,131 @@
+"""Programs started in a Session: exit status, captured output, windows, and
+how their processes are ended."""
+
+import os
+import re
+import signal
+import subprocess
+
+from e2e_common import HarnessError, run_tool, tail, wait_until
+from e2e_window import Window
+
+
+def group_members(pgid):
+    """Pids of live (non-zombie) processes in a process group, read from /proc."""
+    members = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat", "rb") as f:
+                fields = f.read().rsplit(b")", 1)[1].split()
+        except (OSError, IndexError):
+            continue
+        # After the command name: state, ppid, pgrp.
+        if int(fields[2]) == pgid and fields[0] != b"Z":
+            members.append(int(entry))
+    return members
+
+
+def stop_group(proc, grace=3.0):
+    """Ends a process we started in its own session, and whatever it spawned
+    in that group: SIGTERM first so it can clean up, SIGKILL if it lingers.
+    Returns once the leader is reaped and no member of the group runs."""
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        if proc.poll() is not None and not group_members(proc.pid):
+            return
+        try:
+            os.killpg(proc.pid, sig)
+        except (ProcessLookupError, PermissionError):
+            pass
+        try:
+            proc.wait(timeout=grace)
+        except subprocess.TimeoutExpired:
+            continue
+        if wait_until(lambda: not group_members(proc.pid), grace):
+            return
+    proc.wait()
+
+
+def _ere_escape(text):
+    return re.sub(r"([\\.^$|?*+()\[\]{}])", r"\\\1", text)
+
+
+class App:
+    """A program started in a Session: its exit status, captured output and
+    windows. Its process group is ended when the session closes."""
+
+    def __init__(self, session, argv, proc, stdout_path, stderr_path):
+        self.session = session
+        self.argv = list(argv)
+        self.proc = proc
+        self.pid = proc.pid
+        self.stdout_path = stdout_path
+        self.stderr_path = stderr_path
+
+    def __repr__(self):
+        return f"<App {self.argv[0]} pid {self.pid} returncode {self.returncode}>"
+
+    @property
+    def returncode(self):
+        return self.proc.poll()
+
+    @property
+    def running(self):
+        return self.proc.poll() is None
+
+    def stdout_text(self):
+        return self._read(self.stdout_path)
+
+    def stderr_text(self):
+        return self._read(self.stderr_path)
+
+    @staticmethod
+    def _read(path):
+        if path is None:
+            return ""
+        with open(path, errors="replace") as f:
+            return f.read()
+
+    def describe_output(self):
+        """The tail of stdout and stderr, for failure messages."""
+        return (f"--- stdout of {self.argv[0]} ---\n{tail(self.stdout_path) if self.stdout_path else ''}"
+                f"--- stderr ---\n{tail(self.stderr_path) if self.stderr_path else ''}")
+
+    def wait(self, timeout=10.0):
+        """Waits for the program to exit and returns its exit code."""
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError(f"{self.argv[0]} still running after {timeout:g} s\n"
+                               f"{self.describe_output()}") from None
+
+    def kill(self):
+        stop_group(self.proc)
+
+    def window(self, name, timeout=10.0):
+        """Waits for a visible window titled exactly name and returns it."""
+        pattern = "^" + _ere_escape(name) + "$"
+        env = self.session.env
+
+        def find():
+            if self.proc.poll() is not None:
+                return "exited"
+            found = run_tool(["xdotool", "search", "--onlyvisible", "--name", pattern], env,
+                             check=False).stdout.split()
+            # xdotool matches case-insensitively, so confirm the exact title.
+            for wid in found:
+                win = Window(env, wid, name)
+                if run_tool(["xdotool", "getwindowname", wid], env,
+                            check=False).stdout.rstrip("\n") == name:
+                    return win
+            return None
+
+        result = wait_until(find, timeout, interval=0.1)
+        if result == "exited":
+            raise HarnessError(f"{self.argv[0]} exited with code {self.returncode} before "
+                               f"showing a window titled {name!r}\n{self.describe_output()}")
+        if result is None:
+            raise HarnessError(f"no visible window titled {name!r} within {timeout:g} s\n"
+                               f"{self.describe_output()}")
+        return result

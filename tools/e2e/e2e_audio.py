@@ -1,0 +1,175 @@
+"""Recording what programs play into the session's null sink, and measuring
+it: loudness, silence, and when sound starts and stops."""
+
+import array
+import math
+import os
+import signal
+import subprocess
+import sys
+import wave
+
+from e2e_common import HarnessError, require, tail, wait_until
+
+RATE = 44100
+CHANNELS = 2
+FRAME_BYTES = 2 * CHANNELS
+SILENCE = 1e-3  # about -60 dBFS: well under any audible effect, above dither
+
+
+class Sound:
+    """Recorded audio: interleaved signed 16-bit samples. Levels are returned
+    as fractions of full scale (0.0 to 1.0) and times in seconds from the
+    start of the recording."""
+
+    def __init__(self, samples, rate=RATE, channels=CHANNELS):
+        self.samples = samples
+        self.rate = rate
+        self.channels = channels
+
+    @classmethod
+    def from_s16le(cls, data, rate=RATE, channels=CHANNELS):
+        data = data[:len(data) - len(data) % (2 * channels)]
+        samples = array.array("h")
+        samples.frombytes(data)
+        if sys.byteorder == "big":
+            samples.byteswap()
+        return cls(samples, rate, channels)
+
+    def __repr__(self):
+        return f"<Sound {self.duration():.2f} s, rms {self.rms():.4f}, peak {self.peak():.4f}>"
+
+    def duration(self):
+        return len(self.samples) / (self.rate * self.channels)
+
+    def _span(self, start, end):
+        lo = 0 if start is None else max(0, int(start * self.rate) * self.channels)
+        hi = len(self.samples) if end is None else min(len(self.samples),
+                                                       int(end * self.rate) * self.channels)
+        return self.samples[lo:max(lo, hi)]
+
+    def rms(self, start=None, end=None):
+        """Root-mean-square level over all channels, optionally of a time span."""
+        part = self._span(start, end)
+        if not part:
+            return 0.0
+        return math.sqrt(sum(s * s for s in part) / len(part)) / 32768.0
+
+    def peak(self, start=None, end=None):
+        """Largest absolute sample, optionally of a time span."""
+        part = self._span(start, end)
+        if not part:
+            return 0.0
+        return max(max(part), -min(part)) / 32768.0
+
+    def is_silent(self, threshold=SILENCE):
+        """True when no sample rises above threshold."""
+        return self.peak() <= threshold
+
+    def rms_over_time(self, window_ms=50):
+        """[(t, rms)] per consecutive window of window_ms; t is its start."""
+        step = max(1, int(self.rate * window_ms / 1000)) * self.channels
+        out = []
+        for lo in range(0, len(self.samples), step):
+            part = self.samples[lo:lo + step]
+            level = math.sqrt(sum(s * s for s in part) / len(part)) / 32768.0
+            out.append((lo / (self.rate * self.channels), level))
+        return out
+
+    def sound_start(self, threshold=SILENCE, window_ms=10):
+        """Time of the first window louder than threshold, or None if silent."""
+        for t, level in self.rms_over_time(window_ms):
+            if level > threshold:
+                return t
+        return None
+
+    def sound_end(self, threshold=SILENCE, window_ms=10):
+        """Time just after the last window louder than threshold, or None."""
+        loud = [t for t, level in self.rms_over_time(window_ms) if level > threshold]
+        return loud[-1] + window_ms / 1000 if loud else None
+
+    def save_wav(self, path):
+        """Writes the recording as a WAV file for a person to listen to."""
+        data = array.array("h", self.samples)
+        if sys.byteorder == "big":
+            data.byteswap()
+        with wave.open(path, "wb") as w:
+            w.setnchannels(self.channels)
+            w.setsampwidth(2)
+            w.setframerate(self.rate)
+            w.writeframes(data.tobytes())
+        return path
+
+
+class Recorder:
+    """A running capture of the session sink's monitor; stop() ends it and
+    returns the Sound. Made by Session.record()."""
+
+    def __init__(self, env, sink, path):
+        self.path = path
+        self.sound = None
+        self._log = path + ".log"
+        with open(path, "wb") as out, open(self._log, "wb") as log:
+            self.proc = subprocess.Popen(
+                [require("parec", env), "-d", f"{sink}.monitor", "--format=s16le",
+                 f"--rate={RATE}", f"--channels={CHANNELS}", "--latency-msec=20",
+                 "--client-name=e2e-recorder"],
+                stdout=out, stderr=log, stdin=subprocess.DEVNULL, env=env)
+        self.pid = self.proc.pid
+        self.sink = sink
+
+    def wait_started(self, start_timeout=5.0):
+        """Returns once audio flows, so anything played from now on is captured."""
+        path, sink = self.path, self.sink
+        # The monitor delivers silence continuously, so any data at all in the
+        # file means the stream is connected.
+        started = wait_until(lambda: self.proc.poll() is not None or os.path.getsize(path) > 0,
+                             start_timeout)
+        if self.proc.poll() is not None or not started:
+            self.kill()
+            raise HarnessError(f"parec did not start recording {sink}.monitor within "
+                               f"{start_timeout:g} s: {tail(self._log)}")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.sound is None:
+            self.stop()
+
+    def stop(self):
+        """Ends the capture and returns what was recorded as a Sound."""
+        if self.sound is not None:
+            return self.sound
+        if self.proc.poll() is None:
+            # SIGINT lets parec write out what it already read before exiting.
+            self.proc.send_signal(signal.SIGINT)
+            try:
+                self.proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.kill()
+        with open(self.path, "rb") as f:
+            self.sound = Sound.from_s16le(f.read())
+        return self.sound
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+        self.proc.wait()
+
+    def _stopped(self):
+        if self.sound is None:
+            raise HarnessError("stop() the recorder before measuring what it recorded")
+        return self.sound
+
+    def rms(self, *args):
+        return self._stopped().rms(*args)
+
+    def peak(self, *args):
+        return self._stopped().peak(*args)
+
+    def is_silent(self, threshold=SILENCE):
+        return self._stopped().is_silent(threshold)
+
+    def rms_over_time(self, window_ms=50):
+        return self._stopped().rms_over_time(window_ms)
