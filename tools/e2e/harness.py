@@ -158,6 +158,14 @@ class Session:
         self._spawn("clock", [require("parec"), "-d", f"{self.sink}.monitor",
                               "--latency-msec=10", "--client-name=e2e-clock"],
                     self.pulse_env, "clock.log")
+        if not wait_until(lambda: run_tool(["pactl", "list", "short", "source-outputs"],
+                                           self.pulse_env).stdout.strip(), self.start_timeout):
+            raise HarnessError(f"parec could not connect to {self.sink}.monitor: "
+                               f"{tail(os.path.join(self.tmpdir, 'clock.log'))}")
+        # The sink only adopts the short blocks at its next wake-up, up to two
+        # seconds away; a suspend and resume restarts its clock right now.
+        for state in ("1", "0"):
+            run_tool(["pactl", "suspend-sink", self.sink, state], self.pulse_env)
 
     def _app_env(self):
         env = {k: v for k, v in os.environ.items() if k not in _FOREIGN}
