@@ -2,11 +2,13 @@
 // shaders loaded from files, uniforms and shader mode.
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "internal.h"
 
@@ -47,6 +49,11 @@ struct DefaultShader {
     int *locs = nullptr;
 };
 DefaultShader g_default;
+
+// Location arrays of the shaders loaded and not yet unloaded: they go with the
+// window, like the programs themselves, so a program that never unloads its
+// shaders leaks nothing.
+std::vector<int *> g_loadedLocs;
 
 GLuint compile(GLenum kind, const char *source, const char *what)
 {
@@ -130,6 +137,8 @@ void ShadersInit()
 
 void ShadersShutdown()
 {
+    for (int *locs : g_loadedLocs) std::free(locs);
+    g_loadedLocs.clear();
     if (g_default.id) glDeleteProgram(g_default.id);
     std::free(g_default.locs);
     g_default = DefaultShader{};
@@ -157,7 +166,8 @@ Shader LoadShader(const char *vsFileName, const char *fsFileName)
     GLuint program = link(vertex ? vertex->c_str() : kDefaultVertex,
                           fragment ? fragment->c_str() : kDefaultFragment, name);
     if (program == 0) return defaultShader();
-    return Shader{program, makeLocations(program)};
+    g_loadedLocs.push_back(makeLocations(program));
+    return Shader{program, g_loadedLocs.back()};
 }
 
 bool IsShaderValid(Shader shader) { return shader.id > 0 && shader.locs != nullptr; }
@@ -165,9 +175,12 @@ bool IsShaderValid(Shader shader) { return shader.id > 0 && shader.locs != nullp
 void UnloadShader(Shader shader)
 {
     if (!rlp::GlReady() || shader.id == 0 || shader.id == g_default.id) return;
+    const auto loaded = std::find(g_loadedLocs.begin(), g_loadedLocs.end(), shader.locs);
+    if (loaded == g_loadedLocs.end()) return;  // not ours, or unloaded already
     rlp::BatchSetShader(0, nullptr);
     glDeleteProgram(shader.id);
     std::free(shader.locs);
+    g_loadedLocs.erase(loaded);
 }
 
 int GetShaderLocation(Shader shader, const char *uniformName)

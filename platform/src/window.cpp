@@ -32,6 +32,12 @@ struct WindowState {
 
 WindowState g_window;
 
+// GLFW is initialised once and kept for the life of the process: terminating
+// it unloads the GL driver, which strands the driver's own allocations (leak
+// reports under the sanitizers) and made repeated open/close cycles fail to
+// reach the display again.
+bool g_glfwInitialized = false;
+
 void onError(int code, const char *description)
 {
     TraceLog(LOG_WARNING, "GLFW: Error: %i Description: %s", code, description);
@@ -71,10 +77,11 @@ void waitSeconds(double seconds)
 bool openWindow(int width, int height, const char *title)
 {
     glfwSetErrorCallback(onError);
-    if (!glfwInit()) {
+    if (!g_glfwInitialized && !glfwInit()) {
         TraceLog(LOG_WARNING, "GLFW: Failed to initialize GLFW (is a display available?)");
         return false;
     }
+    g_glfwInitialized = true;
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
@@ -85,7 +92,6 @@ bool openWindow(int width, int height, const char *title)
     g_window.handle = glfwCreateWindow(width, height, title ? title : "", nullptr, nullptr);
     if (g_window.handle == nullptr) {
         TraceLog(LOG_WARNING, "GLFW: Failed to initialize Window");
-        glfwTerminate();
         return false;
     }
     glfwMakeContextCurrent(g_window.handle);
@@ -94,7 +100,6 @@ bool openWindow(int width, int height, const char *title)
         TraceLog(LOG_WARNING, "GL: OpenGL 3.3 is required, found %i.%i", epoxy_gl_version() / 10,
                  epoxy_gl_version() % 10);
         glfwDestroyWindow(g_window.handle);
-        glfwTerminate();
         g_window.handle = nullptr;
         return false;
     }
@@ -147,7 +152,6 @@ void CloseWindow(void)
     rlp::ShadersShutdown();
     rlp::BatchShutdown();
     glfwDestroyWindow(g_window.handle);
-    glfwTerminate();
     const unsigned int flags = g_window.flags;
     g_window = WindowState{};
     g_window.flags = flags;
