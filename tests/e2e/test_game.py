@@ -1,0 +1,135 @@
+"""The real game binary in a real window with a real sound sink: its window,
+its letterbox, its music, its quiet standard output, clean exits and a
+start-up that survives bad files."""
+
+import os
+import shutil
+import sys
+import tempfile
+import time
+import unittest
+
+ROOT = os.environ.get("TALLOWFEN_SOURCE_DIR",
+                      os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+sys.path.insert(0, os.path.join(ROOT, "tools", "e2e"))
+
+from harness import Session  # noqa: E402
+
+BINARY = os.environ.get("TALLOWFEN_BINARY", os.path.join(ROOT, "build", "src", "tallowfen"))
+WHITE = (255, 255, 255)
+
+
+class GameRun:
+    """A working directory laid out as the game expects, and the game in it."""
+
+    def __init__(self, session, settings=None, copy_assets=False):
+        self.dir = tempfile.mkdtemp(prefix="tallowfen-game-")
+        for name in ("assets", "shaders"):
+            if copy_assets:
+                shutil.copytree(os.path.join(ROOT, name), os.path.join(self.dir, name))
+            else:
+                os.symlink(os.path.join(ROOT, name), os.path.join(self.dir, name))
+        os.mkdir(os.path.join(self.dir, "data"))
+        if settings is not None:
+            with open(os.path.join(self.dir, "data", "settings"), "wb") as f:
+                f.write(settings)
+        self.session = session
+        self.app = None
+        self.win = None
+
+    def start(self):
+        self.app = self.session.start([BINARY], cwd=self.dir)
+        self.win = self.app.window("Tallowfen", timeout=20)
+        time.sleep(0.5)  # a few frames: the loop is running
+        return self
+
+    def remove(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class GameTest(unittest.TestCase):
+    def setUp(self):
+        self.session = Session()
+        self.session.open()
+        self.runs = []
+
+    def tearDown(self):
+        self.session.close()
+        for run in self.runs:
+            run.remove()
+
+    def game(self, **kwargs):
+        run = GameRun(self.session, **kwargs)
+        self.runs.append(run)
+        return run
+
+    def quit_with_escape(self, run):
+        run.win.key("Escape")
+        self.assertEqual(run.app.wait(10), 0, run.app.describe_output())
+
+    def test_window_is_titled_600x450_resizable_and_letterboxes(self):
+        run = self.game().start()
+        self.assertEqual(run.win.title(), "Tallowfen")
+        self.assertEqual(run.win.size(), (600, 450))
+        deadline = time.monotonic() + 3
+        while not run.win.size_hints().resizable and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.assertTrue(run.win.size_hints().resizable, run.win.size_hints())
+        shot = run.win.screenshot()
+        self.assertEqual(shot.count(WHITE, box=(0, 30, 600, 420)), 0, "the picture fills the window")
+        run.win.resize(800, 450)
+        time.sleep(0.3)
+        shot = run.win.screenshot(os.path.join(self.session.tmpdir, "game-800.png"))
+        # The frame-rate counter sits over the top-left corner: look below it.
+        self.assertEqual(shot.count(WHITE, box=(0, 30, 100, 420)), 100 * 420)
+        self.assertEqual(shot.count(WHITE, box=(700, 0, 100, 450)), 100 * 450)
+        self.assertEqual(shot.count(WHITE, box=(100, 30, 600, 420)), 0)
+        self.quit_with_escape(run)
+
+    def test_menu_music_is_heard_and_output_is_quiet(self):
+        run = self.game().start()
+        rec = self.session.record()
+        time.sleep(1.5)
+        heard = rec.stop()
+        self.assertFalse(heard.is_silent(), "the menu track plays")
+        self.assertGreater(heard.rms(), 0.01)
+        self.quit_with_escape(run)
+        self.assertEqual(run.app.stdout_text(), "", "no library information lines")
+
+    def test_music_off_in_the_settings_file_is_silent(self):
+        run = self.game(settings=b"011").start()
+        rec = self.session.record()
+        time.sleep(1.5)
+        self.assertTrue(rec.stop().is_silent(), "music is off")
+        self.quit_with_escape(run)
+
+    def test_window_close_button_ends_with_exit_code_zero(self):
+        run = self.game().start()
+        run.win.close()
+        self.assertEqual(run.app.wait(10), 0, run.app.describe_output())
+
+    def test_garbage_settings_file_keeps_the_defaults(self):
+        run = self.game(settings=b"\xff\x00garbage\n").start()
+        rec = self.session.record()
+        time.sleep(1.0)
+        self.assertFalse(rec.stop().is_silent(), "unreadable switches stay on")
+        self.quit_with_escape(run)
+        with open(os.path.join(run.dir, "data", "settings"), "rb") as f:
+            self.assertEqual(f.read(), b"\xff\x00garbage\n", "the file is left alone")
+
+    def test_missing_asset_file_does_not_stop_start_up(self):
+        run = self.game(copy_assets=True)
+        os.remove(os.path.join(run.dir, "assets", "bird.png"))
+        os.remove(os.path.join(run.dir, "assets", "menu.mp3"))
+        run.start()
+        self.assertTrue(run.app.running)
+        self.quit_with_escape(run)
+        lines = run.app.stdout_text().splitlines()
+        self.assertEqual(len(lines), 2, lines)
+        self.assertTrue(all(line.startswith("WARNING: ") for line in lines), lines)
+        self.assertTrue(any("assets/bird.png" in line for line in lines), lines)
+        self.assertTrue(any("assets/menu.mp3" in line for line in lines), lines)
+
+
+if __name__ == "__main__":
+    unittest.main()
