@@ -27,5 +27,10 @@ fi
 
 build_dir="${1:-build}"
 shift || true
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+mkdir -p "$build_dir"
+if ! cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$build_dir/configure.log" 2>&1; then
+  cat "$build_dir/configure.log"
+  exit 1
+fi
+grep -E '^-- Tallowfen:' "$build_dir/configure.log" || true
 cmake --build "$build_dir" -j "$(nproc)"

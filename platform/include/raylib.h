@@ -32,6 +32,7 @@
 #include <stdbool.h>
 #endif
 
+// clang-format off
 #define LIGHTGRAY CLITERAL(Color){200, 200, 200, 255}
 #define GRAY CLITERAL(Color){130, 130, 130, 255}
 #define DARKGRAY CLITERAL(Color){80, 80, 80, 255}
@@ -58,6 +59,7 @@
 #define BLANK CLITERAL(Color){0, 0, 0, 0}
 #define MAGENTA CLITERAL(Color){255, 0, 255, 255}
 #define RAYWHITE CLITERAL(Color){245, 245, 245, 255}
+// clang-format on
 
 typedef struct Vector2 {
     float x;
@@ -436,4 +438,4 @@ RLAPI float GetMusicTimePlayed(Music music);
 }
 #endif
 
-#endif // RAYLIB_H
+#endif  // RAYLIB_H

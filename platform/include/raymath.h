@@ -69,4 +69,4 @@ RMAPI Vector2 Vector2Lerp(Vector2 v1, Vector2 v2, float amount)
     return result;
 }
 
-#endif // RAYMATH_H
+#endif  // RAYMATH_H

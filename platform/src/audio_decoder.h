@@ -10,7 +10,10 @@ struct sf_private_tag;
 namespace rlp::audio {
 
 // Who asks for a file: decides the wording of the warning when it fails.
-enum class DecodeFor { Sound, Music };
+enum class DecodeFor {
+    Sound,
+    Music
+};
 
 // An open audio file read as interleaved 16-bit PCM of at most two channels
 // (wider files keep their first two, the front left and right).

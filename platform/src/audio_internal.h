@@ -30,16 +30,16 @@ struct QueuedChunk {
 // flight and the bookkeeping for the position heard.
 struct StreamState {
     std::unique_ptr<Decoder> decoder;
-    std::vector<short> scratch;           // one chunk of PCM, reused
-    std::vector<ALuint> freeBuffers;      // OpenAL buffers not in the queue
-    std::vector<QueuedChunk> queue;       // oldest first
+    std::vector<short> scratch;       // one chunk of PCM, reused
+    std::vector<ALuint> freeBuffers;  // OpenAL buffers not in the queue
+    std::vector<QueuedChunk> queue;   // oldest first
     std::uint32_t chunkFrames = 0;
-    std::uint64_t decoderPos = 0;         // next frame the decoder will read
-    std::uint64_t totalFrames = 0;        // length used to wrap the position
-    std::uint64_t heardEnd = 0;           // decoder frame where the last dequeued chunk ended
+    std::uint64_t decoderPos = 0;   // next frame the decoder will read
+    std::uint64_t totalFrames = 0;  // length used to wrap the position
+    std::uint64_t heardEnd = 0;     // decoder frame where the last dequeued chunk ended
     bool playing = false;
     bool paused = false;
-    bool drained = false;                 // a non-looping decoder reached its end
+    bool drained = false;  // a non-looping decoder reached its end
 };
 
 }  // namespace rlp::audio

@@ -32,8 +32,8 @@ std::uint32_t DecodeChunk(StreamState &s, bool looping)
     const int channels = s.decoder->Channels();
     std::uint32_t produced = 0;
     while (produced < s.chunkFrames && !s.drained) {
-        const std::uint64_t got = s.decoder->Read(s.scratch.data() + std::size_t(produced) * channels,
-                                                  s.chunkFrames - produced);
+        const std::uint64_t got =
+            s.decoder->Read(s.scratch.data() + std::size_t(produced) * channels, s.chunkFrames - produced);
         if (got > 0) {
             produced += static_cast<std::uint32_t>(got);
             s.decoderPos += got;

@@ -105,8 +105,7 @@ void BatchFlush()
     glBindBuffer(GL_ARRAY_BUFFER, g_batch.vbo);
     // Orphan the buffer so the driver need not wait for the previous draw.
     glBufferData(GL_ARRAY_BUFFER, kMaxVertices * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(g_batch.vertices.size() * sizeof(Vertex)),
-                    g_batch.vertices.data());
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(g_batch.vertices.size() * sizeof(Vertex)), g_batch.vertices.data());
     glDrawArrays(GL_TRIANGLES, 0, GLsizei(g_batch.vertices.size()));
     ++g_batch.drawCalls;
     g_batch.vertices.clear();

@@ -82,9 +82,7 @@ void PlayAutomationEvent(AutomationEvent event)
         case kEventKeyDown: rlp::InputSetKey(event.params[0], true); break;
         case kEventMouseButtonUp: rlp::InputSetMouseButton(event.params[0], false); break;
         case kEventMouseButtonDown: rlp::InputSetMouseButton(event.params[0], true); break;
-        case kEventMousePosition:
-            rlp::InputSetMousePosition(float(event.params[0]), float(event.params[1]));
-            break;
+        case kEventMousePosition: rlp::InputSetMousePosition(float(event.params[0]), float(event.params[1])); break;
         default: break;  // other event kinds are not used by the game
     }
 }

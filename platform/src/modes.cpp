@@ -28,7 +28,8 @@ Vector2 GetWorldToScreen2D(Vector2 position, Camera2D camera)
     const float radians = camera.rotation * DEG2RAD;
     const float cs = std::cos(radians), sn = std::sin(radians);
     const float x = position.x - camera.target.x, y = position.y - camera.target.y;
-    return Vector2{(x * cs - y * sn) * camera.zoom + camera.offset.x, (x * sn + y * cs) * camera.zoom + camera.offset.y};
+    return Vector2{(x * cs - y * sn) * camera.zoom + camera.offset.x,
+                   (x * sn + y * cs) * camera.zoom + camera.offset.y};
 }
 
 Vector2 GetScreenToWorld2D(Vector2 position, Camera2D camera)

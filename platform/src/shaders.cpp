@@ -100,7 +100,8 @@ GLuint link(const char *vertexSource, const char *fragmentSource, const char *wh
 int *makeLocations(GLuint program)
 {
     int *locs = static_cast<int *>(std::malloc(kMaxLocations * sizeof(int)));
-    for (int i = 0; i < kMaxLocations; ++i) locs[i] = -1;
+    for (int i = 0; i < kMaxLocations; ++i)
+        locs[i] = -1;
     // Slots as raylib numbers them: position, texcoord, colour, mvp, colDiffuse, texture0.
     locs[0] = glGetAttribLocation(program, "vertexPosition");
     locs[1] = glGetAttribLocation(program, "vertexTexCoord");
@@ -137,7 +138,8 @@ void ShadersInit()
 
 void ShadersShutdown()
 {
-    for (int *locs : g_loadedLocs) std::free(locs);
+    for (int *locs : g_loadedLocs)
+        std::free(locs);
     g_loadedLocs.clear();
     if (g_default.id) glDeleteProgram(g_default.id);
     std::free(g_default.locs);
@@ -163,8 +165,8 @@ Shader LoadShader(const char *vsFileName, const char *fsFileName)
     if (!vertex && !fragment) return defaultShader();  // nothing usable: the default stands in
 
     const char *name = fsFileName ? fsFileName : vsFileName;
-    GLuint program = link(vertex ? vertex->c_str() : kDefaultVertex,
-                          fragment ? fragment->c_str() : kDefaultFragment, name);
+    GLuint program =
+        link(vertex ? vertex->c_str() : kDefaultVertex, fragment ? fragment->c_str() : kDefaultFragment, name);
     if (program == 0) return defaultShader();
     g_loadedLocs.push_back(makeLocations(program));
     return Shader{program, g_loadedLocs.back()};

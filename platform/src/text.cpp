@@ -40,10 +40,14 @@ int NextChar(const char *&p)
     const unsigned char lead = static_cast<unsigned char>(*p++);
     if (lead < 0x80) return lead;
     int extra = 0;
-    if (lead >= 0xC0 && lead < 0xE0) extra = 1;
-    else if (lead >= 0xE0 && lead < 0xF0) extra = 2;
-    else if (lead >= 0xF0 && lead < 0xF8) extra = 3;
-    for (; extra > 0 && (static_cast<unsigned char>(*p) & 0xC0) == 0x80; --extra) ++p;
+    if (lead >= 0xC0 && lead < 0xE0)
+        extra = 1;
+    else if (lead >= 0xE0 && lead < 0xF0)
+        extra = 2;
+    else if (lead >= 0xF0 && lead < 0xF8)
+        extra = 3;
+    for (; extra > 0 && (static_cast<unsigned char>(*p) & 0xC0) == 0x80; --extra)
+        ++p;
     return -1;
 }
 

@@ -64,8 +64,7 @@ Texture2D LoadTexture(const char *fileName)
     if (!readFile(fileName, bytes)) return zeroTexture();
     int width = 0, height = 0, channels = 0;
     unsigned char *pixels = nullptr;
-    if (!bytes.empty())
-        pixels = stbi_load_from_memory(bytes.data(), int(bytes.size()), &width, &height, &channels, 4);
+    if (!bytes.empty()) pixels = stbi_load_from_memory(bytes.data(), int(bytes.size()), &width, &height, &channels, 4);
     if (pixels == nullptr) {
         TraceLog(LOG_WARNING, "IMAGE: [%s] Failed to load image data", fileName);
         return zeroTexture();
@@ -124,10 +123,7 @@ RenderTexture2D LoadRenderTexture(int width, int height)
     return target;
 }
 
-bool IsRenderTextureValid(RenderTexture2D target)
-{
-    return target.id > 0 && IsTextureValid(target.texture);
-}
+bool IsRenderTextureValid(RenderTexture2D target) { return target.id > 0 && IsTextureValid(target.texture); }
 
 void UnloadRenderTexture(RenderTexture2D target)
 {

@@ -170,7 +170,8 @@ bool WindowShouldClose(void)
 void SetWindowState(unsigned int flags)
 {
     g_window.flags |= flags;
-    if (g_window.ready && (flags & FLAG_WINDOW_RESIZABLE)) glfwSetWindowAttrib(g_window.handle, GLFW_RESIZABLE, GLFW_TRUE);
+    if (g_window.ready && (flags & FLAG_WINDOW_RESIZABLE))
+        glfwSetWindowAttrib(g_window.handle, GLFW_RESIZABLE, GLFW_TRUE);
 }
 
 void SetWindowSize(int width, int height)

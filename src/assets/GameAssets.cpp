@@ -7,6 +7,7 @@ struct AssetFile {
     const char *path;
 };
 
+// clang-format off
 constexpr AssetFile kTextures[] = {
     {"crab", "assets/crab.png"},
     {"enemy", "assets/bird.png"},
@@ -41,6 +42,7 @@ constexpr AssetFile kSounds[] = {
     {"death", "assets/death.wav"},
     {"goldspawn", "assets/gold_spawn.wav"},
 };
+// clang-format on
 
 }  // namespace
 
@@ -48,10 +50,14 @@ void GameAssets::loadAssets()
 {
     // A file that fails to load leaves the library's empty handle (and its
     // warning); the game runs on without that asset.
-    for (const AssetFile &file : kTextures) textures[file.key] = LoadTexture(file.path);
-    for (const AssetFile &file : kShaders) shaders[file.key] = LoadShader(nullptr, file.path);
-    for (const AssetFile &file : kMusic) music[file.key] = LoadMusicStream(file.path);
-    for (const AssetFile &file : kSounds) sounds[file.key] = LoadSound(file.path);
+    for (const AssetFile &file : kTextures)
+        textures[file.key] = LoadTexture(file.path);
+    for (const AssetFile &file : kShaders)
+        shaders[file.key] = LoadShader(nullptr, file.path);
+    for (const AssetFile &file : kMusic)
+        music[file.key] = LoadMusicStream(file.path);
+    for (const AssetFile &file : kSounds)
+        sounds[file.key] = LoadSound(file.path);
 }
 
 Texture &GameAssets::fetchTexture(const std::string &key) { return textures[key]; }

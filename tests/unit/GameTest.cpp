@@ -78,7 +78,8 @@ TEST_F(GameFixture, AnimationFrameAdvancesEveryThirteenthUpdate)
         game->update(&quit);
         frames.push_back(game->animFrame);
     }
-    for (int i = 1; i <= 12; ++i) EXPECT_EQ(frames[i - 1], 0) << "update " << i;
+    for (int i = 1; i <= 12; ++i)
+        EXPECT_EQ(frames[i - 1], 0) << "update " << i;
     EXPECT_EQ(frames[13 - 1], 1);
     EXPECT_EQ(frames[26 - 1], 2);
     EXPECT_EQ(frames[39 - 1], 3);
@@ -151,9 +152,12 @@ TEST_F(GameFixture, RegistryHoldsEveryAssetUnderItsKey)
     EXPECT_EQ(game->assets.shaders.size(), 2u);
     EXPECT_EQ(game->assets.music.size(), 2u);
     EXPECT_EQ(game->assets.sounds.size(), 9u);
-    for (const auto &[key, texture] : game->assets.textures) EXPECT_TRUE(IsTextureValid(texture)) << key;
-    for (const auto &[key, sound] : game->assets.sounds) EXPECT_TRUE(IsSoundValid(sound)) << key;
-    for (const auto &[key, music] : game->assets.music) EXPECT_TRUE(IsMusicValid(music)) << key;
+    for (const auto &[key, texture] : game->assets.textures)
+        EXPECT_TRUE(IsTextureValid(texture)) << key;
+    for (const auto &[key, sound] : game->assets.sounds)
+        EXPECT_TRUE(IsSoundValid(sound)) << key;
+    for (const auto &[key, music] : game->assets.music)
+        EXPECT_TRUE(IsMusicValid(music)) << key;
     EXPECT_EQ(game->assets.fetchTexture("crab").width, 64);
     EXPECT_EQ(game->assets.fetchTexture("enemy").height, 48);
     EXPECT_GE(GetMusicTimeLength(game->assets.fetchMusic("menu")), 30.0f);

@@ -15,7 +15,10 @@ void expectBox(const Letterbox &box, float scale, int x, int y, int w, int h)
     EXPECT_EQ(box.height, h);
 }
 
-TEST(Letterbox, StartingWindowIsFilledExactly) { expectBox(ComputeLetterbox(600, 450, 320, 240), 1.875f, 0, 0, 600, 450); }
+TEST(Letterbox, StartingWindowIsFilledExactly)
+{
+    expectBox(ComputeLetterbox(600, 450, 320, 240), 1.875f, 0, 0, 600, 450);
+}
 
 TEST(Letterbox, WideWindowGetsBarsLeftAndRight)
 {
@@ -68,4 +71,3 @@ TEST(MouseMapping, GetScreenMousePosGoesThroughTheCamera)
 }
 
 }  // namespace
-

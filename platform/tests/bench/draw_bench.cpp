@@ -28,7 +28,8 @@ void BM_BusyFrame(benchmark::State &state)
         for (int i = 0; i < quads; ++i)
             DrawTexturePro(sprite, {0, 0, 16, 16}, {float(i % 304), float((i * 7) % 224), 16, 16}, {0, 0},
                            float(i % 4) * 90.0f, WHITE);
-        for (int i = 0; i < circles; ++i) DrawCircle((i * 13) % 320, (i * 29) % 240, 4.0f, GREEN);
+        for (int i = 0; i < circles; ++i)
+            DrawCircle((i * 13) % 320, (i * 29) % 240, 4.0f, GREEN);
         EndTextureMode();
         BeginDrawing();
         DrawTexturePro(screen.texture, {0, 0, 320, -240}, {0, 0, 640, 480}, {0, 0}, 0, WHITE);

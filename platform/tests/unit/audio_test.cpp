@@ -18,8 +18,8 @@ bool IsZero(const Sound &s)
 bool IsZero(const Music &m)
 {
     return m.stream.buffer == nullptr && m.stream.processor == nullptr && m.stream.sampleRate == 0 &&
-           m.stream.sampleSize == 0 && m.stream.channels == 0 && m.frameCount == 0 && !m.looping &&
-           m.ctxType == 0 && m.ctxData == nullptr;
+           m.stream.sampleSize == 0 && m.stream.channels == 0 && m.frameCount == 0 && !m.looping && m.ctxType == 0 &&
+           m.ctxData == nullptr;
 }
 
 // Every call on the handles, none of which may crash or print anything.
@@ -145,8 +145,10 @@ bool BehavesWithoutDevice()
     check(!fromInit.empty() && fromInit[0] == "WARNING: AUDIO: Failed to initialize playback device",
           "the warning says the device failed");
     check(afterInit.empty(), "every later call is silent");
-    for (const std::string &line : beforeInit) std::fprintf(stderr, "unexpected: %s\n", line.c_str());
-    for (const std::string &line : afterInit) std::fprintf(stderr, "unexpected: %s\n", line.c_str());
+    for (const std::string &line : beforeInit)
+        std::fprintf(stderr, "unexpected: %s\n", line.c_str());
+    for (const std::string &line : afterInit)
+        std::fprintf(stderr, "unexpected: %s\n", line.c_str());
     return failures == 0 && !testing::Test::HasFailure();
 }
 

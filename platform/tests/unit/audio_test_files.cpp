@@ -80,7 +80,8 @@ TEST_F(AudioFiles, DecoderScalesFloatSamplesAndKeepsTheFirstTwoOfManyChannels)
     const std::string path = dir.File("quad.wav");
     // Four channels at distinct constant levels, stored as 32-bit float.
     std::vector<float> samples;
-    for (int f = 0; f < 100; ++f) samples.insert(samples.end(), {0.5f, -0.25f, 0.75f, -1.0f});
+    for (int f = 0; f < 100; ++f)
+        samples.insert(samples.end(), {0.5f, -0.25f, 0.75f, -1.0f});
     WriteWav(path, 8000, 4, samples, SF_FORMAT_FLOAT);
 
     auto decoder = rlp::audio::Decoder::Open(path.c_str(), rlp::audio::DecodeFor::Sound);
@@ -117,7 +118,8 @@ std::string RandomBytes(std::size_t count)
 {
     std::mt19937 generator(1234);  // fixed, so the bytes are the same every run
     std::string bytes(count, '\0');
-    for (char &byte : bytes) byte = static_cast<char>(generator() & 0xFF);
+    for (char &byte : bytes)
+        byte = static_cast<char>(generator() & 0xFF);
     return bytes;
 }
 
@@ -193,7 +195,8 @@ TEST_F(AudioFiles, NullEmptyAndDirectoryNamesGiveOneWarning)
         EXPECT_FALSE(IsSoundValid(sound));
         EXPECT_FALSE(IsMusicValid(music));
         ASSERT_EQ(Warnings(lines).size(), 2u);  // one per load
-        for (const std::string &warning : Warnings(lines)) EXPECT_EQ(warning.rfind(bad.warning, 0), 0u) << warning;
+        for (const std::string &warning : Warnings(lines))
+            EXPECT_EQ(warning.rfind(bad.warning, 0), 0u) << warning;
     }
 }
 

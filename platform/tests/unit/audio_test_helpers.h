@@ -72,7 +72,8 @@ inline void WriteToneWav(const std::string &path, int frames, int rate = 44100, 
     std::vector<float> samples(static_cast<std::size_t>(frames) * channels);
     for (int f = 0; f < frames; ++f) {
         const float value = 0.5f * std::sin(2.0f * 3.14159265f * 440.0f * static_cast<float>(f) / rate);
-        for (int c = 0; c < channels; ++c) samples[static_cast<std::size_t>(f) * channels + c] = value;
+        for (int c = 0; c < channels; ++c)
+            samples[static_cast<std::size_t>(f) * channels + c] = value;
     }
     WriteWav(path, rate, channels, samples);
 }
@@ -91,15 +92,15 @@ inline std::string ReadBytes(const std::string &path)
 }
 
 // Runs `fn` with standard output captured; returns the lines written.
-template <class Fn>
-std::vector<std::string> LogLinesFrom(Fn &&fn)
+template <class Fn> std::vector<std::string> LogLinesFrom(Fn &&fn)
 {
     testing::internal::CaptureStdout();
     fn();
     std::fflush(stdout);
     std::istringstream text(testing::internal::GetCapturedStdout());
     std::vector<std::string> lines;
-    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -181,8 +182,7 @@ inline int SoundOffset(const Sound &sound)
 }
 
 // Polls `done` every 2 ms for at most `seconds`; true once it holds.
-template <class Pred>
-bool WaitFor(Pred &&done, double seconds)
+template <class Pred> bool WaitFor(Pred &&done, double seconds)
 {
     const double end = Now() + seconds;
     while (!done()) {

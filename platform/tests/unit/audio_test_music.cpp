@@ -42,7 +42,8 @@ protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(EnsureDevice(true)); }
     void TearDown() override
     {
-        for (const Music &music : loaded) UnloadMusicStream(music);
+        for (const Music &music : loaded)
+            UnloadMusicStream(music);
     }
 
     // A streamed mono 44100 Hz tone of `frames` frames.

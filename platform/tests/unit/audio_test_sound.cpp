@@ -11,7 +11,8 @@ protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(EnsureDevice(true)); }
     void TearDown() override
     {
-        for (const Sound &sound : loaded) UnloadSound(sound);
+        for (const Sound &sound : loaded)
+            UnloadSound(sound);
     }
 
     // A mono 44100 Hz tone of `frames` frames.

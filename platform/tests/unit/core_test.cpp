@@ -74,7 +74,7 @@ TEST(Helpers, CollisionNeedsRealOverlap)
     EXPECT_TRUE(CheckCollisionRecs(a, Rectangle{9, 9, 10, 10}));
     EXPECT_FALSE(CheckCollisionRecs(a, Rectangle{10, 0, 10, 10}));  // touching edge
     EXPECT_FALSE(CheckCollisionRecs(a, Rectangle{0, 10, 10, 10}));
-    EXPECT_TRUE(CheckCollisionRecs(a, Rectangle{2, 2, 1, 1}));      // contained
+    EXPECT_TRUE(CheckCollisionRecs(a, Rectangle{2, 2, 1, 1}));  // contained
     EXPECT_FALSE(CheckCollisionRecs(a, Rectangle{-5, -5, 5, 20}));
 }
 
@@ -98,12 +98,15 @@ TEST(Random, SameSeedSameSequence)
 {
     SetRandomSeed(42);
     int first[16];
-    for (int &v : first) v = GetRandomValue(0, 1000000);
+    for (int &v : first)
+        v = GetRandomValue(0, 1000000);
     SetRandomSeed(42);
-    for (int v : first) EXPECT_EQ(GetRandomValue(0, 1000000), v);
+    for (int v : first)
+        EXPECT_EQ(GetRandomValue(0, 1000000), v);
     SetRandomSeed(43);
     int differences = 0;
-    for (int v : first) differences += GetRandomValue(0, 1000000) != v;
+    for (int v : first)
+        differences += GetRandomValue(0, 1000000) != v;
     EXPECT_GT(differences, 8);
 }
 

@@ -154,8 +154,7 @@ TEST_F(Render, FragmentShaderAppliesToShapesAndUniformsWork)
 }
 
 // Captures what the layer prints while a call runs.
-template <typename F>
-std::string captured(F call)
+template <typename F> std::string captured(F call)
 {
     testing::internal::CaptureStdout();
     call();
@@ -166,7 +165,8 @@ std::string captured(F call)
 int lines(const std::string &text)
 {
     int n = 0;
-    for (char c : text) n += c == '\n';
+    for (char c : text)
+        n += c == '\n';
     return n;
 }
 
@@ -196,8 +196,8 @@ TEST_F(Render, BadFilesGiveOneWarningAndAnEmptyOrDefaultHandle)
         EXPECT_EQ(out.rfind("WARNING: ", 0), 0u) << out;
         DrawTexturePro(texture, {0, 0, 4, 4}, {0, 0, 4, 4}, {0, 0}, 0, WHITE);  // draws nothing
     }
-    for (const std::string &path : {paths[0], writeFile("broken.fs", "#version 330\nvoid main() { oops }\n"),
-                                    paths[3]}) {
+    for (const std::string &path :
+         {paths[0], writeFile("broken.fs", "#version 330\nvoid main() { oops }\n"), paths[3]}) {
         Shader shader{};
         const std::string out = captured([&] { shader = LoadShader(nullptr, path.c_str()); });
         EXPECT_EQ(shader.id, rlp::DefaultShaderId()) << path;  // drawing goes on unchanged
@@ -215,8 +215,10 @@ TEST_F(Render, ThousandsOfShapesWithOneTextureTakeOneDrawCall)
 {
     rlp::BatchFlush();
     const unsigned int before = rlp::DrawCallCount();
-    for (int i = 0; i < 1000; ++i) DrawRectangle(i % 64, i % 60, 2, 2, RED);
-    for (int i = 0; i < 100; ++i) DrawCircle(i % 64, 5, 3, GREEN);
+    for (int i = 0; i < 1000; ++i)
+        DrawRectangle(i % 64, i % 60, 2, 2, RED);
+    for (int i = 0; i < 100; ++i)
+        DrawCircle(i % 64, 5, 3, GREEN);
     rlp::BatchFlush();
     EXPECT_EQ(rlp::DrawCallCount() - before, 1u);
     finish();

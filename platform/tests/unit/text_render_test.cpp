@@ -69,8 +69,9 @@ protected:
         Box box;
         for (int y = 0; y < kTargetH; ++y)
             for (int x = 0; x < kTargetW; ++x)
-                if (Lit(x, y)) box = Box{std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
-                                         std::max(box.bottom, y)};
+                if (Lit(x, y))
+                    box = Box{std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
+                              std::max(box.bottom, y)};
         return box;
     }
     // Draws one string alone and returns where it landed.
@@ -182,7 +183,8 @@ TEST_F(TextRender, LineBreakMovesDownSizePlusTwoAndBackToTheStart)
 TEST_F(TextRender, PixelsTakeTheTintColour)
 {
     const Color tints[] = {{200, 40, 90, 255}, {0, 158, 47, 255}, {255, 255, 255, 255}};
-    for (int i = 0; i < 3; ++i) DrawText("Tint Mg#", 3, 3 + 30 * i, 20, tints[i]);
+    for (int i = 0; i < 3; ++i)
+        DrawText("Tint Mg#", 3, 3 + 30 * i, 20, tints[i]);
     Finish();
     for (int i = 0; i < 3; ++i) {
         int lit = 0;

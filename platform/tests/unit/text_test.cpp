@@ -40,7 +40,8 @@ TEST(FontData, StripsAreWellFormedAndCoverPrintableAsciiOnce)
     for (const rlp::font::GlyphStrip &strip : rlp::font::Strips()) {
         ASSERT_NE(strip.chars, nullptr);
         const std::size_t count = std::strlen(strip.chars);
-        for (std::size_t i = 0; i < count; ++i) seen.insert(static_cast<unsigned char>(strip.chars[i]));
+        for (std::size_t i = 0; i < count; ++i)
+            seen.insert(static_cast<unsigned char>(strip.chars[i]));
         for (int y = 0; y < kCellHeight; ++y) {
             ASSERT_NE(strip.rows[y], nullptr) << strip.chars << " row " << y;
             const std::string_view row = strip.rows[y];
@@ -89,7 +90,8 @@ TEST(FontData, EveryVisibleGlyphIsCroppedTightAndSpaceIsBlank)
     }
     const auto &space = GlyphFor(' ');
     EXPECT_EQ(space.width, 4);
-    for (int y = 0; y < kCellHeight; ++y) EXPECT_EQ(space.rows[y], 0) << y;
+    for (int y = 0; y < kCellHeight; ++y)
+        EXPECT_EQ(space.rows[y], 0) << y;
 }
 
 TEST(FontData, DesignKeepsCharactersApartAndOnTheirLines)
@@ -113,7 +115,8 @@ TEST(FontData, DesignKeepsCharactersApartAndOnTheirLines)
     }
     for (char c : std::string("acemnorsuvwxz"))
         EXPECT_TRUE(!rowsLit(c, 0, 2) && rowsLit(c, 3, 3) && rowsLit(c, 7, 7) && !rowsLit(c, 8, 9)) << c;
-    for (char c : std::string("gjpqy")) EXPECT_TRUE(rowsLit(c, 8, 9)) << c << " needs a descender";
+    for (char c : std::string("gjpqy"))
+        EXPECT_TRUE(rowsLit(c, 8, 9)) << c << " needs a descender";
 }
 
 TEST(FontData, CodesOutsidePrintableAsciiUseTheQuestionMark)
@@ -151,7 +154,8 @@ TEST(FontAtlas, HoldsEveryGlyphWhiteOnClearWithGaps)
             }
         }
         for (int y = -1; y <= kCellHeight; ++y)
-            for (int x : {-1, glyph.width}) EXPECT_EQ(pixel(glyph.atlasX + x, glyph.atlasY + y)[3], 0) << char(c);
+            for (int x : {-1, glyph.width})
+                EXPECT_EQ(pixel(glyph.atlasX + x, glyph.atlasY + y)[3], 0) << char(c);
     }
     // Outside the glyphs nothing is lit.
     for (int y = 0; y < atlas.height; ++y)
@@ -189,7 +193,8 @@ TEST(MeasureText, SpacingAndScaleFollowTheSize)
     EXPECT_EQ(MeasureText("Lv3", 25), int(2.5 * sum) + 2 * 2);  // spacing 25 / 10 = 2
     EXPECT_EQ(MeasureText("Lv3", 29), int(2.9f * float(sum)) + 2 * 2);
     EXPECT_EQ(MeasureText("Lv3", 30), 3 * sum + 2 * 3);
-    for (int size : {9, 1, 0, -5, INT_MIN}) EXPECT_EQ(MeasureText("Lv3", size), MeasureText("Lv3", 10)) << size;
+    for (int size : {9, 1, 0, -5, INT_MIN})
+        EXPECT_EQ(MeasureText("Lv3", size), MeasureText("Lv3", 10)) << size;
     EXPECT_EQ(MeasureText("Lv3", INT_MAX), INT_MAX);
 }
 
@@ -218,14 +223,17 @@ TEST(MeasureText, UnknownCharactersMeasureAsOneQuestionMarkEach)
 {
     const int q = W('?');
     // Control characters, DEL, stray bytes, and 2-, 3- and 4-byte UTF-8.
-    const char *unknown[] = {"\x01", "\t", "\r", "\x7f", "\xff", "\x80",
-                             "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+    const char *unknown[] = {
+        "\x01", "\t", "\r", "\x7f", "\xff", "\x80", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
     for (const char *text : unknown)
         EXPECT_EQ(MeasureText(text, 10), q) << "bytes of length " << std::strlen(text);
     EXPECT_EQ(MeasureText("a\xC3\xA9z", 10), W('a') + q + W('z') + 2);
     // Sequences cut short by the end of the text or by a plain character.
     EXPECT_EQ(MeasureText("\xE2\x82", 10), q);
-    EXPECT_EQ(MeasureText("\xE2" "a", 10), q + W('a') + 1);
+    EXPECT_EQ(MeasureText("\xE2"
+                          "a",
+                          10),
+              q + W('a') + 1);
     EXPECT_EQ(MeasureText("\x80\x80", 10), 2 * q + 1);
 }
 
@@ -233,9 +241,12 @@ TEST(DrawFPS, ColourAndLabelFollowTheFrameRate)
 {
     auto same = [](Color a, Color b) { return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a; };
     const Color lime{0, 158, 47, 255}, orange{255, 161, 0, 255}, red{230, 41, 55, 255};
-    for (int fps : {30, 60, 144}) EXPECT_TRUE(same(rlp::text::FpsColor(fps), lime)) << fps;
-    for (int fps : {15, 29}) EXPECT_TRUE(same(rlp::text::FpsColor(fps), orange)) << fps;
-    for (int fps : {-1, 0, 14}) EXPECT_TRUE(same(rlp::text::FpsColor(fps), red)) << fps;
+    for (int fps : {30, 60, 144})
+        EXPECT_TRUE(same(rlp::text::FpsColor(fps), lime)) << fps;
+    for (int fps : {15, 29})
+        EXPECT_TRUE(same(rlp::text::FpsColor(fps), orange)) << fps;
+    for (int fps : {-1, 0, 14})
+        EXPECT_TRUE(same(rlp::text::FpsColor(fps), red)) << fps;
     EXPECT_EQ(rlp::text::FpsLabel(5), " 5 FPS");
     EXPECT_EQ(rlp::text::FpsLabel(60), "60 FPS");
     EXPECT_EQ(rlp::text::FpsLabel(120), "120 FPS");
