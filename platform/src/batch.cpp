@@ -137,6 +137,25 @@ void BatchQuad(unsigned int textureId, const Vertex corners[4])
     BatchTriangles(textureId, triangles, 6);
 }
 
+void BatchRectangle(unsigned int textureId, Rectangle dest, Vector2 origin, float rotation, TexCoords uv, Color tint)
+{
+    // Corners relative to the pivot, in the order TL, BL, BR, TR.
+    const float dx = -origin.x, dy = -origin.y;
+    const float xs[4] = {dx, dx, dx + dest.width, dx + dest.width};
+    const float ys[4] = {dy, dy + dest.height, dy + dest.height, dy};
+    const float us[4] = {uv.u0, uv.u0, uv.u1, uv.u1};
+    const float vs[4] = {uv.v0, uv.v1, uv.v1, uv.v0};
+    const float radians = rotation * DEG2RAD;
+    const float cs = std::cos(radians), sn = std::sin(radians);
+    Vertex corners[4];
+    for (int i = 0; i < 4; ++i) {
+        const float x = rotation == 0.0f ? xs[i] : xs[i] * cs - ys[i] * sn;
+        const float y = rotation == 0.0f ? ys[i] : xs[i] * sn + ys[i] * cs;
+        corners[i] = Vertex{dest.x + x, dest.y + y, 0.0f, us[i], vs[i], tint.r, tint.g, tint.b, tint.a};
+    }
+    BatchQuad(textureId, corners);
+}
+
 unsigned int WhiteTextureId() { return g_batch.white; }
 
 void BatchSetTarget(unsigned int framebufferId, int width, int height)

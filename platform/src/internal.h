@@ -42,6 +42,13 @@ void BatchTriangles(unsigned int textureId, const Vertex *vertices, std::size_t 
 // Queues one quad given as four corners in order top-left, bottom-left,
 // bottom-right, top-right.
 void BatchQuad(unsigned int textureId, const Vertex corners[4]);
+// Queues a dest-sized rectangle whose point `origin` (from its top-left)
+// sits at (dest.x, dest.y), turned clockwise by `rotation` degrees about that
+// point, textured from (u0, v0) at its top-left to (u1, v1) at bottom-right.
+struct TexCoords {
+    float u0, v0, u1, v1;
+};
+void BatchRectangle(unsigned int textureId, Rectangle dest, Vector2 origin, float rotation, TexCoords uv, Color tint);
 unsigned int WhiteTextureId();
 // Selects the framebuffer and sets viewport and projection for a target of
 // width x height pixels with a top-left origin.

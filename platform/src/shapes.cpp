@@ -19,18 +19,7 @@ void DrawRectangle(int posX, int posY, int width, int height, Color color)
 
 void DrawRectanglePro(Rectangle rec, Vector2 origin, float rotation, Color color)
 {
-    const float dx = -origin.x, dy = -origin.y;
-    const float xs[4] = {dx, dx, dx + rec.width, dx + rec.width};
-    const float ys[4] = {dy, dy + rec.height, dy + rec.height, dy};
-    const float radians = rotation * DEG2RAD;
-    const float cs = std::cos(radians), sn = std::sin(radians);
-    rlp::Vertex corners[4];
-    for (int i = 0; i < 4; ++i) {
-        const float x = rotation == 0.0f ? xs[i] : xs[i] * cs - ys[i] * sn;
-        const float y = rotation == 0.0f ? ys[i] : xs[i] * sn + ys[i] * cs;
-        corners[i] = white(rec.x + x, rec.y + y, color);
-    }
-    rlp::BatchQuad(rlp::WhiteTextureId(), corners);
+    rlp::BatchRectangle(rlp::WhiteTextureId(), rec, origin, rotation, rlp::TexCoords{0.0f, 0.0f, 1.0f, 1.0f}, color);
 }
 
 void DrawCircle(int centerX, int centerY, float radius, Color color)

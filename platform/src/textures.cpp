@@ -4,7 +4,6 @@
 #include <stb_image.h>
 #include <stb_image_write.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -187,27 +186,10 @@ void DrawTexturePro(Texture2D texture, Rectangle source, Rectangle dest, Vector2
     if (dest.width < 0) dest.width = -dest.width;
     if (dest.height < 0) dest.height = -dest.height;
 
-    // Corners relative to the pivot, then rotated about it: TL, BL, BR, TR.
-    const float dx = -origin.x, dy = -origin.y;
-    const float xs[4] = {dx, dx, dx + dest.width, dx + dest.width};
-    const float ys[4] = {dy, dy + dest.height, dy + dest.height, dy};
-    const float radians = rotation * DEG2RAD;
-    const float cs = std::cos(radians), sn = std::sin(radians);
-
-    const float left = (flipX ? source.x + source.width : source.x) / width;
-    const float right = (flipX ? source.x : source.x + source.width) / width;
-    const float top = (flipY ? source.y + source.height : source.y) / height;
-    const float bottom = (flipY ? source.y : source.y + source.height) / height;
-    const float us[4] = {left, left, right, right};
-    const float vs[4] = {top, bottom, bottom, top};
-
-    rlp::Vertex corners[4];
-    for (int i = 0; i < 4; ++i) {
-        const float x = rotation == 0.0f ? xs[i] : xs[i] * cs - ys[i] * sn;
-        const float y = rotation == 0.0f ? ys[i] : xs[i] * sn + ys[i] * cs;
-        corners[i] = rlp::Vertex{dest.x + x, dest.y + y, 0.0f, us[i], vs[i], tint.r, tint.g, tint.b, tint.a};
-    }
-    rlp::BatchQuad(texture.id, corners);
+    const rlp::TexCoords uv{
+        (flipX ? source.x + source.width : source.x) / width, (flipY ? source.y + source.height : source.y) / height,
+        (flipX ? source.x : source.x + source.width) / width, (flipY ? source.y : source.y + source.height) / height};
+    rlp::BatchRectangle(texture.id, dest, origin, rotation, uv, tint);
 }
 
 }  // extern "C"
