@@ -1,6 +1,8 @@
 // Tallowfen: a small top-down arena shooter. main opens the window and the
 // audio device, builds the Game and runs the frame loop: update, draw into
 // the 320x240 virtual screen, then scale that into the window.
+#include <cstdio>
+
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
 #include "raylib.h"
@@ -9,6 +11,10 @@ int main()
 {
     SetTraceLogLevel(LOG_WARNING);
     InitWindow(600, 450, "Tallowfen");
+    if (!IsWindowReady()) {
+        std::puts("Tallowfen could not open its window: is a graphical display available?");
+        return 1;
+    }
     SetTargetFPS(60);
     SetWindowState(FLAG_WINDOW_RESIZABLE);
     InitAudioDevice();

@@ -4,6 +4,7 @@ start-up that survives bad files."""
 
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -129,6 +130,16 @@ class GameTest(unittest.TestCase):
         self.assertTrue(all(line.startswith("WARNING: ") for line in lines), lines)
         self.assertTrue(any("assets/bird.png" in line for line in lines), lines)
         self.assertTrue(any("assets/menu.mp3" in line for line in lines), lines)
+
+
+class NoDisplayTest(unittest.TestCase):
+    def test_unreachable_display_fails_with_a_clear_line(self):
+        env = dict(os.environ, DISPLAY=":9876")  # nothing listens there
+        env.pop("WAYLAND_DISPLAY", None)
+        with tempfile.TemporaryDirectory() as cwd:
+            result = subprocess.run([BINARY], cwd=cwd, env=env, capture_output=True, timeout=30, text=True)
+        self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
+        self.assertIn("could not open its window", result.stdout)
 
 
 if __name__ == "__main__":
