@@ -5,5 +5,6 @@ SoundManager::SoundManager(bool enabled, GameAssets *assets) : enabled(enabled),
 void SoundManager::play(std::string key) const
 {
     if (!enabled) return;
+    if (journal != nullptr) journal->push_back(key);
     PlaySound(assets->fetchSound(key));
 }

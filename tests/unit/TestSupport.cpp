@@ -54,6 +54,39 @@ void EnsureWindowAndAudio()
     ASSERT_TRUE(IsAudioDeviceReady()) << "no audio device: run the tests under the e2e harness";
 }
 
+void InjectKey(int key, bool down) { PlayAutomationEvent(AutomationEvent{0, down ? 2u : 1u, {key, 0, 0, 0}}); }
+
+void InjectMouseButton(int button, bool down)
+{
+    PlayAutomationEvent(AutomationEvent{0, down ? 6u : 5u, {button, 0, 0, 0}});
+}
+
+void InjectMousePosition(int x, int y) { PlayAutomationEvent(AutomationEvent{0, 7u, {x, y, 0, 0}}); }
+
+HeldKeys::HeldKeys(std::initializer_list<int> keys) : keys(keys)
+{
+    for (int key : this->keys)
+        InjectKey(key, true);
+}
+
+HeldKeys::~HeldKeys()
+{
+    for (int key : keys)
+        InjectKey(key, false);
+}
+
+WallGrid GridOf(std::initializer_list<const char *> rows)
+{
+    WallGrid grid{};
+    int row = 0;
+    for (const char *text : rows) {
+        for (int column = 0; column < kMapTiles && text[column] != '\0'; ++column)
+            grid[row][column] = text[column] == '1';
+        ++row;
+    }
+    return grid;
+}
+
 namespace {
 
 // Closes what EnsureWindowAndAudio opened, after the last test.

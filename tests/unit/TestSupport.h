@@ -1,7 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <vector>
+
+#include "world/WallGrid.h"
 
 // A fresh working directory for one test, holding links to the game's
 // assets and shaders and an empty data directory; the previous working
@@ -24,3 +28,25 @@ private:
 
 // Opens a hidden window and the audio device once for the whole test run.
 void EnsureWindowAndAudio();
+
+// Holds keys down through raylib's automation events for as long as it
+// lives, then lets them go.
+class HeldKeys {
+public:
+    explicit HeldKeys(std::initializer_list<int> keys);
+    ~HeldKeys();
+    HeldKeys(const HeldKeys &) = delete;
+    HeldKeys &operator=(const HeldKeys &) = delete;
+
+private:
+    std::vector<int> keys;
+};
+
+// Injects one input event as the game would receive it.
+void InjectKey(int key, bool down);
+void InjectMouseButton(int button, bool down);
+void InjectMousePosition(int x, int y);
+
+// A wall grid drawn as text: up to 20 rows, '1' a wall, anything else floor;
+// rows and columns not given are floor.
+WallGrid GridOf(std::initializer_list<const char *> rows);

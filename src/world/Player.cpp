@@ -1,0 +1,92 @@
+#include "world/Player.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// The longest move tested at once. A 32-pixel box moved by at most a tile
+// always overlaps any wall tile on its way, so even a long frame (a stall,
+// a dragged window) cannot carry the player through a wall: it is walked
+// in pieces of this size.
+constexpr int kMaxMove = kTileSize;
+
+}  // namespace
+
+Player::Player(int x, int y, int width, int height) : x(x), y(y), w(width), h(height) {}
+
+void Player::findSpawn(GameMap &map)
+{
+    for (int row = 0; row < kMapTiles; ++row)
+        for (int column = 0; column < kMapTiles; ++column)
+            if (!map.get(column, row)) {
+                x = kTileSize * column;
+                y = kTileSize * row;
+                return;
+            }
+    x = 0;
+    y = 0;
+}
+
+void Player::update(float dt, int mapPixels, GameMap &map)
+{
+    (void)mapPixels;
+    const int step = int(float(speed) * dt);
+    const int oldX = x;
+    const int oldY = y;
+    animRow = 0;
+
+    // Opposite keys cancel out.
+    int dirX = 0;
+    int dirY = 0;
+    if (IsKeyDown(KEY_A) || IsKeyDown(KEY_LEFT)) dirX -= 1;
+    if (IsKeyDown(KEY_W) || IsKeyDown(KEY_UP)) dirY -= 1;
+    if (IsKeyDown(KEY_D) || IsKeyDown(KEY_RIGHT)) dirX += 1;
+    if (IsKeyDown(KEY_S) || IsKeyDown(KEY_DOWN)) dirY += 1;
+
+    for (int left = std::abs(step); left > 0;) {
+        const int piece = std::min(left, kMaxMove) * (step < 0 ? -1 : 1);
+        left -= std::abs(piece);
+        const int fromX = x;
+        const int fromY = y;
+        x += dirX * piece;
+        y += dirY * piece;
+        // The horizontal test already sees the vertical move, so a diagonal
+        // push into a wall below or above stops both axes, while one into a
+        // wall at the side slides along it.
+        if (x != fromX && blockedAt(x, y, map)) x = fromX;
+        if (y != fromY && blockedAt(x, y, map)) y = fromY;
+        if (x == fromX && y == fromY) break;
+    }
+    if (x != oldX || y != oldY) animRow = 16;
+}
+
+bool Player::blockedAt(int bx, int by, GameMap &map) const
+{
+    const int last = kTileSize * kMapTiles - 1;
+    if (bx < 0 || by < 0 || bx + w - 1 > last || by + h - 1 > last) return true;
+    const int left = bx / kTileSize;
+    const int right = (bx + w - 1) / kTileSize;
+    const int top = by / kTileSize;
+    const int bottom = (by + h - 1) / kTileSize;
+    return map.get(left, top) || map.get(right, top) || map.get(left, bottom) || map.get(right, bottom);
+}
+
+void Player::draw(Texture *sprite, int frame, Camera2D *camera, int mapPixels, int freezeFrames, Shader *whiteMask,
+                  float magnetRadius)
+{
+    camera->target = Vector2{float(x) + float(w) / 2.0f, float(y) + float(h) / 2.0f};
+    const Vector2 offset = camera->offset;
+    if (camera->target.x - offset.x < 0.0f) camera->target.x = offset.x;
+    if (camera->target.y - offset.y < 0.0f) camera->target.y = offset.y;
+    if (camera->target.x + offset.x > float(mapPixels)) camera->target.x = float(mapPixels) - offset.x;
+    if (camera->target.y + offset.y > float(mapPixels)) camera->target.y = float(mapPixels) - offset.y;
+
+    DrawCircle(x + w / 2, y + h / 2, magnetRadius, ColorAlpha(Color{0, 82, 172, 255}, 0.33f));
+
+    if (freezeFrames > 0) BeginShaderMode(*whiteMask);
+    DrawTexturePro(*sprite, Rectangle{16.0f * float(frame), float(animRow), 16.0f, 16.0f},
+                   Rectangle{float(x), float(y), float(w), float(h)}, Vector2{0.0f, 0.0f}, 0.0f,
+                   Color{245, 245, 245, 255});
+    if (freezeFrames > 0) EndShaderMode();
+}
