@@ -8,6 +8,7 @@ Game::Game()
     state = STATE_MENU;
     assets.loadAssets();
     loadSettings();
+    upgrades.init();
 }
 
 void Game::update(bool *quit)
@@ -18,15 +19,16 @@ void Game::update(bool *quit)
 
     const GameState previous = state;
     switch (state) {
-        // Each screen joins here as it is built.
+        case STATE_INGAME: runner.update(soundManager, state, upgrades, settings.screenshake); break;
         default: break;
     }
-    switchTrack(previous);
+    enterState(previous);
 }
 
 void Game::draw()
 {
     switch (state) {
+        case STATE_INGAME: runner.draw(&assets, animFrame, animTick, upgrades); break;
         default: break;
     }
 }
@@ -45,6 +47,13 @@ void Game::stepAnimation()
         animTick = 0;
     }
     if (animFrame > 3) animFrame = 0;
+}
+
+void Game::enterState(GameState previous)
+{
+    // Play begins: the level is built before its first frame is drawn.
+    if (previous != STATE_INGAME && state == STATE_INGAME) runner.startLevel(upgrades);
+    switchTrack(previous);
 }
 
 void Game::switchTrack(GameState previous)

@@ -5,6 +5,9 @@
 #include "assets/SoundManager.h"
 #include "core/GameSettings.h"
 #include "core/GameState.h"
+#include "economy/Inventory.h"
+#include "economy/Upgrades.h"
+#include "level/GameRunner.h"
 
 // The one top-level object: owns every long-lived part of the game, steps the
 // shared animation, feeds and switches the music, and lets the current screen
@@ -12,8 +15,11 @@
 class Game {
 public:
     GameSettings settings;
+    Inventory inventory;
+    Upgrades upgrades;
     GameState state = STATE_MENU;
     GameAssets assets;
+    GameRunner runner{inventory};
     MusicManager musicManager;
     SoundManager soundManager{true, &assets};
     int animTick = 0;
@@ -27,7 +33,9 @@ public:
     void draw();
     // Applies the settings to the audio and the settings screen.
     void loadSettings();
-    // The music's reaction to a screen having moved from `previous` to `state`.
+    // What follows a screen's move from `previous` to `state`: a level starts
+    // when play begins, and the music follows play beginning or ending.
+    void enterState(GameState previous);
     void switchTrack(GameState previous);
 
 private:

@@ -18,6 +18,9 @@ from harness import Session  # noqa: E402
 
 BINARY = os.environ.get("TALLOWFEN_BINARY", os.path.join(ROOT, "build", "src", "tallowfen"))
 WHITE = (255, 255, 255)
+# The upgrade catalogue lists itself whenever it is rebuilt: twice at start-up.
+CATALOGUE = "".join(f"Verified {id} - ID: {id}\n" for id in
+                    ("bulletricochet", "bulletspeed", "goldmagnet", "goldmultiplier", "goldspawns"))
 
 
 class GameRun:
@@ -31,6 +34,8 @@ class GameRun:
             else:
                 os.symlink(os.path.join(ROOT, name), os.path.join(self.dir, name))
         os.mkdir(os.path.join(self.dir, "data"))
+        for name in ("map", "maprender"):  # the arena ships with the game
+            shutil.copy(os.path.join(ROOT, "data", name), os.path.join(self.dir, "data", name))
         if settings is not None:
             with open(os.path.join(self.dir, "data", "settings"), "wb") as f:
                 f.write(settings)
@@ -95,7 +100,7 @@ class GameTest(unittest.TestCase):
         self.assertFalse(heard.is_silent(), "the menu track plays")
         self.assertGreater(heard.rms(), 0.01)
         self.quit_with_escape(run)
-        self.assertEqual(run.app.stdout_text(), "", "no library information lines")
+        self.assertEqual(run.app.stdout_text(), CATALOGUE * 2, "no library information lines")
 
     def test_music_off_in_the_settings_file_is_silent(self):
         run = self.game(settings=b"011").start()
@@ -125,7 +130,7 @@ class GameTest(unittest.TestCase):
         run.start()
         self.assertTrue(run.app.running)
         self.quit_with_escape(run)
-        lines = run.app.stdout_text().splitlines()
+        lines = run.app.stdout_text().replace(CATALOGUE, "").splitlines()
         self.assertEqual(len(lines), 2, lines)
         self.assertTrue(all(line.startswith("WARNING: ") for line in lines), lines)
         self.assertTrue(any("assets/bird.png" in line for line in lines), lines)

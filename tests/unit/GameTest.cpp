@@ -47,7 +47,7 @@ protected:
     {
         const GameState previous = game->state;
         game->state = next;
-        game->switchTrack(previous);
+        game->enterState(previous);
     }
 
     float timePlayed(const char *track) { return GetMusicTimePlayed(game->assets.fetchMusic(track)); }
@@ -117,6 +117,44 @@ TEST_F(GameFixture, PlayBeginningAndEndingSwitchTracksAndResumeWherePaused)
     EXPECT_TRUE(playing("ingame"));
     play(10);
     EXPECT_GT(timePlayed("ingame"), ingamePausedAt + 0.05f);
+}
+
+// Play beginning starts the next level before its first frame; the level
+// runs and draws while in play and hands over to the shop with Q.
+TEST_F(GameFixture, PlayRunsTheLevelAndEachEntryStartsTheNextOne)
+{
+    fs::copy(fs::path(TALLOWFEN_SOURCE_DIR) / "data/map", dir.path / "data/map");
+    fs::copy(fs::path(TALLOWFEN_SOURCE_DIR) / "data/maprender", dir.path / "data/maprender");
+    testing::internal::CaptureStdout();
+    build();
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(said.substr(0, said.find("goldspawns\n") + 11), said.substr(said.size() / 2)) << "the catalogue twice";
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 10) << said;
+
+    moveTo(STATE_INGAME);
+    EXPECT_EQ(game->runner.level, 1);
+    EXPECT_EQ(game->runner.enemies.size(), 1u);
+    game->update(&quit);
+    EXPECT_EQ(game->runner.gun.cooldown, 24) << "the level got its update";
+    RenderTexture screen = LoadRenderTexture(320, 240);
+    BeginTextureMode(screen);
+    game->draw();
+    EndTextureMode();
+    UnloadRenderTexture(screen);
+    EXPECT_EQ(game->runner.camera.target.x, 120.0f) << "the player's draw clamps the camera";
+
+    game->runner.enemies.clear();
+    game->update(&quit);
+    EXPECT_TRUE(game->runner.levelFinished);
+    {
+        HeldKeys q({KEY_Q});
+        game->update(&quit);
+    }
+    EXPECT_EQ(game->state, STATE_SHOP);
+    EXPECT_STREQ(game->musicManager.current.name, "menu");
+    moveTo(STATE_INGAME);
+    EXPECT_EQ(game->runner.level, 2);
+    EXPECT_EQ(game->runner.enemies.size(), 2u);
 }
 
 TEST_F(GameFixture, MovesBetweenMenuScreensKeepTheTrack)

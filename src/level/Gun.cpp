@@ -1,0 +1,33 @@
+#include "level/Gun.h"
+
+#include <cmath>
+
+#include "core/VirtualScreen.h"
+
+void Gun::focusOn(int x, int y, int originX)
+{
+    this->x = x;
+    this->y = y;
+    this->originX = float(originX);
+}
+
+void Gun::updateRot(Camera2D &camera, Player &player)
+{
+    const Vector2 mouse = GetScreenMousePos(camera);
+    const Vector2 centre{float(player.x) + float(player.w) / 2.0f, float(player.y) + float(player.h) / 2.0f};
+    const float dx = centre.x - mouse.x;
+    const float dy = centre.y - mouse.y;
+    rotation = std::fmod(std::atan2(dy, dx) * 57.2957763671875f + 360.0f, 360.0f);
+}
+
+void Gun::draw() const
+{
+    DrawRectanglePro(Rectangle{float(x), float(y), float(width), float(height)}, Vector2{originX, 0.0f}, rotation,
+                     color);
+}
+
+void Gun::applyUpgrades(Upgrades &upgrades)
+{
+    bulletSpeed = upgrades.get("bulletspeed")->getCurrent();
+    ricochet = upgrades.get("bulletricochet")->getCurrent();
+}
