@@ -248,6 +248,7 @@ TEST_F(LevelRunner, ADeathHeldPastItsLastCellShowsTheLastCell)
     assets.textures["enemy"] = LoadTexture(TALLOWFEN_SOURCE_DIR "/assets/bird.png");
     RenderTexture target = LoadRenderTexture(320, 240);
     auto drawDeathAt = [&](int frame) {
+        runner->freezeFrames = 0;
         runner->enemyDeaths = {EnemyDeath(100, 100)};
         runner->enemyDeaths[0].frame = frame;
         const Vector2 at = GetWorldToScreen2D({100, 100}, runner->camera);
@@ -265,6 +266,13 @@ TEST_F(LevelRunner, ADeathHeldPastItsLastCellShowsTheLastCell)
         UnloadImage(image);
         return pixels;
     };
+    // Frozen or not, each draw at tick 0 moves every death one cell on.
+    runner->freezeFrames = 100;
+    runner->enemyDeaths = {EnemyDeath(100, 100)};
+    for (int tick : {0, 1, 0})
+        runner->draw(&assets, 0, tick, upgrades);
+    EXPECT_EQ(runner->enemyDeaths[0].frame, 2);
+
     const auto last = drawDeathAt(5);
     EXPECT_NE(drawDeathAt(4), last);
     EXPECT_EQ(drawDeathAt(9), last);
