@@ -84,9 +84,11 @@ void Player::draw(Texture *sprite, int frame, Camera2D *camera, int mapPixels, i
 
     DrawCircle(x + w / 2, y + h / 2, magnetRadius, ColorAlpha(Color{0, 82, 172, 255}, 0.33f));
 
-    if (freezeFrames > 0) BeginShaderMode(*whiteMask);
+    // A registry entry that was never loaded holds no shader: no flash then.
+    const bool flash = freezeFrames > 0 && IsShaderValid(*whiteMask);
+    if (flash) BeginShaderMode(*whiteMask);
     DrawTexturePro(*sprite, Rectangle{16.0f * float(frame), float(animRow), 16.0f, 16.0f},
                    Rectangle{float(x), float(y), float(w), float(h)}, Vector2{0.0f, 0.0f}, 0.0f,
                    Color{245, 245, 245, 255});
-    if (freezeFrames > 0) EndShaderMode();
+    if (flash) EndShaderMode();
 }
