@@ -174,9 +174,13 @@ void SetWindowState(unsigned int flags)
         glfwSetWindowAttrib(g_window.handle, GLFW_RESIZABLE, GLFW_TRUE);
 }
 
+// Like raylib, the new size counts at once; the window system catches up.
 void SetWindowSize(int width, int height)
 {
-    if (g_window.ready) glfwSetWindowSize(g_window.handle, width, height);
+    if (!g_window.ready) return;
+    g_window.width = width;
+    g_window.height = height;
+    glfwSetWindowSize(g_window.handle, width, height);
 }
 
 void SetExitKey(int key) { g_window.exitKey = key; }
