@@ -108,7 +108,9 @@ void GameRunner::spawnEnemy()
             if (Vector2Distance(Vector2{other.getX(), other.getY()}, corner) < kSpawnDistance) accepted = false;
         if (accepted) break;
     }
-    if (!accepted) {
+    // The fallback: any floor tile. Also taken when no attempt qualified and
+    // the last tile drawn is a wall, where a bird could never move or be shot.
+    if (!accepted || map.get(column, row)) {
         do {
             column = GetRandomValue(1, 18);
             row = GetRandomValue(1, 18);
