@@ -5,6 +5,8 @@ Game::Game()
     animTick = 0;
     animFrame = 0;
     settings.loadFromFile("data/settings");
+    hud.setRunner(&runner);
+    shop.setRunner(&runner);
     state = STATE_MENU;
     assets.loadAssets();
     loadSettings();
@@ -13,13 +15,24 @@ Game::Game()
 
 void Game::update(bool *quit)
 {
-    (void)quit;  // the main menu sets it
     stepAnimation();
     if (settings.music) musicManager.current.updateMusic(&assets);
 
     const GameState previous = state;
     switch (state) {
-        case STATE_INGAME: runner.update(soundManager, state, upgrades, settings.screenshake); break;
+        case STATE_MENU: mainMenu.update(soundManager, &state, &quit); break;
+        case STATE_INGAME:
+            runner.update(soundManager, state, upgrades, settings.screenshake);
+            hud.update();
+            break;
+        case STATE_DEAD: deadMenu.update(GetFrameTime(), soundManager, state, runner, upgrades, inventory); break;
+        case STATE_SHOP: shop.update(soundManager, inventory, upgrades, state); break;
+        case STATE_SETTINGS: {
+            bool changed = false;
+            settingsMenu.update(soundManager, &state, &settings, changed);
+            if (changed) loadSettings();
+            break;
+        }
         default: break;
     }
     enterState(previous);
@@ -28,7 +41,14 @@ void Game::update(bool *quit)
 void Game::draw()
 {
     switch (state) {
-        case STATE_INGAME: runner.draw(&assets, animFrame, animTick, upgrades); break;
+        case STATE_MENU: mainMenu.draw(&assets, animFrame); break;
+        case STATE_INGAME:
+            runner.draw(&assets, animFrame, animTick, upgrades);
+            hud.draw(&assets, animFrame, runner.getMapRef());
+            break;
+        case STATE_DEAD: deadMenu.draw(assets); break;
+        case STATE_SHOP: shop.draw(assets, animFrame, upgrades); break;
+        case STATE_SETTINGS: settingsMenu.draw(&assets, animFrame); break;
         default: break;
     }
 }
@@ -37,6 +57,9 @@ void Game::loadSettings()
 {
     if (settings.music) musicManager.current.startMusic(&assets);
     soundManager.enabled = settings.sound;
+    settingsMenu.musicBox.ticked = settings.music;
+    settingsMenu.soundBox.ticked = settings.sound;
+    settingsMenu.screenshakeBox.ticked = settings.screenshake;
 }
 
 void Game::stepAnimation()

@@ -8,6 +8,11 @@
 #include "economy/Inventory.h"
 #include "economy/Upgrades.h"
 #include "level/GameRunner.h"
+#include "ui/DeadMenu.h"
+#include "ui/GameUI.h"
+#include "ui/MainMenu.h"
+#include "ui/SettingsMenu.h"
+#include "ui/ShopMenu.h"
 
 // The one top-level object: owns every long-lived part of the game, steps the
 // shared animation, feeds and switches the music, and lets the current screen
@@ -17,9 +22,14 @@ public:
     GameSettings settings;
     Inventory inventory;
     Upgrades upgrades;
+    GameUI hud;
     GameState state = STATE_MENU;
     GameAssets assets;
     GameRunner runner{inventory};
+    MainMenu mainMenu;
+    SettingsMenu settingsMenu;
+    ShopMenu shop;
+    DeadMenu deadMenu;
     MusicManager musicManager;
     SoundManager soundManager{true, &assets};
     int animTick = 0;

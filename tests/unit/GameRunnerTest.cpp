@@ -63,11 +63,14 @@ TEST_F(LevelRunner, AMapWithoutInnerFloorStartsWithoutEnemies)
     // All inner floor within 96 pixels of the player: no attempt qualifies,
     // yet every bird still lands on floor, never in a wall.
     walls = std::string(20, '1') + "\n" + "100" + std::string(17, '1') + "\n" + "10" + std::string(18, '1') + "\n";
-    for (int row = 3; row < 20; ++row) walls += std::string(20, '1') + "\n";
+    for (int row = 3; row < 20; ++row)
+        walls += std::string(20, '1') + "\n";
     build(walls);
-    for (int level = 1; level <= 5; ++level) runner->startLevel(upgrades);
+    for (int level = 1; level <= 5; ++level)
+        runner->startLevel(upgrades);
     ASSERT_EQ(runner->enemies.size(), 15u);
-    for (const Enemy &enemy : runner->enemies) EXPECT_FALSE(runner->map.get(int(enemy.x) / 32, int(enemy.y) / 32));
+    for (const Enemy &enemy : runner->enemies)
+        EXPECT_FALSE(runner->map.get(int(enemy.x) / 32, int(enemy.y) / 32));
 }
 
 TEST_F(LevelRunner, KillsInOneUpdateDieOnceEachAndFreezeThirty)

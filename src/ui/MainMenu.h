@@ -1,0 +1,28 @@
+#pragma once
+
+#include "assets/GameAssets.h"
+#include "assets/SoundManager.h"
+#include "core/GameState.h"
+#include "raylib.h"
+#include "ui/GUIButton.h"
+#include "ui/GUIText.h"
+
+// The title screen the program starts on: NEW GAME, SETTINGS and QUIT GAME,
+// the credits and the character idling in the corner.
+class MainMenu {
+public:
+    GUIText titleText{10, 10, 48, "Tallowfen", WHITE, false};
+    GUIText musicCreditText{160, 220, 16, "Music: made with Tallowfen's own synth", WHITE, true};
+    GUIText authorCreditText{25, 50, 20, "by the Tallowfen developers", WHITE, false};
+    GUIButton newGameButton{10, 80, 150, 40, GRAY, DARKGRAY, false, GUIText(85, 90, 24, "NEW GAME", BLACK, true), true};
+    GUIButton quitButton{85,  130, 150, 40, GRAY, DARKGRAY, false, GUIText(160, 140, 24, "QUIT GAME", BLACK, true),
+                         true};
+    GUIButton settingsButton{165, 80, 150, 40, GRAY, DARKGRAY, false, GUIText(240, 90, 24, "SETTINGS", BLACK, true),
+                             true};
+
+    MainMenu() = default;
+
+    // `quit` leads to the frame loop's quit flag.
+    void update(SoundManager &sound, GameState *state, bool **quit);
+    void draw(GameAssets *assets, int animFrame);
+};

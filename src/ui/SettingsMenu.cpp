@@ -1,0 +1,59 @@
+#include "ui/SettingsMenu.h"
+
+#include "ui/GrainPass.h"
+
+void SettingsMenu::update(SoundManager &sound, GameState *state, GameSettings *settings, bool &changed)
+{
+    if (savedTimer > 0) savedTimer -= 1;
+
+    // A box writes its switch at once, so the boxes always show the switches
+    // in memory; only Save makes them last.
+    const bool pressed = IsMouseButtonPressed(MOUSE_BUTTON_LEFT);
+    if (pressed && musicBox.isMouseOn()) {
+        musicBox.tick();
+        settings->music = musicBox.ticked;
+    }
+    if (pressed && soundBox.isMouseOn()) {
+        soundBox.tick();
+        settings->sound = soundBox.ticked;
+    }
+    if (pressed && screenshakeBox.isMouseOn()) {
+        screenshakeBox.tick();
+        settings->screenshake = screenshakeBox.ticked;
+    }
+    if (pressed && backButton.isMouseOn()) {
+        sound.play("select");
+        *state = STATE_MENU;
+    }
+    if (pressed && saveButton.isMouseOn()) {
+        sound.play("select");  // before the switches apply, so even muting plays it
+        savedTimer = 60;
+        saveFailed = !settings->saveToFile("data/settings");
+        // Reading back a file that was not written would undo the switches
+        // just chosen with whatever an older save left there.
+        if (!saveFailed) settings->loadFromFile("data/settings");
+        changed = true;
+    }
+}
+
+void SettingsMenu::draw(GameAssets *assets, int /*animFrame*/)
+{
+    titleText.draw();
+    if (savedTimer > 0) {
+        if (saveFailed)
+            failedText.draw();
+        else
+            savedText.draw();
+    }
+    musicLabel.draw();
+    musicBox.draw();
+    soundLabel.draw();
+    soundBox.draw();
+    screenshakeLabel.draw();
+    screenshakeBox.draw();
+
+    BeginGrainPass(*assets, MenuGrainTime());
+    backButton.draw();
+    saveButton.draw();
+    EndGrainPass();
+}

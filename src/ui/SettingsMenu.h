@@ -1,0 +1,37 @@
+#pragma once
+
+#include "assets/GameAssets.h"
+#include "assets/SoundManager.h"
+#include "core/GameSettings.h"
+#include "core/GameState.h"
+#include "raylib.h"
+#include "ui/GUIButton.h"
+#include "ui/GUICheckbox.h"
+#include "ui/GUIText.h"
+
+// The screen for the three switches: a checkbox each, Back to the main menu,
+// and Save, which writes them to data/settings and has the game apply them.
+class SettingsMenu {
+public:
+    GUIText titleText{200, 10, 32, "Settings", WHITE, true};
+    GUIButton backButton{10, 10, 100, 30, GRAY, DARKGRAY, false, GUIText(60, 15, 25, "Back", BLACK, true), true};
+    GUIButton saveButton{10, 190, 100, 30, GRAY, DARKGRAY, false, GUIText(60, 195, 25, "Save", BLACK, true), true};
+    int savedTimer = 0;  // updates left during which the save message shows
+    GUIText savedText{60, 165, 25, "Saved :)", GREEN, true};
+    GUIText musicLabel{10, 50, 25, "Music Enabled: ", WHITE, false};
+    GUIText soundLabel{10, 80, 25, "Sound Enabled: ", WHITE, false};
+    GUIText screenshakeLabel{10, 110, 25, "Screenshake: ", WHITE, false};
+    GUICheckbox musicBox{200, 57, 10, 10, false};
+    GUICheckbox soundBox{200, 87, 10, 10, false};
+    GUICheckbox screenshakeBox{200, 117, 10, 10, false};
+    // The last save could not be written: `failedText` shows in place of
+    // `savedText` for the same time.
+    bool saveFailed = false;
+    GUIText failedText{60, 165, 25, "Not saved!", RED, true};
+
+    SettingsMenu() = default;
+
+    // Setting `changed` asks the game to apply the settings at once.
+    void update(SoundManager &sound, GameState *state, GameSettings *settings, bool &changed);
+    void draw(GameAssets *assets, int animFrame);
+};

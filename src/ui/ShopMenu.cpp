@@ -1,0 +1,111 @@
+#include "ui/ShopMenu.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kPotionPrice = 5;
+
+// The selected upgrade's labels live as long as the program, so a label
+// drawn after any update never points at a string that has gone.
+std::string &untxt()
+{
+    static std::string text;
+    return text;
+}
+
+std::string &uctxt()
+{
+    static std::string text;
+    return text;
+}
+
+std::string &ucrtxt()
+{
+    static std::string text;
+    return text;
+}
+
+// "%f" gives six decimals; the panel shows three.
+std::string currentValueText(float value)
+{
+    char buffer[64];
+    const int length = std::snprintf(buffer, sizeof buffer, "%f", double(value));
+    std::string text = (length > 0 && length < int(sizeof buffer)) ? std::string(buffer, length) : std::string();
+    text.resize(text.size() >= 3 ? text.size() - 3 : 0);
+    return "Current: " + text;
+}
+
+}  // namespace
+
+ShopMenu::ShopMenu()
+{
+    selected.id = "goldmultiplier";
+    selected.texID = "u_goldmultiplier";
+}
+
+void ShopMenu::setRunner(GameRunner *runner) { this->runner = runner; }
+
+void ShopMenu::update(SoundManager &sound, Inventory &inventory, Upgrades &upgrades, GameState &state)
+{
+    goldString = std::to_string(inventory.getGold());
+    goldText.setValue(goldString.c_str());
+    potionString = std::to_string(inventory.gethPotions());
+    potionText.setValue(potionString.c_str());
+
+    Upgrade *upgrade = upgrades.get(selected.id);
+    if (upgrade == nullptr) return;
+
+    untxt() = upgrade->getName();
+    selected.nameText.setValue(untxt().c_str());
+    uctxt() = "Cost: " + std::to_string(upgrade->getCost());
+    selected.costText.setValue(uctxt().c_str());
+    ucrtxt() = currentValueText(upgrade->getCurrent());
+    selected.currentText.setValue(ucrtxt().c_str());
+
+    const int gold = inventory.getGold();
+    if (upgrade->getCost() > gold) {
+        upgradeBuyButton.setColor(RED);
+        upgradeBuyButton.setHoverColor(RED);
+    } else {
+        upgradeBuyButton.setColor(GREEN);
+        upgradeBuyButton.setHoverColor(DARKGREEN);
+    }
+    if (gold < kPotionPrice) {
+        potionBuyButton.setColor(RED);
+        potionBuyButton.setHoverColor(RED);
+    } else {
+        potionBuyButton.setColor(GREEN);
+        potionBuyButton.setHoverColor(GREEN);
+    }
+
+    if (!IsMouseButtonPressed(0)) return;
+
+    if (prevButton.isMouseOn() || nextButton.isMouseOn()) {
+        sound.play("select");
+        const std::string id = prevButton.isMouseOn() ? upgrades.getPrev(selected.id) : upgrades.getNext(selected.id);
+        Upgrade *next = upgrades.get(id);
+        if (next == nullptr) return;
+        selected.id = next->getId();
+        selected.texID = next->getTexID();
+        untxt() = next->getName();
+        selected.nameText.setValue(untxt().c_str());
+    }
+    if (upgradeBuyButton.isMouseOn() && upgrade->getCost() <= inventory.getGold()) {
+        sound.play("select");
+        upgrade->buy(inventory);
+    }
+    if (potionBuyButton.isMouseOn() && inventory.getGold() >= kPotionPrice) {
+        sound.play("select");
+        inventory.removeGold(kPotionPrice);
+        inventory.addHPotions(1);
+    }
+    if (finishButton.isMouseOn()) {
+        sound.play("select");
+        state = STATE_INGAME;
+    }
+    if (menuButton.isMouseOn()) {
+        sound.play("select");
+        state = STATE_MENU;
+    }
+}

@@ -1,0 +1,94 @@
+"""Plays Tallowfen through its real window as a player would: clicks on the
+virtual screen's buttons and aims at the birds it sees.
+
+Positions are given in virtual-screen pixels (320 x 240); the driver maps
+them into the window by the same letterbox the game uses, from the window's
+size at the time."""
+
+import re
+import time
+
+# The birds' violet body and the text of a finished level, as drawn.
+BIRD_VIOLET = (0x74, 0x50, 0xad)
+GREEN = (0, 228, 48)
+PLAY_AREA = (0, 0, 240, 240)  # the level's view, left of the HUD
+
+
+class GameDriver:
+    def __init__(self, app, win):
+        self.app = app
+        self.win = win
+
+    # -- the letterbox -------------------------------------------------------
+    def _box(self):
+        sw, sh = self.win.size()
+        scale = min(sh / 240.0, sw / 320.0)
+        w, h = int(320 * scale), int(240 * scale)
+        return scale, (sw - w) // 2, (sh - h) // 2, w, h
+
+    def to_window(self, vx, vy):
+        _, ox, oy, w, h = self._box()
+        return int(ox + vx * w / 320.0), int(oy + vy * h / 240.0)
+
+    def window_box(self, box):
+        """A virtual-screen box (x, y, w, h) as a window box."""
+        x0, y0 = self.to_window(box[0], box[1])
+        x1, y1 = self.to_window(box[0] + box[2], box[1] + box[3])
+        return (x0, y0, x1 - x0, y1 - y0)
+
+    # -- input ---------------------------------------------------------------
+    def click(self, vx, vy, settle=0.25):
+        """Clicks at a virtual-screen point and lets a few frames pass."""
+        self.win.click(*self.to_window(vx, vy))
+        time.sleep(settle)
+
+    def key(self, keysym, settle=0.25):
+        self.win.key(keysym)
+        time.sleep(settle)
+
+    def shot(self):
+        return self.win.screenshot()
+
+    # -- reading the game ----------------------------------------------------
+    def enemy_lines(self):
+        """The enemies' starting tiles printed so far, as (column, row)."""
+        return [(int(c), int(r)) for c, r in re.findall(r"^(\d+) (\d+)$", self.app.stdout_text(), re.M)]
+
+    def level_finished(self, shot=None):
+        """True once "Level finished!" and its second line show above the level."""
+        shot = shot or self.shot()
+        return shot.count(GREEN, box=self.window_box((20, 20, 200, 60))) > 800
+
+    def bird_at(self, shot):
+        """The window position of one bird in view (the first found from the
+        top), or None: the centre of the violet pixels near that first one."""
+        near = []
+        for y, x0, pixels in shot._rows(self.window_box(PLAY_AREA)):
+            for i, p in enumerate(pixels):
+                if p != BIRD_VIOLET:
+                    continue
+                x = x0 + i
+                if not near or (abs(x - near[0][0]) < 60 and abs(y - near[0][1]) < 60):
+                    near.append((x, y))
+        if not near:
+            return None
+        return (sum(x for x, _ in near) // len(near), sum(y for _, y in near) // len(near))
+
+    def fight_until_finished(self, timeout=90.0):
+        """Holds fire at whatever bird is in view until the level is finished.
+        Birds out of view come closer on their own; one that reaches the
+        player dies as well. Returns the seconds it took."""
+        start = time.monotonic()
+        self.win.mousedown()
+        try:
+            while time.monotonic() - start < timeout:
+                shot = self.shot()
+                if self.level_finished(shot):
+                    return time.monotonic() - start
+                target = self.bird_at(shot)
+                if target is not None:
+                    self.win.move_mouse(*target)
+                time.sleep(0.05)
+        finally:
+            self.win.mouseup()
+        raise AssertionError(f"the level was not finished within {timeout} s")
