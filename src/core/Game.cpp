@@ -72,6 +72,14 @@ void Game::stepAnimation()
     if (animFrame > 3) animFrame = 0;
 }
 
+void Game::startNewGameAt(int level)
+{
+    const GameState previous = state;
+    runner.level = level - 1;
+    state = STATE_INGAME;
+    enterState(previous);
+}
+
 void Game::enterState(GameState previous)
 {
     // Play begins: the level is built before its first frame is drawn.

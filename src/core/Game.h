@@ -46,6 +46,8 @@ public:
     // What follows a screen's move from `previous` to `state`: a level starts
     // when play begins, and the music follows play beginning or ending.
     void enterState(GameState previous);
+    // Skips the menus: play begins at once with the given level.
+    void startNewGameAt(int level);
     void switchTrack(GameState previous);
 
 private:

@@ -3,12 +3,24 @@
 // the 320x240 virtual screen, then scale that into the window.
 #include <cstdio>
 
+#include "core/CommandLine.h"
+#include "core/FrameTimes.h"
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
 #include "raylib.h"
 
-int main()
+int main(int argc, char **argv)
 {
+    const CommandLine options = CommandLine::parse(argc, argv);
+    if (!options.error.empty()) {
+        std::printf("tallowfen: %s\n%s", options.error.c_str(), CommandLine::usage());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(CommandLine::usage(), stdout);
+        return 0;
+    }
+
     SetTraceLogLevel(LOG_WARNING);
     InitWindow(600, 450, "Tallowfen");
     if (!IsWindowReady()) {
@@ -21,6 +33,8 @@ int main()
     RenderTexture2D virtualScreen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     {
         Game game;
+        if (options.startLevel > 0) game.startNewGameAt(options.startLevel);
+        FrameTimes frameTimes;
         bool quit = false;
 
         while (!WindowShouldClose() && !quit) {
@@ -34,7 +48,9 @@ int main()
             DrawRenderTexture(virtualScreen, kVirtualWidth, kVirtualHeight);
             DrawFPS(0, 0);
             EndDrawing();
+            frameTimes.record(GetFrameTime());
         }
+        if (!frameTimes.write()) std::printf("Could not write the frame times to %s\n", frameTimes.path.c_str());
 
         UnloadRenderTexture(virtualScreen);
         CloseWindow();

@@ -53,7 +53,9 @@ class GameRun:
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
-class GameTest(unittest.TestCase):
+class GameCase(unittest.TestCase):
+    """Starts games in one session and cleans up after them."""
+
     def setUp(self):
         self.session = Session()
         self.session.open()
@@ -73,6 +75,8 @@ class GameTest(unittest.TestCase):
         run.win.key("Escape")
         self.assertEqual(run.app.wait(10), 0, run.app.describe_output())
 
+
+class GameTest(GameCase):
     def test_window_is_titled_600x450_resizable_and_letterboxes(self):
         run = self.game().start()
         self.assertEqual(run.win.title(), "Tallowfen")
@@ -139,6 +143,31 @@ class GameTest(unittest.TestCase):
         self.assertTrue(all(line.startswith("WARNING: ") for line in lines), lines)
         self.assertTrue(any("assets/bird.png" in line for line in lines), lines)
         self.assertTrue(any("assets/menu.mp3" in line for line in lines), lines)
+
+
+class CommandLineTest(GameCase):
+    def test_level_option_starts_play_and_frame_times_are_written_on_request(self):
+        run = self.game()
+        frames = os.path.join(run.dir, "frames.txt")
+        run.app = self.session.start([BINARY, "--level", "3"], cwd=run.dir,
+                                     env_extra={"TALLOWFEN_FRAME_TIMES": frames})
+        run.win = run.app.window("Tallowfen", timeout=20)
+        time.sleep(1.0)
+        self.quit_with_escape(run)
+        placed = [line for line in run.app.stdout_text().splitlines() if not line.startswith("Verified ")]
+        self.assertEqual(len(placed), 3, placed)
+        with open(frames) as f:
+            rows = [line.split() for line in f]
+        self.assertGreater(len(rows), 20)
+        self.assertTrue(all(len(row) == 2 and float(row[0]) > 0 for row in rows[1:]), rows[:3])
+
+    def test_help_and_bad_arguments(self):
+        result = subprocess.run([BINARY, "--help"], capture_output=True, text=True, timeout=10)
+        self.assertEqual(result.returncode, 0)
+        self.assertIn("--level L", result.stdout)
+        result = subprocess.run([BINARY, "--level", "zero"], capture_output=True, text=True, timeout=10)
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("--level needs a whole number", result.stdout)
 
 
 class NoDisplayTest(unittest.TestCase):

@@ -1,0 +1,44 @@
+#include "core/CommandLine.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace {
+
+constexpr int kMaxStartLevel = 100000;
+
+}  // namespace
+
+CommandLine CommandLine::parse(int argc, const char *const *argv)
+{
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            line.help = true;
+        } else if (std::strcmp(arg, "--level") == 0) {
+            const char *value = i + 1 < argc ? argv[++i] : "";
+            int level = 0;
+            const char *end = value + std::strlen(value);
+            const auto [stop, failure] = std::from_chars(value, end, level);
+            if (failure != std::errc() || stop != end || level < 1 || level > kMaxStartLevel) {
+                line.error = std::string("--level needs a whole number from 1 to 100000, not \"") + value + "\"";
+                return line;
+            }
+            line.startLevel = level;
+        } else {
+            line.error = std::string("unknown option \"") + arg + "\"";
+            return line;
+        }
+    }
+    return line;
+}
+
+const char *CommandLine::usage()
+{
+    return "Usage: tallowfen [--level L] [--help]\n"
+           "A top-down arena shooter. Run it from the folder that holds assets/, shaders/ and data/.\n"
+           "  --level L   start a new game at level L (L birds) instead of at the main menu\n"
+           "  --help      show this text\n"
+           "Setting TALLOWFEN_FRAME_TIMES=FILE writes each frame's time and the process's CPU time to FILE on exit.\n";
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// What the command line asks for. The game needs no arguments; the options
+// serve measurement and quick testing.
+struct CommandLine {
+    bool help = false;
+    int startLevel = 0;  // 0: start at the main menu
+    std::string error;   // non-empty when the arguments make no sense
+
+    static CommandLine parse(int argc, const char *const *argv);
+    static const char *usage();
+};
