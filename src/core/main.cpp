@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/CommandLine.h"
+#include "core/DisplayProbe.h"
 #include "core/FrameTimes.h"
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
@@ -21,10 +22,15 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    const char *noWindow = "Tallowfen could not open its window: is a graphical display available?";
+    if (!DisplayReachable()) {
+        std::puts(noWindow);
+        return 1;
+    }
     SetTraceLogLevel(LOG_WARNING);
     InitWindow(600, 450, "Tallowfen");
     if (!IsWindowReady()) {
-        std::puts("Tallowfen could not open its window: is a graphical display available?");
+        std::puts(noWindow);
         return 1;
     }
     SetTargetFPS(60);
