@@ -28,6 +28,7 @@ struct Batch {
     bool hasCamera = false;
     float camera[6] = {1, 0, 0, 0, 1, 0};  // x' = a*x + b*y + c, y' = d*x + e*y + f
     unsigned int drawCalls = 0;
+    std::size_t uploaded = 0;  // vertices already in the GPU buffer since it was last renewed
     bool ready = false;
 };
 
@@ -103,10 +104,27 @@ void BatchFlush()
     glBindTexture(GL_TEXTURE_2D, g_batch.texture);
     glBindVertexArray(g_batch.vao);
     glBindBuffer(GL_ARRAY_BUFFER, g_batch.vbo);
-    // Orphan the buffer so the driver need not wait for the previous draw.
-    glBufferData(GL_ARRAY_BUFFER, kMaxVertices * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(g_batch.vertices.size() * sizeof(Vertex)), g_batch.vertices.data());
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(g_batch.vertices.size()));
+    // Each flush appends to the GPU buffer, unsynchronised, behind the draws
+    // already queued from it, and only a full buffer is renewed (orphaned).
+    // Renewing it at every flush made the driver allocate and clear a whole
+    // new buffer each time: most of a menu frame's cost.
+    const std::size_t count = g_batch.vertices.size();
+    if (g_batch.uploaded + count > kMaxVertices) {
+        glBufferData(GL_ARRAY_BUFFER, kMaxVertices * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
+        g_batch.uploaded = 0;
+    }
+    const auto offset = GLintptr(g_batch.uploaded * sizeof(Vertex));
+    const auto bytes = GLsizeiptr(count * sizeof(Vertex));
+    void *target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
+                                    GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+    if (target != nullptr) {
+        std::memcpy(target, g_batch.vertices.data(), std::size_t(bytes));
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+    } else {
+        glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, g_batch.vertices.data());
+    }
+    glDrawArrays(GL_TRIANGLES, GLint(g_batch.uploaded), GLsizei(count));
+    g_batch.uploaded += count;
     ++g_batch.drawCalls;
     g_batch.vertices.clear();
 }
