@@ -158,7 +158,7 @@ class CommandLineTest(GameCase):
         self.assertEqual(len(placed), 3, placed)
         with open(frames) as f:
             rows = [line.split() for line in f]
-        self.assertGreater(len(rows), 20)
+        self.assertGreater(len(rows), 3)
         self.assertTrue(all(len(row) == 2 and float(row[0]) > 0 for row in rows[1:]), rows[:3])
 
     def test_help_and_bad_arguments(self):

@@ -46,10 +46,15 @@ class PlaythroughTest(unittest.TestCase):
         self.assertFalse(click.is_silent(), "the menu music and the click")
         game.click(205, 62)  # the music box
         game.click(60, 205)  # Save
-        with open(settings_file, "rb") as f:
-            self.assertEqual(f.read(), b"011")
-        saved = game.shot()
-        self.assertGreater(saved.count(GREEN, box=game.window_box((20, 160, 80, 30))), 100, "Saved :)")
+
+        def saved_file():
+            if not os.path.exists(settings_file):
+                return None
+            with open(settings_file, "rb") as f:
+                return f.read()
+        game.wait_for(lambda: saved_file() == b"011", what="the settings file to hold 011")
+        game.wait_for(lambda: game.shot().count(GREEN, box=game.window_box((20, 160, 80, 30))) > 100,
+                      what='"Saved :)"')
         quiet = self.heard_while(lambda: None, seconds=1.0)
         self.assertTrue(quiet.is_silent(), "music stops once unticked and saved")
         select = self.heard_while(lambda: game.click(60, 25))  # Back, still with sound effects
@@ -57,6 +62,8 @@ class PlaythroughTest(unittest.TestCase):
 
         # 2. NEW GAME: level 1 with the HUD, and its one enemy announced.
         game.click(85, 100)
+        game.wait_for(lambda: len(game.enemy_lines()) == 1, what="level 1's enemy")
+        time.sleep(0.3)
         level = game.shot()
         panel = level.dominant_color(game.window_box((245, 225, 70, 10)))
         self.assertTrue(all(abs(a - b) <= 24 for a, b in zip(panel, HUD_BLUE)), panel)
@@ -66,21 +73,22 @@ class PlaythroughTest(unittest.TestCase):
         # 3. Fight until the level is finished; 4. Q opens the shop.
         game.fight_until_finished()
         game.key("q")
-        shop = game.shot()
-        self.assertGreater(shop.count((130, 130, 130), box=game.window_box((10, 10, 100, 85)), tol=24), 3000,
-                           "the Finish and Menu buttons")
+        game.wait_for(lambda: game.shot().count((130, 130, 130), box=game.window_box((10, 10, 100, 85)), tol=24)
+                      > 3000, what="the shop's Finish and Menu buttons")
         game.click(290, 92)       # browse to the next upgrade
         game.click(240, 216)      # buy it if the gold allows
         game.click(136, 138)      # a potion, likewise
         game.click(60, 30)        # Finish: level 2 starts at once
-        self.assertEqual(len(game.enemy_lines()), 3, "level 2 brings two more")
+        game.wait_for(lambda: len(game.enemy_lines()) == 3, what="level 2's two enemies")
 
         # 5. Level 2, the shop again, its Menu button, then QUIT GAME.
         game.fight_until_finished()
         game.key("q")
+        game.wait_for(lambda: game.shot().count((130, 130, 130), box=game.window_box((10, 10, 100, 85)), tol=24)
+                      > 3000, what="the shop again")
         game.click(60, 75)        # Menu
-        menu = game.shot()
-        self.assertGreater(menu.count(WHITE, box=game.window_box((10, 10, 200, 40))), 300, "the title")
+        game.wait_for(lambda: game.shot().count(WHITE, box=game.window_box((10, 10, 200, 40))) > 300,
+                      what="the main menu's title")
         game.click(160, 150)      # QUIT GAME
         self.assertEqual(run.app.wait(10), 0, run.app.describe_output())
 

@@ -38,12 +38,23 @@ class GameDriver:
 
     # -- input ---------------------------------------------------------------
     def click(self, vx, vy, settle=0.25):
-        """Clicks at a virtual-screen point and lets a few frames pass."""
-        self.win.click(*self.to_window(vx, vy))
+        """Clicks at a virtual-screen point, held long enough for a slow frame
+        (a sanitizer build) to see it, and lets a few frames pass."""
+        self.win.click(*self.to_window(vx, vy), hold=0.2)
         time.sleep(settle)
 
+    @staticmethod
+    def wait_for(condition, timeout=15.0, what="the game to react"):
+        """Polls until condition() is true; fails after timeout seconds."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if condition():
+                return
+            time.sleep(0.05)
+        raise AssertionError(f"waited {timeout} s for {what}")
+
     def key(self, keysym, settle=0.25):
-        self.win.key(keysym)
+        self.win.key(keysym, hold=0.2)
         time.sleep(settle)
 
     def shot(self):
