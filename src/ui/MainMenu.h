@@ -13,7 +13,7 @@ class MainMenu {
 public:
     GUIText titleText{10, 10, 48, "Tallowfen", WHITE, false};
     GUIText musicCreditText{160, 220, 16, "Music: made with Tallowfen's own synth", WHITE, true};
-    GUIText authorCreditText{25, 50, 20, "by the Tallowfen developers", WHITE, false};
+    GUIText authorCreditText{25, 50, 20, "by team Tallowfen", WHITE, false};
     GUIButton newGameButton{10, 80, 150, 40, GRAY, DARKGRAY, false, GUIText(85, 90, 24, "NEW GAME", BLACK, true), true};
     GUIButton quitButton{85,  130, 150, 40, GRAY, DARKGRAY, false, GUIText(160, 140, 24, "QUIT GAME", BLACK, true),
                          true};
