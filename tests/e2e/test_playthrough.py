@@ -42,27 +42,36 @@ class PlaythroughTest(unittest.TestCase):
         settings_file = os.path.join(run.dir, "data", "settings")
 
         # 1. Settings: untick music and save; the click is heard, then silence.
-        click = self.heard_while(lambda: game.click(240, 100))  # SETTINGS
-        self.assertFalse(click.is_silent(), "the menu music and the click")
-        game.click(205, 62)  # the music box
-        game.click(60, 205)  # Save
+        game.wait_for(game.menu_shown, what="the main menu")
+        title = game.window_box((100, 5, 200, 40))  # "Settings", centred at 200
+
+        def settings_shown():
+            return game.shot().count(WHITE, box=title) > 300
+        rec = self.session.record()
+        game.click_until(240, 100, settings_shown, "the settings screen")  # SETTINGS
+        self.assertFalse(rec.stop().is_silent(), "the menu music and the click")
+
+        def box_ticked():
+            return game.shot().pixel(*game.to_window(205, 62)) == (0, 0, 0)
+        game.click_until(205, 62, lambda: not box_ticked(), "the music box unticked")
 
         def saved_file():
             if not os.path.exists(settings_file):
                 return None
             with open(settings_file, "rb") as f:
                 return f.read()
-        game.wait_for(lambda: saved_file() == b"011", what="the settings file to hold 011")
+        game.click_until(60, 205, lambda: saved_file() == b"011", "the settings file holding 011")  # Save
         game.wait_for(lambda: game.shot().count(GREEN, box=game.window_box((20, 160, 80, 30))) > 100,
                       what='"Saved :)"')
         quiet = self.heard_while(lambda: None, seconds=1.0)
         self.assertTrue(quiet.is_silent(), "music stops once unticked and saved")
-        select = self.heard_while(lambda: game.click(60, 25))  # Back, still with sound effects
-        self.assertFalse(select.is_silent(), "the select click is heard")
+        rec = self.session.record()
+        game.click_until(60, 25, game.menu_shown, "the main menu")  # Back, still with sound effects
+        time.sleep(0.3)
+        self.assertFalse(rec.stop().is_silent(), "the select click is heard")
 
         # 2. NEW GAME: level 1 with the HUD, and its one enemy announced.
-        game.click(85, 100)
-        game.wait_for(lambda: len(game.enemy_lines()) == 1, what="level 1's enemy")
+        game.click_until(85, 100, lambda: len(game.enemy_lines()) == 1, "level 1's enemy")  # NEW GAME
         time.sleep(0.3)
         level = game.shot()
         panel = level.dominant_color(game.window_box((245, 225, 70, 10)))
@@ -78,17 +87,14 @@ class PlaythroughTest(unittest.TestCase):
         game.click(290, 92)       # browse to the next upgrade
         game.click(240, 216)      # buy it if the gold allows
         game.click(136, 138)      # a potion, likewise
-        game.click(60, 30)        # Finish: level 2 starts at once
-        game.wait_for(lambda: len(game.enemy_lines()) == 3, what="level 2's two enemies")
+        game.click_until(60, 30, lambda: len(game.enemy_lines()) == 3, "level 2's two enemies")  # Finish
 
         # 5. Level 2, the shop again, its Menu button, then QUIT GAME.
         game.fight_until_finished()
         game.key("q")
         game.wait_for(lambda: game.shot().count((130, 130, 130), box=game.window_box((10, 10, 100, 85)), tol=24)
                       > 3000, what="the shop again")
-        game.click(60, 75)        # Menu
-        game.wait_for(lambda: game.shot().count(WHITE, box=game.window_box((10, 10, 200, 40))) > 300,
-                      what="the main menu's title")
+        game.click_until(60, 75, game.menu_shown, "the main menu")  # Menu
         game.click(160, 150)      # QUIT GAME
         self.assertEqual(run.app.wait(10), 0, run.app.describe_output())
 

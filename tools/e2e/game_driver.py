@@ -43,6 +43,22 @@ class GameDriver:
         self.win.click(*self.to_window(vx, vy), hold=0.2)
         time.sleep(settle)
 
+    def click_until(self, vx, vy, condition, what, tries=3, timeout=8.0):
+        """Clicks until condition() holds: a click that a slow frame missed is
+        given again, but only while its effect has not shown."""
+        for _ in range(tries):
+            self.click(vx, vy, settle=0.0)
+            deadline = time.monotonic() + timeout
+            while time.monotonic() < deadline:
+                if condition():
+                    return
+                time.sleep(0.05)
+        raise AssertionError(f"{tries} clicks at ({vx}, {vy}) did not bring {what}")
+
+    def menu_shown(self):
+        """The main menu's title is drawn (white, top left)."""
+        return self.shot().count((255, 255, 255), box=self.window_box((10, 10, 200, 40))) > 300
+
     @staticmethod
     def wait_for(condition, timeout=15.0, what="the game to react"):
         """Polls until condition() is true; fails after timeout seconds."""
