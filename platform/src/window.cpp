@@ -64,9 +64,9 @@ void onCursor(GLFWwindow *, double x, double y) { rlp::InputSetMousePosition(flo
 
 // Sleeps most of the interval and spins the rest, so pacing is precise
 // without burning a core. The spin covers only what a sleep may overshoot
-// (well under half a millisecond here), not a share of the wait: spinning
-// the last 5% of a 16 ms frame cost more CPU than the menu's drawing.
-constexpr double kSpinSeconds = 0.0005;
+// (a quarter of a millisecond here), not a share of the wait: spinning the
+// last 5% of a 16 ms frame burnt most of a millisecond every frame.
+constexpr double kSpinSeconds = 0.00025;
 
 void waitSeconds(double seconds)
 {
