@@ -1,6 +1,7 @@
 // Tallowfen: a small top-down arena shooter. main opens the window and the
 // audio device, builds the Game and runs the frame loop: update, draw into
 // the 320x240 virtual screen, then scale that into the window.
+#include <csignal>
 #include <cstdio>
 
 #include "core/CommandLine.h"
@@ -27,6 +28,9 @@ int main(int argc, char **argv)
         std::puts(noWindow);
         return 1;
     }
+    // A file size limit makes a write fail instead of killing the game, so a
+    // save that does not fit is reported and the old file kept.
+    std::signal(SIGXFSZ, SIG_IGN);
     SetTraceLogLevel(LOG_WARNING);
     InitWindow(600, 450, "Tallowfen");
     if (!IsWindowReady()) {
