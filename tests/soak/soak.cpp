@@ -129,7 +129,7 @@ int main(int argc, char **argv)
                 if (++failures <= 10) std::printf("update %ld: broken: %s\n", u, rule);
             }
             if (u == updates / 2) midResident = residentKiB();
-            if (u > updates / 2 && u % 1000 == 0) peakSecondHalf = std::max(peakSecondHalf, residentKiB());
+            if (u > updates / 2 && u % 100 == 0) peakSecondHalf = std::max(peakSecondHalf, residentKiB());
         }
         UnloadRenderTexture(screen);
         std::printf("soak: %ld updates, seed %u, highest level %d, %d broken rules, resident %ld KiB at half way, "
