@@ -54,6 +54,28 @@ Texture2D CreateTextureRGBA(int width, int height, const unsigned char *rgba)
 
 }  // namespace rlp
 
+namespace {
+
+// A PNG signature followed by chunks that each fit in the file, up to IEND.
+// A chunk claiming more bytes than the file holds would otherwise have the
+// decoder allocate that much (gigabytes) before it finds the data missing.
+bool isWholePng(const std::vector<unsigned char> &bytes)
+{
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (bytes.size() < sizeof kSignature || std::memcmp(bytes.data(), kSignature, sizeof kSignature) != 0) return false;
+    std::size_t at = sizeof kSignature;
+    while (bytes.size() - at >= 12) {
+        const std::size_t length = std::size_t(bytes[at]) << 24 | std::size_t(bytes[at + 1]) << 16 |
+                                   std::size_t(bytes[at + 2]) << 8 | std::size_t(bytes[at + 3]);
+        if (length > bytes.size() - at - 12) return false;
+        if (std::memcmp(&bytes[at + 4], "IEND", 4) == 0) return true;
+        at += 12 + length;
+    }
+    return false;
+}
+
+}  // namespace
+
 extern "C" {
 
 Texture2D LoadTexture(const char *fileName)
@@ -63,7 +85,11 @@ Texture2D LoadTexture(const char *fileName)
     if (!readFile(fileName, bytes)) return zeroTexture();
     int width = 0, height = 0, channels = 0;
     unsigned char *pixels = nullptr;
-    if (!bytes.empty()) pixels = stbi_load_from_memory(bytes.data(), int(bytes.size()), &width, &height, &channels, 4);
+    // Only PNG is decoded: stb_image also takes TGA and other formats whose
+    // loose headers match stray bytes and can announce a huge image that a
+    // few bytes of run-length data then take many seconds to fill.
+    if (isWholePng(bytes))
+        pixels = stbi_load_from_memory(bytes.data(), int(bytes.size()), &width, &height, &channels, 4);
     if (pixels == nullptr) {
         TraceLog(LOG_WARNING, "IMAGE: [%s] Failed to load image data", fileName);
         return zeroTexture();

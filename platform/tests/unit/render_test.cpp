@@ -186,6 +186,23 @@ TEST_F(Render, BadFilesGiveOneWarningAndAnEmptyOrDefaultHandle)
         writeFile("empty.png", ""),
         writeFile("truncated.png", std::string(png.data(), 40)),
         writeFile("random.png", "\x13\x99\xfe garbage \x01\x02 not an image at all"),
+        // Taken by stb_image as a run-length TGA of 18505 by 21060 pixels.
+        writeFile("huge_tga.png", std::string("%\0\x02\0\0\0\x01\0\0\0\0\x0dIHDR\x0f"
+                                              "c`\x80\x02"
+                                              "0!\xbd\xff\xbe\xc8\x0f"
+                                              "c`\x80\x02"
+                                              "0!\xbd\xff\xbe\xc8",
+                                              38)),
+        // A PNG whose chunk headers claim gigabytes the file does not hold.
+        writeFile("huge_chunk.png", std::string(
+                                              "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x08\x00\x00\x00\x08"
+                                              "\x08\x06\x00\x00\x00\xc4\x0f\xbe\x8b\x00\x00\x00\x54\x49\x44\x41\x54\x78\xda\x1c\xb6\x80\x02\x31"
+                                              "\x21\xb9\xff\xc8\x98\x01\x1d\x80\x04\xbb\xfc\x85\x00\x00\x00\x08\x08\x06\x00\x00\x00\xc4\x0f\xbe"
+                                              "\x8b\x00\x00\x00\x54\x49\x44\x41\x54\x78\xda\x9d\x53\x21\x02\x80\x32\x47\xff\xff\x3a\x0f\xbe\x8b"
+                                              "\xc4\xad\x00\xc4\x41\x97\x84\x2b\xc0\xe6\x45\x64\x45\x00\x00\x00\x00\x00\x00\x00\xb7\xcb\x00\x00"
+                                              "\x00\x09\x00\x49\x45\x4e\x44\xae\x42\x60\x82\xca\x4c\x49\x44\x41\x54\x00\x00\x00\x49\x45\x4e\x44"
+                                              "\xae\x42\x60\x82",
+                                                148)),
     };
     for (const std::string &path : paths) {
         Texture2D texture{};
