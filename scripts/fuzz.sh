@@ -10,18 +10,8 @@ cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 targets=(fuzz_map fuzz_settings fuzz_png fuzz_wav fuzz_mp3)
 
-missing=()
-for p in clang libclang-rt-14-dev cmake make pkg-config libglfw3-dev libepoxy-dev libstb-dev libopenal-dev \
-         libsndfile1-dev libgtest-dev; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then missing+=("$p"); fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/install_packages.sh clang libclang-rt-14-dev cmake make pkg-config libglfw3-dev libepoxy-dev libstb-dev \
+  libopenal-dev libsndfile1-dev libgtest-dev
 build_dir=build-fuzz
 mkdir -p "$build_dir"
 if ! CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWFEN_FUZZ=ON \

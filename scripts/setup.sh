@@ -13,17 +13,7 @@ test_packages=(xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils la
 packages=("${build_packages[@]}")
 if [ "${TALLOWFEN_PACKAGES:-}" = "test" ]; then packages+=("${test_packages[@]}"); fi
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then missing+=("$p"); fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/install_packages.sh "${packages[@]}"
 
 build_dir="${1:-build}"
 shift || true

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs, builds and runs every test of Tallowfen: once in a normal build and
-# once under AddressSanitizer and UndefinedBehaviorSanitizer. The tests run
+# Installs, builds and runs every test of Tallowfen: once in a normal build,
+# once under AddressSanitizer and UndefinedBehaviorSanitizer, then a short
+# fuzzing of each file loader. The tests run
 # inside a private Xvfb display and PulseAudio sink started for them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,3 +17,6 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 python3 tools/e2e/harness.py run -- ctest --test-dir build-asan --output-on-failure -j 2
+
+echo "== Fuzzing: each loader for 20 s =="
+scripts/fuzz.sh 20
