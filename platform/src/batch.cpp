@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "frame_record.h"
 #include "internal.h"
 
 namespace {
@@ -27,8 +28,13 @@ struct Batch {
     float projection[16] = {};
     bool hasCamera = false;
     float camera[6] = {1, 0, 0, 0, 1, 0};  // x' = a*x + b*y + c, y' = d*x + e*y + f
+    GLuint framebuffer = 0;  // the target draws and clears go to
+    int width = 0, height = 0;
     unsigned int drawCalls = 0;
     std::size_t uploaded = 0;  // vertices already in the GPU buffer since it was last renewed
+    // What carrying out recorded work last bound; -1 when unknown.
+    long long boundFramebuffer = -1;
+    int boundWidth = 0, boundHeight = 0;
     bool ready = false;
 };
 
@@ -92,23 +98,63 @@ void BatchShutdown()
 void BatchFlush()
 {
     if (!g_batch.ready || g_batch.vertices.empty()) return;
-    const GLuint program = g_batch.program ? g_batch.program : DefaultShaderId();
-    const int *locs = g_batch.program ? g_batch.locs : DefaultShaderLocs();
-    glUseProgram(program);
-    if (locs != nullptr) {
-        if (locs[kLocMvp] >= 0) glUniformMatrix4fv(locs[kLocMvp], 1, GL_FALSE, g_batch.projection);
-        if (locs[kLocColDiffuse] >= 0) glUniform4f(locs[kLocColDiffuse], 1.0f, 1.0f, 1.0f, 1.0f);
-        if (locs[kLocTexture0] >= 0) glUniform1i(locs[kLocTexture0], 0);
+    FrameOp op{};
+    op.kind = FrameOpKind::Draw;
+    op.framebuffer = g_batch.framebuffer;
+    op.width = g_batch.width;
+    op.height = g_batch.height;
+    op.program = g_batch.program ? g_batch.program : DefaultShaderId();
+    op.locs = g_batch.program ? g_batch.locs : DefaultShaderLocs();
+    op.texture = g_batch.texture;
+    std::memcpy(op.values, g_batch.projection, sizeof(op.values));
+    FrameRecordDraw(op, g_batch.vertices.data(), g_batch.vertices.size());
+    ++g_batch.drawCalls;
+    g_batch.vertices.clear();
+}
+
+void BatchForgetBindings() { g_batch.boundFramebuffer = -1; }
+
+namespace {
+
+void bindTarget(const FrameOp &op)
+{
+    if (g_batch.boundFramebuffer == (long long)op.framebuffer && g_batch.boundWidth == op.width &&
+        g_batch.boundHeight == op.height)
+        return;
+    glBindFramebuffer(GL_FRAMEBUFFER, op.framebuffer);
+    glViewport(0, 0, op.width, op.height);
+    g_batch.boundFramebuffer = op.framebuffer;
+    g_batch.boundWidth = op.width;
+    g_batch.boundHeight = op.height;
+}
+
+}  // namespace
+
+void BatchExecuteClear(const FrameOp &op)
+{
+    bindTarget(op);
+    glClearColor(op.values[0], op.values[1], op.values[2], op.values[3]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void BatchExecuteDraw(const FrameOp &op, const Vertex *vertices)
+{
+    bindTarget(op);
+    glUseProgram(op.program);
+    if (op.locs != nullptr) {
+        if (op.locs[kLocMvp] >= 0) glUniformMatrix4fv(op.locs[kLocMvp], 1, GL_FALSE, op.values);
+        if (op.locs[kLocColDiffuse] >= 0) glUniform4f(op.locs[kLocColDiffuse], 1.0f, 1.0f, 1.0f, 1.0f);
+        if (op.locs[kLocTexture0] >= 0) glUniform1i(op.locs[kLocTexture0], 0);
     }
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, g_batch.texture);
+    glBindTexture(GL_TEXTURE_2D, op.texture);
     glBindVertexArray(g_batch.vao);
     glBindBuffer(GL_ARRAY_BUFFER, g_batch.vbo);
-    // Each flush appends to the GPU buffer, unsynchronised, behind the draws
+    // Each draw appends to the GPU buffer, unsynchronised, behind the draws
     // already queued from it, and only a full buffer is renewed (orphaned).
-    // Renewing it at every flush made the driver allocate and clear a whole
+    // Renewing it at every draw made the driver allocate and clear a whole
     // new buffer each time: most of a menu frame's cost.
-    const std::size_t count = g_batch.vertices.size();
+    const std::size_t count = op.count;
     if (g_batch.uploaded + count > kMaxVertices) {
         glBufferData(GL_ARRAY_BUFFER, kMaxVertices * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
         g_batch.uploaded = 0;
@@ -118,15 +164,13 @@ void BatchFlush()
     void *target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
                                     GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
     if (target != nullptr) {
-        std::memcpy(target, g_batch.vertices.data(), std::size_t(bytes));
+        std::memcpy(target, vertices, std::size_t(bytes));
         glUnmapBuffer(GL_ARRAY_BUFFER);
     } else {
-        glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, g_batch.vertices.data());
+        glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, vertices);
     }
     glDrawArrays(GL_TRIANGLES, GLint(g_batch.uploaded), GLsizei(count));
     g_batch.uploaded += count;
-    ++g_batch.drawCalls;
-    g_batch.vertices.clear();
 }
 
 void BatchTriangles(unsigned int textureId, const Vertex *vertices, std::size_t count)
@@ -180,8 +224,9 @@ void BatchSetTarget(unsigned int framebufferId, int width, int height)
 {
     if (!g_batch.ready) return;
     BatchFlush();
-    glBindFramebuffer(GL_FRAMEBUFFER, framebufferId);
-    glViewport(0, 0, width, height);
+    g_batch.framebuffer = framebufferId;
+    g_batch.width = width;
+    g_batch.height = height;
     setOrtho(width, height);
 }
 
@@ -225,6 +270,12 @@ extern "C" void ClearBackground(Color color)
 {
     if (!g_batch.ready) return;
     rlp::BatchFlush();
-    glClearColor(color.r / 255.0f, color.g / 255.0f, color.b / 255.0f, color.a / 255.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    rlp::FrameOp op{};
+    op.kind = rlp::FrameOpKind::Clear;
+    op.framebuffer = g_batch.framebuffer;
+    op.width = g_batch.width;
+    op.height = g_batch.height;
+    const float rgba[4] = {color.r / 255.0f, color.g / 255.0f, color.b / 255.0f, color.a / 255.0f};
+    std::memcpy(op.values, rgba, sizeof rgba);
+    rlp::FrameRecord(op);
 }

@@ -2,6 +2,8 @@
 // shaders loaded from files, uniforms and shader mode.
 #include <epoxy/gl.h>
 
+#include <cstring>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_record.h"
 #include "internal.h"
 
 namespace {
@@ -151,6 +154,30 @@ int *DefaultShaderLocs() { return g_default.locs; }
 
 }  // namespace rlp
 
+namespace rlp {
+
+void BatchExecuteUniform(const FrameOp &op)
+{
+    glUseProgram(op.program);
+    const float *f = op.values;
+    int i[4];
+    std::memcpy(i, op.values, sizeof i);
+    switch (op.uniformType) {
+        case SHADER_UNIFORM_FLOAT: glUniform1fv(op.location, 1, f); break;
+        case SHADER_UNIFORM_VEC2: glUniform2fv(op.location, 1, f); break;
+        case SHADER_UNIFORM_VEC3: glUniform3fv(op.location, 1, f); break;
+        case SHADER_UNIFORM_VEC4: glUniform4fv(op.location, 1, f); break;
+        case SHADER_UNIFORM_INT:
+        case SHADER_UNIFORM_SAMPLER2D: glUniform1iv(op.location, 1, i); break;
+        case SHADER_UNIFORM_IVEC2: glUniform2iv(op.location, 1, i); break;
+        case SHADER_UNIFORM_IVEC3: glUniform3iv(op.location, 1, i); break;
+        case SHADER_UNIFORM_IVEC4: glUniform4iv(op.location, 1, i); break;
+        default: break;
+    }
+}
+
+}  // namespace rlp
+
 extern "C" {
 
 Shader LoadShader(const char *vsFileName, const char *fsFileName)
@@ -169,6 +196,7 @@ Shader LoadShader(const char *vsFileName, const char *fsFileName)
         link(vertex ? vertex->c_str() : kDefaultVertex, fragment ? fragment->c_str() : kDefaultFragment, name);
     if (program == 0) return defaultShader();
     g_loadedLocs.push_back(makeLocations(program));
+    rlp::FrameInvalidate();  // a new program may take a freed one's id
     return Shader{program, g_loadedLocs.back()};
 }
 
@@ -180,6 +208,7 @@ void UnloadShader(Shader shader)
     const auto loaded = std::find(g_loadedLocs.begin(), g_loadedLocs.end(), shader.locs);
     if (loaded == g_loadedLocs.end()) return;  // not ours, or unloaded already
     rlp::BatchSetShader(0, nullptr);
+    rlp::FrameSync();
     glDeleteProgram(shader.id);
     std::free(shader.locs);
     g_loadedLocs.erase(loaded);
@@ -194,23 +223,20 @@ int GetShaderLocation(Shader shader, const char *uniformName)
 void SetShaderValue(Shader shader, int locIndex, const void *value, int uniformType)
 {
     if (!rlp::GlReady() || shader.id == 0 || locIndex < 0 || value == nullptr) return;
+    static const std::size_t sizes[] = {4, 8, 12, 16, 4, 8, 12, 16, 4};
+    if (uniformType < 0 || uniformType >= int(sizeof sizes / sizeof sizes[0])) {
+        TraceLog(LOG_WARNING, "SHADER: Unknown uniform type %i", uniformType);
+        return;
+    }
     // Draws already queued were made with the old value.
     rlp::BatchFlush();
-    glUseProgram(shader.id);
-    const float *f = static_cast<const float *>(value);
-    const int *i = static_cast<const int *>(value);
-    switch (uniformType) {
-        case SHADER_UNIFORM_FLOAT: glUniform1fv(locIndex, 1, f); break;
-        case SHADER_UNIFORM_VEC2: glUniform2fv(locIndex, 1, f); break;
-        case SHADER_UNIFORM_VEC3: glUniform3fv(locIndex, 1, f); break;
-        case SHADER_UNIFORM_VEC4: glUniform4fv(locIndex, 1, f); break;
-        case SHADER_UNIFORM_INT:
-        case SHADER_UNIFORM_SAMPLER2D: glUniform1iv(locIndex, 1, i); break;
-        case SHADER_UNIFORM_IVEC2: glUniform2iv(locIndex, 1, i); break;
-        case SHADER_UNIFORM_IVEC3: glUniform3iv(locIndex, 1, i); break;
-        case SHADER_UNIFORM_IVEC4: glUniform4iv(locIndex, 1, i); break;
-        default: TraceLog(LOG_WARNING, "SHADER: Unknown uniform type %i", uniformType); break;
-    }
+    rlp::FrameOp op{};
+    op.kind = rlp::FrameOpKind::Uniform;
+    op.program = shader.id;
+    op.location = locIndex;
+    op.uniformType = uniformType;
+    std::memcpy(op.values, value, sizes[uniformType]);
+    rlp::FrameRecord(op);
 }
 
 void BeginShaderMode(Shader shader) { rlp::BatchSetShader(shader.id, shader.locs); }

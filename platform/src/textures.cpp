@@ -10,6 +10,7 @@
 #include <iterator>
 #include <vector>
 
+#include "frame_record.h"
 #include "internal.h"
 
 namespace {
@@ -99,6 +100,7 @@ Texture2D LoadTexture(const char *fileName)
         stbi_image_free(pixels);
         return zeroTexture();
     }
+    rlp::FrameInvalidate();  // a new texture may take a freed one's id
     Texture2D texture = rlp::CreateTextureRGBA(width, height, pixels);
     stbi_image_free(pixels);
     return texture;
@@ -113,6 +115,7 @@ void UnloadTexture(Texture2D texture)
 {
     if (!rlp::GlReady() || texture.id == 0) return;
     rlp::BatchFlush();
+    rlp::FrameSync();
     glDeleteTextures(1, &texture.id);
 }
 
@@ -132,6 +135,7 @@ RenderTexture2D LoadRenderTexture(int width, int height)
     target.depth = Texture2D{depth, width, height, 1, 19};
 
     rlp::BatchFlush();
+    rlp::FrameInvalidate();
     GLuint fbo = 0;
     glGenFramebuffers(1, &fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
@@ -154,6 +158,7 @@ void UnloadRenderTexture(RenderTexture2D target)
 {
     if (!rlp::GlReady() || target.id == 0) return;
     rlp::BatchFlush();
+    rlp::FrameSync();
     glDeleteFramebuffers(1, &target.id);
     if (target.texture.id) glDeleteTextures(1, &target.texture.id);
     if (target.depth.id) glDeleteRenderbuffers(1, &target.depth.id);
@@ -164,6 +169,7 @@ Image LoadImageFromTexture(Texture2D texture)
     Image image{nullptr, 0, 0, 0, 0};
     if (!rlp::GlReady() || texture.id == 0 || texture.width <= 0 || texture.height <= 0) return image;
     rlp::BatchFlush();
+    rlp::FrameSync();
     image.data = std::malloc(std::size_t(texture.width) * texture.height * 4);
     glBindTexture(GL_TEXTURE_2D, texture.id);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -191,6 +197,7 @@ void TakeScreenshot(const char *fileName)
 {
     if (!rlp::GlReady() || fileName == nullptr) return;
     rlp::BatchFlush();
+    rlp::FrameSync();
     const int width = GetScreenWidth(), height = GetScreenHeight();
     std::vector<unsigned char> pixels(std::size_t(width) * height * 4);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <thread>
 
+#include "frame_record.h"
 #include "internal.h"
 
 namespace {
@@ -45,6 +46,7 @@ void onError(int code, const char *description)
 
 void onWindowSize(GLFWwindow *, int width, int height)
 {
+    rlp::FrameInvalidate();
     g_window.width = width;
     g_window.height = height;
 }
@@ -114,6 +116,7 @@ bool openWindow(int width, int height, const char *title)
     glfwSetKeyCallback(g_window.handle, onKey);
     glfwSetMouseButtonCallback(g_window.handle, onMouseButton);
     glfwSetCursorPosCallback(g_window.handle, onCursor);
+    glfwSetWindowRefreshCallback(g_window.handle, [](GLFWwindow *) { rlp::FrameInvalidate(); });
     return true;
 }
 
@@ -141,6 +144,7 @@ void InitWindow(int width, int height, const char *title)
     glfwGetCursorPos(g_window.handle, &mx, &my);
     rlp::InputSetMousePosition(float(mx), float(my));
 
+    rlp::FrameReset();
     rlp::BatchInit();
     rlp::ShadersInit();
     rlp::InitDefaultFont();
@@ -157,6 +161,7 @@ void CloseWindow(void)
     if (!g_window.ready) return;
     rlp::UnloadDefaultFont();
     rlp::ShadersShutdown();
+    rlp::FrameReset();
     rlp::BatchShutdown();
     glfwDestroyWindow(g_window.handle);
     const unsigned int flags = g_window.flags;
@@ -229,7 +234,7 @@ void EndDrawing(void)
 {
     if (g_window.ready) {
         rlp::BatchFlush();
-        glfwSwapBuffers(g_window.handle);
+        if (rlp::FrameFinish()) glfwSwapBuffers(g_window.handle);
     }
     double now = GetTime();
     g_window.draw = now - g_window.previous;
