@@ -316,6 +316,36 @@ typedef enum {
 } MouseButton;
 
 typedef enum {
+    GAMEPAD_BUTTON_UNKNOWN = 0,
+    GAMEPAD_BUTTON_LEFT_FACE_UP,
+    GAMEPAD_BUTTON_LEFT_FACE_RIGHT,
+    GAMEPAD_BUTTON_LEFT_FACE_DOWN,
+    GAMEPAD_BUTTON_LEFT_FACE_LEFT,
+    GAMEPAD_BUTTON_RIGHT_FACE_UP,
+    GAMEPAD_BUTTON_RIGHT_FACE_RIGHT,
+    GAMEPAD_BUTTON_RIGHT_FACE_DOWN,
+    GAMEPAD_BUTTON_RIGHT_FACE_LEFT,
+    GAMEPAD_BUTTON_LEFT_TRIGGER_1,
+    GAMEPAD_BUTTON_LEFT_TRIGGER_2,
+    GAMEPAD_BUTTON_RIGHT_TRIGGER_1,
+    GAMEPAD_BUTTON_RIGHT_TRIGGER_2,
+    GAMEPAD_BUTTON_MIDDLE_LEFT,
+    GAMEPAD_BUTTON_MIDDLE,
+    GAMEPAD_BUTTON_MIDDLE_RIGHT,
+    GAMEPAD_BUTTON_LEFT_THUMB,
+    GAMEPAD_BUTTON_RIGHT_THUMB
+} GamepadButton;
+
+typedef enum {
+    GAMEPAD_AXIS_LEFT_X = 0,
+    GAMEPAD_AXIS_LEFT_Y = 1,
+    GAMEPAD_AXIS_RIGHT_X = 2,
+    GAMEPAD_AXIS_RIGHT_Y = 3,
+    GAMEPAD_AXIS_LEFT_TRIGGER = 4,
+    GAMEPAD_AXIS_RIGHT_TRIGGER = 5
+} GamepadAxis;
+
+typedef enum {
     PIXELFORMAT_UNCOMPRESSED_GRAYSCALE = 1,
     PIXELFORMAT_UNCOMPRESSED_GRAY_ALPHA,
     PIXELFORMAT_UNCOMPRESSED_R5G6B5,
@@ -363,6 +393,19 @@ RLAPI void SetTraceLogLevel(int logLevel);
 RLAPI void TraceLog(int logLevel, const char *text, ...);
 RLAPI void SetExitKey(int key);
 RLAPI void TakeScreenshot(const char *fileName);
+RLAPI bool IsWindowState(unsigned int flag);
+RLAPI bool IsWindowFocused(void);
+RLAPI bool IsWindowMinimized(void);
+RLAPI void ToggleBorderlessWindowed(void);
+RLAPI int GetCurrentMonitor(void);
+RLAPI int GetMonitorWidth(int monitor);
+RLAPI int GetMonitorHeight(int monitor);
+
+// Files and directories
+RLAPI const char *GetApplicationDirectory(void);
+RLAPI bool ChangeDirectory(const char *dir);
+RLAPI bool DirectoryExists(const char *dirPath);
+RLAPI bool FileExists(const char *fileName);
 
 // Render targets, camera, shaders
 RLAPI RenderTexture2D LoadRenderTexture(int width, int height);
@@ -410,6 +453,12 @@ RLAPI bool IsKeyReleased(int key);
 RLAPI bool IsMouseButtonDown(int button);
 RLAPI bool IsMouseButtonPressed(int button);
 RLAPI Vector2 GetMousePosition(void);
+RLAPI bool IsGamepadAvailable(int gamepad);
+RLAPI bool IsGamepadButtonPressed(int gamepad, int button);
+RLAPI bool IsGamepadButtonDown(int gamepad, int button);
+RLAPI bool IsGamepadButtonReleased(int gamepad, int button);
+RLAPI float GetGamepadAxisMovement(int gamepad, int axis);
+RLAPI int SetGamepadMappings(const char *mappings);
 RLAPI void PlayAutomationEvent(AutomationEvent event);
 
 // Audio
@@ -431,6 +480,7 @@ RLAPI void UpdateMusicStream(Music music);
 RLAPI void StopMusicStream(Music music);
 RLAPI void PauseMusicStream(Music music);
 RLAPI void ResumeMusicStream(Music music);
+RLAPI void SetMusicVolume(Music music, float volume);
 RLAPI float GetMusicTimeLength(Music music);
 RLAPI float GetMusicTimePlayed(Music music);
 

@@ -159,6 +159,12 @@ void ResumeMusicStream(Music music)
     ServiceStream(*buffer, music.looping);
 }
 
+// The gain stays on the stream's source across pause, stop and play.
+void SetMusicVolume(Music music, float volume)
+{
+    if (rAudioBuffer *buffer = Playable(music)) alSourcef(buffer->source, AL_GAIN, std::clamp(volume, 0.0f, 1.0f));
+}
+
 float GetMusicTimeLength(Music music)
 {
     if (music.stream.sampleRate == 0) return 0.0f;

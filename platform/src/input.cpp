@@ -16,7 +16,16 @@ enum : unsigned int {
     kEventMouseButtonUp = 5,
     kEventMouseButtonDown = 6,
     kEventMousePosition = 7,
+    kEventMouseWheel = 8,
+    kEventGamepadConnect = 9,
+    kEventGamepadDisconnect = 10,
+    kEventGamepadButtonUp = 11,
+    kEventGamepadButtonDown = 12,
+    kEventGamepadAxis = 13,
 };
+
+// Axis values travel in events as value x 32768.
+constexpr float kAxisScale = 32768.0f;
 
 // The input state of one poll and of the poll before it.
 struct InputState {
@@ -40,6 +49,7 @@ void InputBeginPoll()
 {
     g_input.previousKeys = g_input.keys;
     g_input.previousButtons = g_input.buttons;
+    GamepadBeginPoll();
 }
 
 void InputSetKey(int key, bool down)
@@ -54,7 +64,11 @@ void InputSetMouseButton(int button, bool down)
 
 void InputSetMousePosition(float x, float y) { g_input.mouse = {x, y}; }
 
-void InputReset() { g_input = InputState{}; }
+void InputReset()
+{
+    g_input = InputState{};
+    GamepadReset();
+}
 
 }  // namespace rlp
 
@@ -83,7 +97,15 @@ void PlayAutomationEvent(AutomationEvent event)
         case kEventMouseButtonUp: rlp::InputSetMouseButton(event.params[0], false); break;
         case kEventMouseButtonDown: rlp::InputSetMouseButton(event.params[0], true); break;
         case kEventMousePosition: rlp::InputSetMousePosition(float(event.params[0]), float(event.params[1])); break;
-        default: break;  // other event kinds are not used by the game
+        case kEventGamepadConnect: rlp::GamepadSetAvailable(event.params[0], true); break;
+        case kEventGamepadDisconnect: rlp::GamepadSetAvailable(event.params[0], false); break;
+        case kEventGamepadButtonUp: rlp::GamepadSetButton(event.params[0], event.params[1], false); break;
+        case kEventGamepadButtonDown: rlp::GamepadSetButton(event.params[0], event.params[1], true); break;
+        case kEventGamepadAxis:
+            rlp::GamepadSetAxis(event.params[0], event.params[1], float(event.params[2]) / kAxisScale);
+            break;
+        case kEventMouseWheel:  // the layer offers no wheel query
+        default: break;         // other event kinds are not used by the game
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include "raylib.h"
 
+struct GLFWwindow;
+
 namespace rlp {
 
 // One vertex as the default vertex shader takes it: position, texture
@@ -20,6 +22,31 @@ struct Vertex {
 // True while a window with a current OpenGL context exists; every GL call of
 // the layer is skipped otherwise, so drawing without a window is a no-op.
 bool GlReady();
+bool GlfwReady();            // glfwInit has succeeded (it is kept for the process)
+GLFWwindow *WindowHandle();  // null without a window
+// The window's flags (config flags and window states), shared with
+// window_modes.cpp.
+unsigned int &WindowFlags();
+// Records a new client size at once, as raylib does; the window system
+// confirms it later through the size callback.
+void WindowSetScreenSize(int width, int height);
+
+// --- window_modes.cpp -----------------------------------------------------
+// Installs the focus and minimise callbacks and forgets any saved borderless
+// state; called once the window exists.
+void WindowModesAttach(GLFWwindow *window);
+
+// --- gamepad.cpp ----------------------------------------------------------
+void GamepadBeginPoll();   // current states become the previous ones
+void GamepadPollGlfw();    // reads the pads GLFW reports; needs GLFW
+void GamepadOnGlfwInit();  // applies mappings set before GLFW was up
+// Takes one pad's state as GLFW's gamepad mapping gives it: 15 buttons and 6
+// axes in GLFW's order. The pad counts as GLFW's from then on.
+void GamepadApplyGlfwState(int pad, const unsigned char *buttons, const float *axes);
+void GamepadSetAvailable(int pad, bool available);
+void GamepadSetButton(int pad, int button, bool down);
+void GamepadSetAxis(int pad, int axis, float value);
+void GamepadReset();
 
 // --- input.cpp ------------------------------------------------------------
 // Called by the window system's event callbacks and by the frame poll.

@@ -87,6 +87,7 @@ bool openWindow(int width, int height, const char *title)
         return false;
     }
     g_glfwInitialized = true;
+    rlp::GamepadOnGlfwInit();
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
@@ -116,7 +117,10 @@ bool openWindow(int width, int height, const char *title)
     glfwSetKeyCallback(g_window.handle, onKey);
     glfwSetMouseButtonCallback(g_window.handle, onMouseButton);
     glfwSetCursorPosCallback(g_window.handle, onCursor);
+    // Shown again after being covered, or redecorated: the picture must be
+    // drawn anew even when the game's frame has not changed.
     glfwSetWindowRefreshCallback(g_window.handle, [](GLFWwindow *) { rlp::FrameInvalidate(); });
+    rlp::WindowModesAttach(g_window.handle);
     return true;
 }
 
@@ -124,6 +128,15 @@ bool openWindow(int width, int height, const char *title)
 
 namespace rlp {
 bool GlReady() { return g_window.ready; }
+bool GlfwReady() { return g_glfwInitialized; }
+GLFWwindow *WindowHandle() { return g_window.ready ? g_window.handle : nullptr; }
+unsigned int &WindowFlags() { return g_window.flags; }
+void WindowSetScreenSize(int width, int height)
+{
+    rlp::FrameInvalidate();
+    g_window.width = width;
+    g_window.height = height;
+}
 }  // namespace rlp
 
 extern "C" {
@@ -164,7 +177,9 @@ void CloseWindow(void)
     rlp::FrameReset();
     rlp::BatchShutdown();
     glfwDestroyWindow(g_window.handle);
-    const unsigned int flags = g_window.flags;
+    // Only the configuration outlives the window, not its momentary states.
+    const unsigned int flags =
+        g_window.flags & ~(FLAG_WINDOW_UNFOCUSED | FLAG_WINDOW_MINIMIZED | FLAG_BORDERLESS_WINDOWED_MODE);
     g_window = WindowState{};
     g_window.flags = flags;
     rlp::InputReset();
@@ -190,8 +205,7 @@ void SetWindowState(unsigned int flags)
 void SetWindowSize(int width, int height)
 {
     if (!g_window.ready) return;
-    g_window.width = width;
-    g_window.height = height;
+    rlp::WindowSetScreenSize(width, height);
     glfwSetWindowSize(g_window.handle, width, height);
 }
 
@@ -234,6 +248,7 @@ void EndDrawing(void)
 {
     if (g_window.ready) {
         rlp::BatchFlush();
+        // A frame that repeats the one on screen is neither drawn nor swapped.
         if (rlp::FrameFinish()) glfwSwapBuffers(g_window.handle);
     }
     double now = GetTime();
@@ -250,7 +265,10 @@ void EndDrawing(void)
     ++g_window.frameIndex;
 
     rlp::InputBeginPoll();
-    if (g_window.ready) glfwPollEvents();
+    if (g_window.ready) {
+        glfwPollEvents();
+        rlp::GamepadPollGlfw();
+    }
 }
 
 }  // extern "C"

@@ -1,0 +1,46 @@
+// Music volume: the gain lands on the stream's own OpenAL source.
+#include "audio_internal.h"
+#include "audio_test_helpers.h"
+
+namespace {
+
+using namespace audio_test;
+
+float Gain(const Music &music)
+{
+    ALfloat gain = -1.0f;
+    alGetSourcef(music.stream.buffer->source, AL_GAIN, &gain);
+    return gain;
+}
+
+TEST(MusicVolume, GainIsClampedToZeroToOneAndSurvivesPlayAndStop)
+{
+    ASSERT_NO_FATAL_FAILURE(EnsureDevice(false));
+    TempDir dir;
+    const std::string path = dir.File("volume.wav");
+    WriteToneWav(path, 4410);
+    const Music music = LoadMusicStream(path.c_str());
+    const Music other = LoadMusicStream(path.c_str());
+    ASSERT_TRUE(IsMusicValid(music));
+    EXPECT_FLOAT_EQ(Gain(music), 1.0f);
+
+    const struct {
+        float asked, gain;
+    } cases[] = {{0.25f, 0.25f}, {2.0f, 1.0f}, {-1.0f, 0.0f}, {0.5f, 0.5f}};
+    for (const auto &c : cases) {
+        SetMusicVolume(music, c.asked);
+        EXPECT_FLOAT_EQ(Gain(music), c.gain) << "asked " << c.asked;
+    }
+    PlayMusicStream(music);
+    UpdateMusicStream(music);
+    StopMusicStream(music);
+    EXPECT_FLOAT_EQ(Gain(music), 0.5f);
+    EXPECT_FLOAT_EQ(Gain(other), 1.0f) << "each music has its own volume";
+
+    UnloadMusicStream(music);
+    SetMusicVolume(music, 0.1f);    // unloaded: ignored
+    SetMusicVolume(Music{}, 0.1f);  // zeroed: ignored
+    UnloadMusicStream(other);
+}
+
+}  // namespace
