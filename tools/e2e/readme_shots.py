@@ -1,5 +1,5 @@
-"""Takes the README's two screenshots from the real game: a level in play and
-the shop after it. Run from the repository root after building:
+"""Takes the README's screenshots from the real game: a level in play, the
+shop after it, and the death screen with its chart of the run that was lost. Run from the repository root after building:
 
     python3 tools/e2e/readme_shots.py [build/src/tallowfen] [docs]
 """
@@ -16,6 +16,29 @@ sys.path.insert(0, HERE)
 
 from game_driver import GameDriver  # noqa: E402
 from harness import Session  # noqa: E402
+
+
+def death_screen_shown(game, shot):
+    """The death screen's red remark, over black where a level has tiles."""
+    black = game.window_box((0, 70, 160, 25))
+    return (shot.count((230, 41, 55), box=game.window_box((0, 40, 160, 26))) > 200
+            and shot.count((0, 0, 0), box=black) == black[2] * black[3])
+
+
+def stand_still_until_dead(game, timeout=240):
+    """Leaves the shop for level after level and lets the birds come: the
+    fourth touch ends the run, so the chart has a few levels to show."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        shot = game.shot()
+        if death_screen_shown(game, shot):
+            return
+        if game.level_finished(shot):
+            game.key("q")
+        elif shot.count((130, 130, 130), box=game.window_box((10, 10, 100, 85)), tol=24) > 3000:
+            game.click(60, 30)  # the shop's Finish: the next level
+        time.sleep(0.1)
+    raise AssertionError(f"the crab still lived after {timeout} s")
 
 
 def main():
@@ -54,11 +77,14 @@ def main():
             game.win.move_mouse(*game.to_window(240, 216))  # over the upgrade's Buy button
             time.sleep(0.3)
             win.screenshot(os.path.join(out, "shop.png"))
+            stand_still_until_dead(game)
+            time.sleep(0.5)
+            win.screenshot(os.path.join(out, "death.png"))
             win.key("Escape")
             app.wait(10)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    print(f"wrote {out}/level.png and {out}/shop.png")
+    print(f"wrote {out}/level.png, {out}/shop.png and {out}/death.png")
 
 
 if __name__ == "__main__":

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// Crash-safe replacement of a small file: the bytes go to a locked temporary
+// file beside it, are synced, and are renamed over the old file, so a reader
+// only ever sees the old content or the whole new one.
+//
+// Creates the parent directories when needed. Returns false and sets *why
+// (when given) to a one-line reason when the file could not be written; the
+// caller decides how to report it. Prints nothing.
+bool WriteFileSafely(const char *path, const std::string &bytes, std::string *why);
