@@ -60,6 +60,7 @@ void GameRunner::reset()
     level = 0;
     levelFinished = false;
     playerDead = false;
+    runStats.reset();
     // A new game starts clean: nothing of the lost game lives on in it.
     enemies.clear();
     enemyDeaths.clear();
@@ -162,7 +163,7 @@ void GameRunner::update(SoundManager &sound, GameState &state, Upgrades &upgrade
         levelFinished = true;
         sound.play("levelup");
     }
-    if (levelFinished && IsKeyPressed(KEY_Q)) state = STATE_SHOP;
+    if (levelFinished && (IsKeyPressed(KEY_Q) || GamepadInput::read().pressedY)) state = STATE_SHOP;
 }
 
 void GameRunner::killEnemies(std::vector<int> &hits, SoundManager &sound, Upgrades &upgrades)
@@ -175,6 +176,7 @@ void GameRunner::killEnemies(std::vector<int> &hits, SoundManager &sound, Upgrad
                                   int(enemy.getY() + float(enemy.getH()) / 2.0f), sound, attempts);
         enemyDeaths.emplace_back(int(enemy.getX()), int(enemy.getY()));
         enemies.erase(enemies.begin() + i);
+        runStats.kills += 1;
         freezeFrames = kKillFreeze;
     }
 }
@@ -183,12 +185,17 @@ void GameRunner::update_player(SoundManager &sound, float dt)
 {
     player.update(dt, map.pixelSize, map);
     gun.focusOn(player.x + player.w / 2, player.y + player.h / 2, 40);
-    gun.updateRot(camera, player);
+    const GamepadInput pad = GamepadInput::read();
+    aimSwitch.update(GetMousePosition(), IsMouseButtonPressed(MOUSE_BUTTON_LEFT), pad);
+    if (!aimSwitch.padAims)
+        gun.updateRot(camera, player);
+    else if (pad.aiming)
+        gun.aimAlong(pad.aim);  // a resting stick keeps the last aim
     if (gun.cooldown != 0) {
         gun.cooldown -= 1;
         return;
     }
-    if (IsMouseButtonDown(MOUSE_BUTTON_LEFT)) {
+    if (IsMouseButtonDown(MOUSE_BUTTON_LEFT) || pad.fire) {
         shoot(gun.bulletSpeed, (unsigned int)gun.ricochet);
         gun.cooldown = gun.cooldownFrames;
         sound.play("shoot");

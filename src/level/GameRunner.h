@@ -5,12 +5,14 @@
 #include "assets/GameAssets.h"
 #include "assets/SoundManager.h"
 #include "core/GameState.h"
+#include "core/GamepadInput.h"
 #include "economy/Inventory.h"
 #include "economy/Upgrades.h"
 #include "level/Bullet.h"
 #include "level/GoldManager.h"
 #include "level/Gun.h"
 #include "level/HealthPotionEffect.h"
+#include "level/RunStats.h"
 #include "raylib.h"
 #include "ui/GUIText.h"
 #include "world/Enemy.h"
@@ -42,6 +44,8 @@ public:
     int level = 0;
     bool levelFinished = false;
     Inventory &inventory;
+    AimSwitch aimSwitch;  // the mouse or the pad, whichever was used last, aims the gun
+    RunStats runStats;    // gold and kills of this run, level by level; Game closes each level
 
     explicit GameRunner(Inventory &inventory);
     GameRunner(const GameRunner &) = delete;

@@ -97,6 +97,7 @@ void GameRunner::update_gold(SoundManager &sound, Upgrades &upgrades)
     std::vector<int> touched = goldManager.isGoldColliding(box);
     for (auto it = touched.rbegin(); it != touched.rend(); ++it) {
         inventory.addGold(1);
+        runStats.gold += 1;
         goldManager.removeGold(*it);
         sound.play("pickupGold");
     }
@@ -107,7 +108,8 @@ void GameRunner::update_gold(SoundManager &sound, Upgrades &upgrades)
 
 void GameRunner::update_hpotions(SoundManager &sound)
 {
-    if (!IsKeyPressed(KEY_Z) || inventory.gethPotions() <= 0 || player.health > 99) return;
+    const bool drink = IsKeyPressed(KEY_Z) || GamepadInput::read().pressedA;
+    if (!drink || inventory.gethPotions() <= 0 || player.health > 99) return;
     player.health = std::min(player.health + 50, 100);
     inventory.removeHPotions(1);
     sound.play("hPotion");

@@ -20,6 +20,12 @@ void Gun::updateRot(Camera2D &camera, Player &player)
     rotation = std::fmod(std::atan2(dy, dx) * 57.2957763671875f + 360.0f, 360.0f);
 }
 
+void Gun::aimAlong(Vector2 direction)
+{
+    // The same angle as aiming at a point that far along the direction.
+    rotation = std::fmod(std::atan2(-direction.y, -direction.x) * 57.2957763671875f + 360.0f, 360.0f);
+}
+
 void Gun::draw() const
 {
     DrawRectanglePro(Rectangle{float(x), float(y), float(width), float(height)}, Vector2{originX, 0.0f}, rotation,

@@ -25,6 +25,8 @@ public:
     void focusOn(int x, int y, int originX);
     // Aims at the mouse, mapped into the world through the camera.
     void updateRot(Camera2D &camera, Player &player);
+    // Aims along a direction from the pivot, as a stick points.
+    void aimAlong(Vector2 direction);
     void draw() const;
     void applyUpgrades(Upgrades &upgrades);
 };

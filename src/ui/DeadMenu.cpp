@@ -14,16 +14,18 @@ void DeadMenu::update(float /*frameTime*/, SoundManager &sound, GameState &state
     scrollX += scrollSpeed;
     bannerText.setPos(int(scrollX), 5);
 
-    if (!IsMouseButtonPressed(MOUSE_BUTTON_LEFT)) return;
+    const int chosen = highlight.update({ControlRect(newGameButton), ControlRect(mainMenuButton)});
+    const bool pressed = IsMouseButtonPressed(MOUSE_BUTTON_LEFT);
+    if (!pressed && chosen < 0) return;
     // Either way out ends the run: nothing bought or carried survives a death.
-    if (newGameButton.isMouseOn()) {
+    if ((pressed && newGameButton.isMouseOn()) || chosen == 0) {
         runner.reset();
         upgrades.init();
         inventory.reset();
         sound.play("select");
         state = STATE_INGAME;
     }
-    if (mainMenuButton.isMouseOn()) {
+    if ((pressed && mainMenuButton.isMouseOn()) || chosen == 1) {
         runner.reset();
         upgrades.init();
         inventory.reset();
@@ -38,7 +40,9 @@ void DeadMenu::draw(GameAssets &assets)
     subtitleText.draw();
 
     BeginGrainPass(assets, MenuGrainTime());
-    newGameButton.draw();
-    mainMenuButton.draw();
+    highlight.drawButton(newGameButton, 0);
+    highlight.drawButton(mainMenuButton, 1);
     EndGrainPass();
+
+    chart.draw();
 }

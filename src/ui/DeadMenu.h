@@ -9,6 +9,8 @@
 #include "raylib.h"
 #include "ui/GUIButton.h"
 #include "ui/GUIText.h"
+#include "ui/MenuHighlight.h"
+#include "ui/RunChart.h"
 
 // The screen after the player's death: a scrolling "DEAD-" banner and two
 // buttons that both end the run, one into a new game, one to the main menu.
@@ -24,6 +26,8 @@ public:
                             true};
     GUIButton mainMenuButton{10,  150, 150, 40, GRAY, DARKGRAY, false, GUIText(85, 156, 26, "MAIN MENU", BLACK, true),
                              true};
+    MenuHighlight highlight;  // over NEW GAME, MAIN MENU
+    RunChart chart;           // the run just lost, filled in by Game when the player dies
 
     DeadMenu();
 

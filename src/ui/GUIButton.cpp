@@ -11,10 +11,12 @@ GUIButton::GUIButton(int x, int y, int width, int height, Color color, Color hov
 {
 }
 
-void GUIButton::draw() const
+void GUIButton::draw() const { drawAs(isMouseOn()); }
+
+void GUIButton::drawAs(bool hovered) const
 {
     const int left = centered ? x - width / 2 : x;
-    const Color fill = (hoverEffect && !isMouseOn()) ? color : hoverColor;
+    const Color fill = (hoverEffect && !hovered) ? color : hoverColor;
     DrawRectangle(left, y, width, height, fill);
     label.draw();
 }

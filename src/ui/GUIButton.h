@@ -21,6 +21,8 @@ public:
               bool hoverEffect);
 
     void draw() const;
+    // Draws with the hovered look or without it, wherever the mouse is.
+    void drawAs(bool hovered) const;
     bool isMouseOn() const;
     void setColor(Color c) { color = c; }
     void setHoverColor(Color c) { hoverColor = c; }

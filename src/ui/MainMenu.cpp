@@ -1,19 +1,23 @@
 #include "ui/MainMenu.h"
 
+#include <string>
+
 #include "ui/GrainPass.h"
 
 void MainMenu::update(SoundManager &sound, GameState *state, bool **quit)
 {
+    const int chosen =
+        highlight.update({ControlRect(newGameButton), ControlRect(settingsButton), ControlRect(quitButton)});
     const bool pressed = IsMouseButtonPressed(MOUSE_BUTTON_LEFT);
-    if (pressed && newGameButton.isMouseOn()) {
+    if ((pressed && newGameButton.isMouseOn()) || chosen == 0) {
         *state = STATE_INGAME;
         sound.play("select");
     }
-    if (pressed && quitButton.isMouseOn()) {
+    if ((pressed && quitButton.isMouseOn()) || chosen == 2) {
         if (quit != nullptr && *quit != nullptr) **quit = true;
         sound.play("select");
     }
-    if (pressed && settingsButton.isMouseOn()) {
+    if ((pressed && settingsButton.isMouseOn()) || chosen == 1) {
         *state = STATE_SETTINGS;
         sound.play("select");
     }
@@ -22,14 +26,20 @@ void MainMenu::update(SoundManager &sound, GameState *state, bool **quit)
 void MainMenu::draw(GameAssets *assets, int animFrame)
 {
     BeginGrainPass(*assets, MenuGrainTime());
-    quitButton.draw();
-    settingsButton.draw();
-    newGameButton.draw();
+    highlight.drawButton(quitButton, 2);
+    highlight.drawButton(settingsButton, 1);
+    highlight.drawButton(newGameButton, 0);
     EndGrainPass();
 
     titleText.draw();
     authorCreditText.draw();
     musicCreditText.draw();
+    if (bestLevel > 0) {
+        const std::string text = "Best: level " + std::to_string(bestLevel);
+        GUIText line = bestText;
+        line.text = text.c_str();
+        line.draw();
+    }
 
     // The standing row of the player's strip, four times its size.
     const Rectangle source{16.0f * float(animFrame % 4), 0.0f, 16.0f, 16.0f};

@@ -6,6 +6,7 @@
 #include "raylib.h"
 #include "ui/GUIButton.h"
 #include "ui/GUIText.h"
+#include "ui/MenuHighlight.h"
 
 // The title screen the program starts on: NEW GAME, SETTINGS and QUIT GAME,
 // the credits and the character idling in the corner.
@@ -19,6 +20,10 @@ public:
                          true};
     GUIButton settingsButton{165, 80, 150, 40, GRAY, DARKGRAY, false, GUIText(240, 90, 24, "SETTINGS", BLACK, true),
                              true};
+    MenuHighlight highlight;  // over NEW GAME, SETTINGS, QUIT GAME
+    // The best run kept on disk, set by Game; in the free band under QUIT GAME.
+    int bestLevel = 0;  // 0: no best run, nothing shown
+    GUIText bestText{160, 188, 16, "", GOLD, true};
 
     MainMenu() = default;
 

@@ -8,24 +8,26 @@ void SettingsMenu::update(SoundManager &sound, GameState *state, GameSettings *s
 
     // A box writes its switch at once, so the boxes always show the switches
     // in memory; only Save makes them last.
+    const int chosen = highlight.update({ControlRect(musicBox), ControlRect(soundBox), ControlRect(screenshakeBox),
+                                         ControlRect(backButton), ControlRect(saveButton)});
     const bool pressed = IsMouseButtonPressed(MOUSE_BUTTON_LEFT);
-    if (pressed && musicBox.isMouseOn()) {
+    if ((pressed && musicBox.isMouseOn()) || chosen == 0) {
         musicBox.tick();
         settings->music = musicBox.ticked;
     }
-    if (pressed && soundBox.isMouseOn()) {
+    if ((pressed && soundBox.isMouseOn()) || chosen == 1) {
         soundBox.tick();
         settings->sound = soundBox.ticked;
     }
-    if (pressed && screenshakeBox.isMouseOn()) {
+    if ((pressed && screenshakeBox.isMouseOn()) || chosen == 2) {
         screenshakeBox.tick();
         settings->screenshake = screenshakeBox.ticked;
     }
-    if (pressed && backButton.isMouseOn()) {
+    if ((pressed && backButton.isMouseOn()) || chosen == 3) {
         sound.play("select");
         *state = STATE_MENU;
     }
-    if (pressed && saveButton.isMouseOn()) {
+    if ((pressed && saveButton.isMouseOn()) || chosen == 4) {
         sound.play("select");  // before the switches apply, so even muting plays it
         savedTimer = 60;
         saveFailed = !settings->saveToFile("data/settings");
@@ -46,14 +48,14 @@ void SettingsMenu::draw(GameAssets *assets, int /*animFrame*/)
             savedText.draw();
     }
     musicLabel.draw();
-    musicBox.draw();
+    highlight.drawCheckbox(musicBox, 0);
     soundLabel.draw();
-    soundBox.draw();
+    highlight.drawCheckbox(soundBox, 1);
     screenshakeLabel.draw();
-    screenshakeBox.draw();
+    highlight.drawCheckbox(screenshakeBox, 2);
 
     BeginGrainPass(*assets, MenuGrainTime());
-    backButton.draw();
-    saveButton.draw();
+    highlight.drawButton(backButton, 3);
+    highlight.drawButton(saveButton, 4);
     EndGrainPass();
 }

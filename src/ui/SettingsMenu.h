@@ -8,6 +8,7 @@
 #include "ui/GUIButton.h"
 #include "ui/GUICheckbox.h"
 #include "ui/GUIText.h"
+#include "ui/MenuHighlight.h"
 
 // The screen for the three switches: a checkbox each, Back to the main menu,
 // and Save, which writes them to data/settings and has the game apply them.
@@ -28,6 +29,7 @@ public:
     // `savedText` for the same time.
     bool saveFailed = false;
     GUIText failedText{60, 165, 25, "Not saved!", RED, true};
+    MenuHighlight highlight;  // over the three boxes, Back, Save
 
     SettingsMenu() = default;
 

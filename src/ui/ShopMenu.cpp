@@ -79,11 +79,17 @@ void ShopMenu::update(SoundManager &sound, Inventory &inventory, Upgrades &upgra
         potionBuyButton.setHoverColor(GREEN);
     }
 
-    if (!IsMouseButtonPressed(0)) return;
+    const int chosen =
+        highlight.update({ControlRect(finishButton), ControlRect(menuButton), ControlRect(prevButton),
+                          ControlRect(nextButton), ControlRect(potionBuyButton), ControlRect(upgradeBuyButton)});
+    const bool pressed = IsMouseButtonPressed(0);
+    if (!pressed && chosen < 0) return;
 
-    if (prevButton.isMouseOn() || nextButton.isMouseOn()) {
+    const bool prev = (pressed && prevButton.isMouseOn()) || chosen == 2;
+    const bool next = (pressed && nextButton.isMouseOn()) || chosen == 3;
+    if (prev || next) {
         sound.play("select");
-        const std::string id = prevButton.isMouseOn() ? upgrades.getPrev(selected.id) : upgrades.getNext(selected.id);
+        const std::string id = prev ? upgrades.getPrev(selected.id) : upgrades.getNext(selected.id);
         Upgrade *next = upgrades.get(id);
         if (next == nullptr) return;
         selected.id = next->getId();
@@ -91,20 +97,20 @@ void ShopMenu::update(SoundManager &sound, Inventory &inventory, Upgrades &upgra
         untxt() = next->getName();
         selected.nameText.setValue(untxt().c_str());
     }
-    if (upgradeBuyButton.isMouseOn() && upgrade->getCost() <= inventory.getGold()) {
+    if (((pressed && upgradeBuyButton.isMouseOn()) || chosen == 5) && upgrade->getCost() <= inventory.getGold()) {
         sound.play("select");
         upgrade->buy(inventory);
     }
-    if (potionBuyButton.isMouseOn() && inventory.getGold() >= kPotionPrice) {
+    if (((pressed && potionBuyButton.isMouseOn()) || chosen == 4) && inventory.getGold() >= kPotionPrice) {
         sound.play("select");
         inventory.removeGold(kPotionPrice);
         inventory.addHPotions(1);
     }
-    if (finishButton.isMouseOn()) {
+    if ((pressed && finishButton.isMouseOn()) || chosen == 0) {
         sound.play("select");
         state = STATE_INGAME;
     }
-    if (menuButton.isMouseOn()) {
+    if ((pressed && menuButton.isMouseOn()) || chosen == 1) {
         sound.play("select");
         state = STATE_MENU;
     }

@@ -12,6 +12,7 @@
 #include "ui/CurrentUpgrade.h"
 #include "ui/GUIButton.h"
 #include "ui/GUIText.h"
+#include "ui/MenuHighlight.h"
 
 // The shop between levels: sells health potions and browses and sells the
 // catalogue's upgrades, then leads on to the next level or back to the menu.
@@ -32,6 +33,7 @@ public:
     GameRunner *runner = nullptr;  // not owned
     std::string goldString;
     std::string potionString;
+    MenuHighlight highlight;  // over Finish, Menu, ([, ]), the potion Buy, the upgrade Buy
 
     ShopMenu();
     // The counters' labels point into this object's own strings.

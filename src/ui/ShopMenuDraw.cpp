@@ -15,10 +15,10 @@ void DrawIcon(GameAssets &assets, const char *key, Rectangle source, Rectangle d
 void ShopMenu::draw(GameAssets &assets, int animFrame, Upgrades &upgrades)
 {
     BeginGrainPass(assets, MenuGrainTime());
-    finishButton.draw();
-    menuButton.draw();
-    upgradeBuyButton.draw();
-    potionBuyButton.draw();
+    highlight.drawButton(finishButton, 0);
+    highlight.drawButton(menuButton, 1);
+    highlight.drawButton(upgradeBuyButton, 5);
+    highlight.drawButton(potionBuyButton, 4);
     DrawRectangle(10, 110, 100, 115, DARKBLUE);
     EndGrainPass();
 
@@ -32,8 +32,8 @@ void ShopMenu::draw_upgrades(GameAssets &assets, Upgrades &)
     selected.nameText.draw();
     selected.costText.draw();
     selected.currentText.draw();
-    prevButton.draw();
-    nextButton.draw();
+    highlight.drawButton(prevButton, 2);
+    highlight.drawButton(nextButton, 3);
     DrawIcon(assets, selected.texID.c_str(), Rectangle{0, 0, 16, 16}, Rectangle{208, 60, 64, 64});
 }
 
@@ -74,5 +74,6 @@ void ShopMenu::draw_hpotion_buy(GameAssets &assets)
         x += 8;
         y += (i % 2 == 1) ? 2 : -2;
     }
-    if (potionBuyButton.isMouseOn()) potionInfoText.draw();
+    // The tooltip goes with the hovered look: the highlight's while it shows.
+    if (highlight.shown ? highlight.lit(4) : potionBuyButton.isMouseOn()) potionInfoText.draw();
 }

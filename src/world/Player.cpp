@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/GamepadInput.h"
+
 namespace {
 
 // The longest move tested at once. A 32-pixel box moved by at most a tile
@@ -43,6 +45,12 @@ void Player::update(float dt, int mapPixels, GameMap &map)
     if (IsKeyDown(KEY_W) || IsKeyDown(KEY_UP)) dirY -= 1;
     if (IsKeyDown(KEY_D) || IsKeyDown(KEY_RIGHT)) dirX += 1;
     if (IsKeyDown(KEY_S) || IsKeyDown(KEY_DOWN)) dirY += 1;
+    if (dirX == 0 && dirY == 0) {
+        // The pad walks in the keys' eight directions at the keys' speed.
+        const StepDirection pad = GamepadInput::read().move;
+        dirX = pad.x;
+        dirY = pad.y;
+    }
 
     for (int left = std::abs(step); left > 0;) {
         const int piece = std::min(left, kMaxMove) * (step < 0 ? -1 : 1);
