@@ -1,5 +1,8 @@
 #include "core/Game.h"
 
+#include <iostream>
+#include <string>
+
 Game::Game()
 {
     animTick = 0;
@@ -11,12 +14,20 @@ Game::Game()
     assets.loadAssets();
     loadSettings();
     upgrades.init();
+    std::string problem;
+    best.loadFromFile(BestRun::kPath, &problem);
+    if (!problem.empty()) std::cout << "Ignoring the best run in " << BestRun::kPath << ": " << problem << std::endl;
+    mainMenu.bestLevel = best.level;
 }
 
 void Game::update(bool *quit)
 {
-    stepAnimation();
+    // A paused level skips its updates and the shared animation, but the
+    // music stream still needs feeding.
+    const bool paused = pause.update(state, musicManager.current.fetch(&assets));
+    if (!paused) stepAnimation();
     if (settings.music) musicManager.current.updateMusic(&assets);
+    if (paused) return;
 
     const GameState previous = state;
     switch (state) {
@@ -43,8 +54,10 @@ void Game::draw()
     switch (state) {
         case STATE_MENU: mainMenu.draw(&assets, animFrame); break;
         case STATE_INGAME:
+            pause.beginDraw(runner);
             runner.draw(&assets, animFrame, animTick, upgrades);
             hud.draw(&assets, animFrame, runner.getMapRef());
+            pause.endDraw(runner);
             break;
         case STATE_DEAD: deadMenu.draw(assets); break;
         case STATE_SHOP: shop.draw(assets, animFrame, upgrades); break;
@@ -82,6 +95,7 @@ void Game::startNewGameAt(int level)
 
 void Game::enterState(GameState previous)
 {
+    if (previous == STATE_INGAME && state != STATE_INGAME) endLevel();
     // Play begins: the level is built before its first frame is drawn.
     if (previous != STATE_INGAME && state == STATE_INGAME) runner.startLevel(upgrades);
     switchTrack(previous);
@@ -105,4 +119,29 @@ void Game::switchTrack(GameState previous)
         musicManager.current.resumeMusic(&assets);
     else
         musicManager.current.startMusic(&assets);
+}
+
+void Game::endLevel()
+{
+    // Every way out of play ends the level: coming back always starts the next one.
+    runner.runStats.endLevel(runner.level, runner.player.health);
+    if (state == STATE_DEAD) recordDeath();
+}
+
+void Game::recordDeath()
+{
+    // Another game may have kept a better run meanwhile: that one stands. A
+    // damaged file was reported at start-up and is replaced by this run.
+    BestRun kept;
+    if (kept.loadFromFile(BestRun::kPath, nullptr) && kept.betterThan(best)) best = kept;
+    const BestRun run = BestRun::fromRun(runner.runStats);
+    deadMenu.chart.run = runner.runStats;
+    deadMenu.chart.newBest = run.betterThan(best);
+    if (deadMenu.chart.newBest) {
+        best = run;
+        std::string problem;
+        if (!best.saveToFile(BestRun::kPath, &problem))
+            std::cout << "Error: Could not save the best run to " << BestRun::kPath << ": " << problem << std::endl;
+    }
+    mainMenu.bestLevel = best.level;
 }

@@ -3,8 +3,10 @@
 #include "assets/GameAssets.h"
 #include "assets/MusicManager.h"
 #include "assets/SoundManager.h"
+#include "core/BestRun.h"
 #include "core/GameSettings.h"
 #include "core/GameState.h"
+#include "core/PauseState.h"
 #include "economy/Inventory.h"
 #include "economy/Upgrades.h"
 #include "level/GameRunner.h"
@@ -34,6 +36,8 @@ public:
     SoundManager soundManager{true, &assets};
     int animTick = 0;
     int animFrame = 0;
+    PauseState pause;
+    BestRun best;  // the best run kept on disk, as last read or written
 
     Game();
     Game(const Game &) = delete;
@@ -49,6 +53,10 @@ public:
     // Skips the menus: play begins at once with the given level.
     void startNewGameAt(int level);
     void switchTrack(GameState previous);
+    // Play has just ended: closes the level into the run's record, and on a
+    // death keeps the run as the best one when it beats it.
+    void endLevel();
+    void recordDeath();
 
 private:
     void stepAnimation();

@@ -3,12 +3,16 @@
 // the 320x240 virtual screen, then scale that into the window.
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "core/CommandLine.h"
 #include "core/DisplayProbe.h"
 #include "core/FrameTimes.h"
 #include "core/Game.h"
+#include "core/RootSearch.h"
 #include "core/VirtualScreen.h"
+#include "core/WindowMode.h"
 #include "raylib.h"
 
 int main(int argc, char **argv)
@@ -23,6 +27,18 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    // Set first: the directory calls below may log too.
+    SetTraceLogLevel(LOG_WARNING);
+    // The game's files are found wherever it was started from.
+    std::error_code cwdError;
+    const std::string workingDir = std::filesystem::current_path(cwdError).string();
+    const std::optional<std::string> root = RootSearch::find(
+        workingDir, GetApplicationDirectory(), [](const std::string &dir) { return DirectoryExists(dir.c_str()); });
+    if (!root || !ChangeDirectory(root->c_str())) {
+        std::puts("Tallowfen could not find its assets folder in the working directory or near the program.");
+        return 1;
+    }
+
     const char *noWindow = "Tallowfen could not open its window: is a graphical display available?";
     if (!DisplayReachable()) {
         std::puts(noWindow);
@@ -31,7 +47,6 @@ int main(int argc, char **argv)
     // A file size limit makes a write fail instead of killing the game, so a
     // save that does not fit is reported and the old file kept.
     std::signal(SIGXFSZ, SIG_IGN);
-    SetTraceLogLevel(LOG_WARNING);
     InitWindow(600, 450, "Tallowfen");
     if (!IsWindowReady()) {
         std::puts(noWindow);
@@ -39,6 +54,7 @@ int main(int argc, char **argv)
     }
     SetTargetFPS(60);
     SetWindowState(FLAG_WINDOW_RESIZABLE);
+    WindowMode::applyRemembered(WindowMode::kPath);
     InitAudioDevice();
     RenderTexture2D virtualScreen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     {
@@ -48,6 +64,7 @@ int main(int argc, char **argv)
         bool quit = false;
 
         while (!WindowShouldClose() && !quit) {
+            WindowMode::update(WindowMode::kPath);
             ClearBackground(WHITE);
             game.update(&quit);
             BeginTextureMode(virtualScreen);
@@ -56,6 +73,7 @@ int main(int argc, char **argv)
             EndTextureMode();
             BeginDrawing();
             DrawRenderTexture(virtualScreen, kVirtualWidth, kVirtualHeight);
+            game.pause.drawOverWindow(game.state);
             DrawFPS(0, 0);
             EndDrawing();
             frameTimes.record(GetFrameTime());

@@ -1,0 +1,36 @@
+#include "core/RootSearch.h"
+
+#include <filesystem>
+
+namespace {
+
+std::string withoutTrailingSlash(std::string dir)
+{
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    return dir;
+}
+
+}  // namespace
+
+std::vector<std::string> RootSearch::candidates(const std::string &workingDir, const std::string &programDir)
+{
+    std::vector<std::string> found;
+    if (!workingDir.empty()) found.push_back(withoutTrailingSlash(workingDir));
+    if (programDir.empty()) return found;
+    std::filesystem::path dir = std::filesystem::path(withoutTrailingSlash(programDir)).lexically_normal();
+    for (int up = 0; up <= 3; ++up) {
+        found.push_back(withoutTrailingSlash(dir.string()));
+        if (dir == dir.parent_path()) break;  // the file system's root has nothing above it
+        dir = dir.parent_path();
+    }
+    return found;
+}
+
+std::optional<std::string> RootSearch::find(const std::string &workingDir, const std::string &programDir,
+                                            const std::function<bool(const std::string &)> &hasAssets)
+{
+    for (const std::string &dir : candidates(workingDir, programDir))
+        if (hasAssets(dir == "/" ? "/assets" : dir + "/assets")) return dir;
+    return std::nullopt;
+}

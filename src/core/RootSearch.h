@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Finds the folder that holds the game's files (assets/, shaders/, data/),
+// so the game runs whatever directory it was started from: the working
+// directory first, then the program's own directory and up to three
+// folders above it. Pure: the file system is asked only through `hasAssets`.
+class RootSearch {
+public:
+    // The folders to try, in order; directories given without a trailing slash.
+    static std::vector<std::string> candidates(const std::string &workingDir, const std::string &programDir);
+    // The first candidate for which hasAssets(candidate + "/assets") holds.
+    static std::optional<std::string> find(const std::string &workingDir, const std::string &programDir,
+                                           const std::function<bool(const std::string &)> &hasAssets);
+};
