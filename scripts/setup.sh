@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libepoxy-dev libstb-dev libopenal-dev
                 libsndfile1-dev libgtest-dev libbenchmark-dev libgl1-mesa-dri)
-test_packages=(xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils lame glslang-tools)
+test_packages=(xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils openbox lame glslang-tools)
 
 packages=("${build_packages[@]}")
 if [ "${TALLOWFEN_PACKAGES:-}" = "test" ]; then packages+=("${test_packages[@]}"); fi

@@ -15,6 +15,8 @@ PACKAGE_OF = {
     "xprop": "x11-utils",
     "xwininfo": "x11-utils",
     "xdotool": "xdotool",
+    "xmessage": "x11-utils",
+    "openbox": "openbox",
     "import": "imagemagick",
     "pulseaudio": "pulseaudio",
     "pactl": "pulseaudio-utils",

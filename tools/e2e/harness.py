@@ -220,6 +220,18 @@ class Session:
         rec.wait_started(start_timeout)
         return rec
 
+    def start_window_manager(self, timeout=10.0):
+        """Starts openbox on the display and returns once it manages the
+        screen. Only tests that need one call this: without a window manager
+        nothing answers a request to minimise (iconify) a window."""
+        # The session's HOME keeps openbox from reading the caller's configuration.
+        self._spawn("openbox", [require("openbox"), "--sm-disable"], self.env, "openbox.log")
+        managed = wait_until(lambda: "window id" in run_tool(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], self.env, check=False).stdout, timeout)
+        if not managed:
+            raise HarnessError(f"openbox did not take the screen within {timeout:g} s: "
+                               f"{tail(os.path.join(self.tmpdir, 'openbox.log'))}")
+
     def root_window(self):
         """The whole screen as a Window, e.g. for a screenshot of everything."""
         out = run_tool(["xwininfo", "-root"], self.env).stdout

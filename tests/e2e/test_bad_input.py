@@ -1,0 +1,63 @@
+"""The real game on damaged input files: every data-file case and each asset
+damage on one file of every kind, each started to its menu and to a level.
+tools/e2e/bad_input_matrix.py runs the full matrix, every asset file alone."""
+
+import os
+import sys
+import unittest
+
+ROOT = os.environ.get("TALLOWFEN_SOURCE_DIR",
+                      os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+sys.path.insert(0, os.path.join(ROOT, "tools", "e2e"))
+
+import bad_input_matrix as matrix  # noqa: E402
+from harness import Session  # noqa: E402
+
+ASSET = matrix.asset_case("missing", ["assets/bird.png", "assets/hit.wav"])
+MAP = matrix.data_cases()[0]  # data/map missing
+
+
+class JudgeTest(unittest.TestCase):
+    """The matrix's output rules reject what they should, so a pass means something."""
+
+    def test_output_rules(self):
+        bird = "WARNING: FILEIO: [assets/bird.png] Failed to open file"
+        hit = "WARNING: FILEIO: [assets/hit.wav] Failed to open file"
+        map_line = "Error: Could not open file data/map"
+        cases = [
+            (ASSET, [bird, hit], [], True),
+            (ASSET, [bird], ["Warning: stream size off"], True),  # a decoder's stderr line counts as hit's
+            (ASSET, [bird, bird], [], False),                     # two lines for one file
+            (ASSET, [bird, "WARNING: something"], [], False),     # a line naming no damaged file
+            (ASSET, [bird, hit], ["Warning: more"], False),       # over one line per file
+            (MAP, [map_line], [], True),
+            (MAP, [], [], False),                                 # the missing map must be reported
+            (MAP, [map_line, map_line], [], False),
+            (MAP, [map_line], ["noise"], False),
+        ]
+        for case, extra, library, ok in cases:
+            with self.subTest(file=case.file, extra=extra, library=library):
+                self.assertEqual(matrix.judge(case, extra, library, level=True) is None, ok)
+
+    def test_normal_lines_are_counted(self):
+        lines = matrix.CATALOGUE + ["12 1", "17 15", "9 14", "extra"]
+        self.assertEqual(matrix.extra_lines(MAP, lines, level=True), (["extra"], []))
+        _, wrong = matrix.extra_lines(MAP, lines, level=False)  # no enemies before play
+        self.assertEqual(wrong, ["3 placed enemies"])
+        _, wrong = matrix.extra_lines(MAP, matrix.CATALOGUE[:5] + lines[10:13], level=True)
+        self.assertEqual(wrong, ["5 catalogue lines"])
+
+
+class BadInputTest(unittest.TestCase):
+    def test_game_survives_every_case(self):
+        with Session() as session:
+            for case in matrix.quick_matrix():
+                with self.subTest(file=case.file, case=case.how):
+                    row = matrix.run_case(session, case)
+                    if row.skipped:
+                        self.skipTest(row.skipped)
+                    self.assertEqual(row.problems, [], matrix.format_row(row))
+
+
+if __name__ == "__main__":
+    unittest.main()
