@@ -28,7 +28,7 @@ struct Batch {
     float projection[16] = {};
     bool hasCamera = false;
     float camera[6] = {1, 0, 0, 0, 1, 0};  // x' = a*x + b*y + c, y' = d*x + e*y + f
-    GLuint framebuffer = 0;  // the target draws and clears go to
+    GLuint framebuffer = 0;                // the target draws and clears go to
     int width = 0, height = 0;
     unsigned int drawCalls = 0;
     std::size_t uploaded = 0;  // vertices already in the GPU buffer since it was last renewed
