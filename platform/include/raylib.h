@@ -1,5 +1,5 @@
 // raylib.h — the part of the raylib 5.5 API that Tallowfen uses, implemented by
-// this folder's platform layer on GLFW, OpenGL 3.3, stb_image, OpenAL and
+// this folder's platform layer on GLFW, OpenGL 3.3, stb_image, PulseAudio and
 // libsndfile. Declarations, types and constants follow raylib 5.5 exactly, so
 // game code compiles unchanged against either this layer or a real raylib.
 #ifndef RAYLIB_H

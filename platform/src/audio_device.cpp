@@ -1,18 +1,31 @@
-// The audio device (an OpenAL Soft context on the default output) and the
-// registry of the buffers behind live Sound and Music handles.
-#include <AL/alc.h>
+// The audio device: one PulseAudio playback stream fed by a mixer thread,
+// and the registry of the buffers behind live Sound and Music handles.
+#include <pulse/error.h>
+#include <pulse/simple.h>
 
+#include <cerrno>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <unordered_set>
 
 #include "audio_internal.h"
 
 namespace {
 
-// The open device and its context (both null while there is no device), and
-// every buffer loaded and not yet unloaded.
+using namespace rlp::audio;
+
+// The mixer's period, and how much the server holds ahead of the speakers.
+constexpr int kPeriodFrames = kDeviceRate / 100;
+constexpr int kAheadPeriods = 4;
+
 struct DeviceState {
-    ALCdevice *device = nullptr;
-    ALCcontext *context = nullptr;
+    pa_simple *output = nullptr;
+    std::thread mixer;
+    std::atomic<bool> running{false};
+    std::mutex lock;
     std::unordered_set<rAudioBuffer *> live;
 };
 
@@ -25,56 +38,77 @@ DeviceState &Audio()
     return *state;
 }
 
+// Mixes a period at a time and hands it to the server, which blocks while it
+// holds enough. Should the server go away, the voices still move on in real
+// time, so sounds end and streams drain as if heard.
+void RunMixer(pa_simple *output)
+{
+    std::vector<float> period(std::size_t(kPeriodFrames) * kDeviceChannels);
+    bool writing = true;
+    auto next = std::chrono::steady_clock::now();
+    while (Audio().running.load(std::memory_order_relaxed)) {
+        std::fill(period.begin(), period.end(), 0.0f);
+        {
+            std::lock_guard<std::mutex> hold(Audio().lock);
+            MixRegistered(period.data(), kPeriodFrames);
+        }
+        for (float &sample : period)
+            sample = std::clamp(sample, -1.0f, 1.0f);
+        int error = 0;
+        if (writing && pa_simple_write(output, period.data(), period.size() * sizeof(float), &error) < 0) {
+            TraceLog(LOG_WARNING, "AUDIO: Playback stopped: %s", pa_strerror(error));
+            writing = false;
+            next = std::chrono::steady_clock::now();
+        }
+        if (!writing) {
+            next += std::chrono::milliseconds(1000 * kPeriodFrames / kDeviceRate);
+            std::this_thread::sleep_until(next);
+        }
+    }
+}
+
+pa_simple *OpenOutput()
+{
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kDeviceRate, kDeviceChannels};
+    const std::uint32_t period = kPeriodFrames * kDeviceChannels * sizeof(float);
+    const std::uint32_t unset = static_cast<std::uint32_t>(-1);
+    const pa_buffer_attr attr{unset, period * kAheadPeriods, unset, period, unset};
+    int error = 0;
+    return pa_simple_new(nullptr, program_invocation_short_name, PA_STREAM_PLAYBACK, nullptr, "Playback", &spec, nullptr, &attr, &error);
+}
+
 }  // namespace
 
 namespace rlp::audio {
 
-bool DeviceReady() { return Audio().context != nullptr; }
+bool DeviceReady() { return Audio().output != nullptr; }
 
-void Register(rAudioBuffer *buffer) { Audio().live.insert(buffer); }
+std::mutex &Lock() { return Audio().lock; }
 
-void Unregister(rAudioBuffer *buffer) { Audio().live.erase(buffer); }
+void Register(rAudioBuffer *buffer)
+{
+    std::lock_guard<std::mutex> hold(Audio().lock);
+    Audio().live.insert(buffer);
+}
+
+void Unregister(rAudioBuffer *buffer)
+{
+    std::lock_guard<std::mutex> hold(Audio().lock);
+    Audio().live.erase(buffer);
+}
 
 bool IsRegistered(const rAudioBuffer *buffer)
 {
-    return buffer != nullptr && Audio().live.count(const_cast<rAudioBuffer *>(buffer)) != 0;
+    if (buffer == nullptr) return false;
+    std::lock_guard<std::mutex> hold(Audio().lock);
+    return Audio().live.count(const_cast<rAudioBuffer *>(buffer)) != 0;
 }
 
-bool CreateAlObjects(rAudioBuffer &buffer, int count)
+void MixRegistered(float *out, int frames)
 {
-    if (!DeviceReady() || count <= 0) return false;
-    alGetError();  // start from a clean error state
-    ALuint source = 0;
-    alGenSources(1, &source);
-    if (alGetError() != AL_NO_ERROR) return false;
-    std::vector<ALuint> names(static_cast<std::size_t>(count), 0);
-    alGenBuffers(count, names.data());
-    if (alGetError() != AL_NO_ERROR) {
-        alDeleteSources(1, &source);
-        return false;
-    }
-    buffer.source = source;
-    buffer.buffers = std::move(names);
-    return true;
+    for (rAudioBuffer *voice : Audio().live)
+        MixVoice(*voice, out, frames);
 }
-
-void ReleaseAlObjects(rAudioBuffer &buffer)
-{
-    if (!DeviceReady()) return;
-    if (buffer.source != 0) {
-        alSourceStop(buffer.source);
-        // Deleting the source detaches its buffers, so they can go next.
-        alDeleteSources(1, &buffer.source);
-        buffer.source = 0;
-    }
-    if (!buffer.buffers.empty()) {
-        alDeleteBuffers(static_cast<ALsizei>(buffer.buffers.size()), buffer.buffers.data());
-        buffer.buffers.clear();
-    }
-    alGetError();
-}
-
-ALenum Pcm16Format(int channels) { return channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16; }
 
 }  // namespace rlp::audio
 
@@ -86,44 +120,33 @@ void InitAudioDevice(void)
         TraceLog(LOG_WARNING, "AUDIO: Device already initialized");
         return;
     }
-    ALCdevice *device = alcOpenDevice(nullptr);
-    if (device == nullptr) {
+    pa_simple *output = OpenOutput();
+    if (output == nullptr) {
         TraceLog(LOG_WARNING, "AUDIO: Failed to initialize playback device");
         return;
     }
-    ALCcontext *context = alcCreateContext(device, nullptr);
-    if (context == nullptr || alcMakeContextCurrent(context) == ALC_FALSE) {
-        if (context != nullptr) alcDestroyContext(context);
-        alcCloseDevice(device);
-        TraceLog(LOG_WARNING, "AUDIO: Failed to initialize playback device");
-        return;
-    }
-    Audio().device = device;
-    Audio().context = context;
-
-    ALCint frequency = 0;
-    alcGetIntegerv(device, ALC_FREQUENCY, 1, &frequency);
-    const ALCchar *name = alcGetString(device, ALC_DEVICE_SPECIFIER);
+    Audio().output = output;
+    Audio().running = true;
+    Audio().mixer = std::thread(RunMixer, output);
     TraceLog(LOG_INFO, "AUDIO: Device initialized successfully");
-    TraceLog(LOG_INFO, "    > Backend:       OpenAL Soft");
-    TraceLog(LOG_INFO, "    > Device:        %s", name != nullptr ? name : "(unknown)");
-    TraceLog(LOG_INFO, "    > Sample rate:   %d", frequency);
+    TraceLog(LOG_INFO, "    > Backend:       PulseAudio");
+    TraceLog(LOG_INFO, "    > Format:        32-bit float -> 32-bit float");
+    TraceLog(LOG_INFO, "    > Channels:      %d -> %d", kDeviceChannels, kDeviceChannels);
+    TraceLog(LOG_INFO, "    > Sample rate:   %d -> %d", kDeviceRate, kDeviceRate);
 }
 
 void CloseAudioDevice(void)
 {
     if (!rlp::audio::DeviceReady()) return;
-    // Handles outlive the device: they keep their memory until unloaded but
-    // lose their OpenAL objects, which die with the context.
-    for (rAudioBuffer *buffer : Audio().live) {
-        if (buffer->stream) rlp::audio::DetachStream(*buffer->stream);
-        rlp::audio::ReleaseAlObjects(*buffer);
-    }
-    alcMakeContextCurrent(nullptr);
-    alcDestroyContext(Audio().context);
-    alcCloseDevice(Audio().device);
-    Audio().context = nullptr;
-    Audio().device = nullptr;
+    Audio().running = false;
+    Audio().mixer.join();
+    pa_simple_free(Audio().output);
+    Audio().output = nullptr;
+    // Handles outlive the device: they keep their data until unloaded but
+    // stop playing.
+    std::lock_guard<std::mutex> hold(Audio().lock);
+    for (rAudioBuffer *buffer : Audio().live)
+        rlp::audio::Silence(*buffer);
     TraceLog(LOG_INFO, "AUDIO: Device closed successfully");
 }
 

@@ -2,10 +2,10 @@
 // Music handle, the device state and the registry of live buffers.
 #pragma once
 
-#include <AL/al.h>
-
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "audio_decoder.h"
@@ -13,74 +13,85 @@
 
 namespace rlp::audio {
 
-// How many OpenAL buffers a music stream keeps in flight, and how long each
-// one plays: together a few tens of milliseconds, so that a stream that is not
-// fed every frame soon falls silent.
+// How many chunks a music stream keeps decoded ahead of the mixer, and how
+// long each one plays: together a few tens of milliseconds, so that a stream
+// that is not fed every frame soon falls silent.
 constexpr int kStreamBufferCount = 3;
 constexpr int kStreamBufferMs = 25;
 
-// One filled OpenAL buffer waiting in (or playing from) a source's queue.
-struct QueuedChunk {
-    ALuint buffer = 0;
+// One decoded chunk of a music stream, waiting in (or playing from) its queue.
+struct StreamChunk {
+    std::vector<short> pcm;  // chunkFrames x channels, allocated at load
     std::uint64_t start = 0;  // decoder frame of its first sample
     std::uint32_t frames = 0;
 };
 
-// What a music stream needs on top of its source: the decoder, the chunks in
-// flight and the bookkeeping for the position heard.
+// What a music stream needs on top of a voice. The decoder side is touched
+// by the game's thread only; the queue is shared with the mixer under Lock().
 struct StreamState {
+    // Decoder side.
     std::unique_ptr<Decoder> decoder;
-    std::vector<short> scratch;       // one chunk of PCM, reused
-    std::vector<ALuint> freeBuffers;  // OpenAL buffers not in the queue
-    std::vector<QueuedChunk> queue;   // oldest first
+    std::vector<short> scratch;  // one chunk of PCM, decoded before it is queued
     std::uint32_t chunkFrames = 0;
     std::uint64_t decoderPos = 0;   // next frame the decoder will read
     std::uint64_t totalFrames = 0;  // length used to wrap the position
-    std::uint64_t heardEnd = 0;     // decoder frame where the last dequeued chunk ended
-    bool playing = false;
-    bool paused = false;
-    bool drained = false;  // a non-looping decoder reached its end
+    bool drained = false;           // a non-looping decoder reached its end
+    // Queue, oldest first from `head`; the mixer reads the oldest.
+    std::array<StreamChunk, kStreamBufferCount> chunks;
+    int head = 0;
+    int count = 0;
+    std::uint64_t heardEnd = 0;  // decoder frame where the last chunk played ended
 };
 
 }  // namespace rlp::audio
 
-// The library buffer behind AudioStream::buffer: one OpenAL source with its
-// buffers (one for a Sound, a small queue for a Music).
+// The library buffer behind AudioStream::buffer: one voice of the mixer,
+// playing either a whole decoded sound or a music stream's queue. Every field
+// below `channels` is shared with the mixer thread and guarded by Lock().
 struct rAudioBuffer {
-    ALuint source = 0;
-    std::vector<ALuint> buffers;
+    std::vector<short> pcm;  // a sound's frames; empty for music
+    int channels = 1;
+    int sampleRate = 0;
+    double cursor = 0.0;  // in source frames, from the sound's start or the head chunk's
+    float volume = 1.0f;
+    bool playing = false;
+    bool paused = false;
     std::unique_ptr<rlp::audio::StreamState> stream;  // music only
 };
 
 namespace rlp::audio {
 
+// The rate and layout every voice is mixed to.
+constexpr int kDeviceRate = 44100;
+constexpr int kDeviceChannels = 2;
+
 bool DeviceReady();
 
-// Every buffer created while the device is open is registered, so that
-// closing the device can release its OpenAL objects and a handle can be
-// checked before use.
+// Guards what the mixer thread reads: the registry and every voice's state.
+std::mutex &Lock();
+
+// Every buffer loaded is registered, so that the mixer finds the voices to
+// play and a handle can be checked before use. Both take Lock() themselves.
 void Register(rAudioBuffer *buffer);
 void Unregister(rAudioBuffer *buffer);
 bool IsRegistered(const rAudioBuffer *buffer);
 
-// Creates the source and `count` buffers; false (with nothing left behind)
-// when OpenAL refuses.
-bool CreateAlObjects(rAudioBuffer &buffer, int count);
-// Stops the source and deletes its OpenAL objects; safe when there are none.
-void ReleaseAlObjects(rAudioBuffer &buffer);
+// Adds every playing voice of the registry into `out` (frames x 2 floats,
+// zeroed by the caller) and moves the voices on; a sound that reaches its
+// end stops, a stream that runs dry waits silent for more. Lock() is held.
+void MixRegistered(float *out, int frames);
+// The same for one voice, at the device rate.
+void MixVoice(rAudioBuffer &voice, float *out, int frames);
 
-// Music streaming (audio_stream.cpp). Service dequeues what the source has
-// played, decodes into the freed buffers and keeps the source going; it is
-// the only place a stream is fed.
+// Music streaming (audio_stream.cpp). Service decodes into the chunks the
+// mixer has finished and keeps the stream queued; it is the only place a
+// stream is fed.
 void ServiceStream(rAudioBuffer &buffer, bool looping);
-// Stops the source, drops the queue and rewinds the decoder to frame 0.
+// Stops the voice, drops the queue and rewinds the decoder to frame 0.
 void StopStream(rAudioBuffer &buffer);
-// Decoder frame (within the file) of the sample the device is playing.
+// Decoder frame (within the file) of the sample the mixer is playing.
 std::uint64_t HeardFrame(const rAudioBuffer &buffer);
-// Called by the device when it closes: the stream can no longer play.
-void DetachStream(StreamState &stream);
-
-// OpenAL format for 16-bit samples with 1 or 2 channels.
-ALenum Pcm16Format(int channels);
+// Drops whatever a voice was playing; called when the device closes.
+void Silence(rAudioBuffer &buffer);
 
 }  // namespace rlp::audio

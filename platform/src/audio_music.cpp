@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "audio_internal.h"
 
@@ -47,7 +48,7 @@ rAudioBuffer *Live(const Music &music)
 rAudioBuffer *Playable(const Music &music)
 {
     rAudioBuffer *buffer = Live(music);
-    return buffer != nullptr && DeviceReady() && buffer->source != 0 ? buffer : nullptr;
+    return buffer != nullptr && DeviceReady() ? buffer : nullptr;
 }
 
 }  // namespace
@@ -66,16 +67,13 @@ Music LoadMusicStream(const char *fileName)
     }
 
     auto buffer = std::make_unique<rAudioBuffer>();
-    if (!CreateAlObjects(*buffer, kStreamBufferCount)) {
-        TraceLog(LOG_WARNING, "STREAM: [%s] Failed to create audio stream", fileName);
-        return music;
-    }
-    alSourcei(buffer->source, AL_SOURCE_RELATIVE, AL_TRUE);
+    buffer->channels = decoder->Channels();
+    buffer->sampleRate = decoder->SampleRate();
     auto stream = std::make_unique<StreamState>();
     stream->chunkFrames = static_cast<std::uint32_t>(std::max(decoder->SampleRate() * kStreamBufferMs / 1000, 64));
     stream->scratch.resize(std::size_t(stream->chunkFrames) * decoder->Channels());
-    stream->freeBuffers = buffer->buffers;
-    stream->queue.reserve(kStreamBufferCount);
+    for (StreamChunk &chunk : stream->chunks)
+        chunk.pcm.resize(stream->scratch.size());
     stream->totalFrames = decoder->Frames();
 
     music.frameCount = static_cast<unsigned int>(decoder->Frames());
@@ -104,7 +102,6 @@ void UnloadMusicStream(Music music)
 {
     rAudioBuffer *buffer = Live(music);
     if (buffer == nullptr) return;
-    ReleaseAlObjects(*buffer);
     Unregister(buffer);
     delete buffer;
 }
@@ -113,21 +110,22 @@ void PlayMusicStream(Music music)
 {
     rAudioBuffer *buffer = Playable(music);
     if (buffer == nullptr) return;
-    StreamState &s = *buffer->stream;
-    if (s.playing && s.paused) {
-        ResumeMusicStream(music);
-        return;
+    {
+        std::lock_guard<std::mutex> hold(Lock());
+        if (buffer->playing && !buffer->paused) return;
+        // The decoder stays where it is: only StopMusicStream rewinds.
+        buffer->playing = true;
+        buffer->paused = false;
     }
-    if (s.playing) return;
-    // The decoder stays where it is: only StopMusicStream rewinds.
-    s.playing = true;
     ServiceStream(*buffer, music.looping);
 }
 
 bool IsMusicStreamPlaying(Music music)
 {
     const rAudioBuffer *buffer = Playable(music);
-    return buffer != nullptr && buffer->stream->playing && !buffer->stream->paused;
+    if (buffer == nullptr) return false;
+    std::lock_guard<std::mutex> hold(Lock());
+    return buffer->playing && !buffer->paused;
 }
 
 void UpdateMusicStream(Music music)
@@ -143,26 +141,30 @@ void StopMusicStream(Music music)
 void PauseMusicStream(Music music)
 {
     rAudioBuffer *buffer = Playable(music);
-    if (buffer == nullptr || !buffer->stream->playing || buffer->stream->paused) return;
-    alSourcePause(buffer->source);
-    buffer->stream->paused = true;
+    if (buffer == nullptr) return;
+    std::lock_guard<std::mutex> hold(Lock());
+    if (buffer->playing) buffer->paused = true;
 }
 
 void ResumeMusicStream(Music music)
 {
     rAudioBuffer *buffer = Playable(music);
-    if (buffer == nullptr || !buffer->stream->playing || !buffer->stream->paused) return;
-    buffer->stream->paused = false;
-    ALint state = AL_STOPPED;
-    alGetSourcei(buffer->source, AL_SOURCE_STATE, &state);
-    if (state == AL_PAUSED) alSourcePlay(buffer->source);
+    if (buffer == nullptr) return;
+    {
+        std::lock_guard<std::mutex> hold(Lock());
+        if (!buffer->playing || !buffer->paused) return;
+        buffer->paused = false;
+    }
     ServiceStream(*buffer, music.looping);
 }
 
-// The gain stays on the stream's source across pause, stop and play.
+// The volume stays with the stream across pause, stop and play.
 void SetMusicVolume(Music music, float volume)
 {
-    if (rAudioBuffer *buffer = Playable(music)) alSourcef(buffer->source, AL_GAIN, std::clamp(volume, 0.0f, 1.0f));
+    rAudioBuffer *buffer = Playable(music);
+    if (buffer == nullptr || std::isnan(volume)) return;
+    std::lock_guard<std::mutex> hold(Lock());
+    buffer->volume = std::clamp(volume, 0.0f, 1.0f);
 }
 
 float GetMusicTimeLength(Music music)

@@ -1,5 +1,5 @@
-// Sounds: a whole file decoded at load into one OpenAL buffer played by one
-// source, so a sound is a single voice that restarts when played again.
+// Sounds: a whole file decoded at load and played by one voice of the mixer,
+// so a sound restarts when played again.
 #include <algorithm>
 #include <climits>
 #include <memory>
@@ -14,12 +14,12 @@ using namespace rlp::audio;
 rAudioBuffer *Playable(const Sound &sound)
 {
     rAudioBuffer *buffer = sound.stream.buffer;
-    if (!DeviceReady() || !IsRegistered(buffer) || buffer->stream || buffer->source == 0) return nullptr;
+    if (!DeviceReady() || !IsRegistered(buffer) || buffer->stream) return nullptr;
     return buffer;
 }
 
 // Decodes the whole file; empty when it holds no frame or is too long for a
-// single OpenAL buffer (warned here).
+// sound (warned here).
 std::vector<short> DecodeAll(Decoder &decoder, const char *path)
 {
     constexpr std::uint64_t kChunkFrames = 4096;
@@ -53,27 +53,16 @@ Sound LoadSound(const char *fileName)
     if (!DeviceReady()) return sound;
     std::unique_ptr<Decoder> decoder = Decoder::Open(fileName, DecodeFor::Sound);
     if (!decoder) return sound;
-    const std::vector<short> pcm = DecodeAll(*decoder, fileName);
+    std::vector<short> pcm = DecodeAll(*decoder, fileName);
     if (pcm.empty()) return sound;
     const int channels = decoder->Channels();
 
     auto buffer = std::make_unique<rAudioBuffer>();
-    if (!CreateAlObjects(*buffer, 1)) {
-        TraceLog(LOG_WARNING, "SOUND: [%s] Failed to create audio buffer", fileName);
-        return sound;
-    }
-    alBufferData(buffer->buffers[0], Pcm16Format(channels), pcm.data(),
-                 static_cast<ALsizei>(pcm.size() * sizeof(short)), decoder->SampleRate());
-    alSourcei(buffer->source, AL_BUFFER, static_cast<ALint>(buffer->buffers[0]));
-    // Game sounds are not positioned: a mono one plays centred at full level.
-    alSourcei(buffer->source, AL_SOURCE_RELATIVE, AL_TRUE);
-    if (alGetError() != AL_NO_ERROR) {
-        ReleaseAlObjects(*buffer);
-        TraceLog(LOG_WARNING, "SOUND: [%s] Failed to upload sound data", fileName);
-        return sound;
-    }
+    buffer->pcm = std::move(pcm);
+    buffer->channels = channels;
+    buffer->sampleRate = decoder->SampleRate();
 
-    sound.frameCount = static_cast<unsigned int>(pcm.size() / static_cast<std::size_t>(channels));
+    sound.frameCount = static_cast<unsigned int>(buffer->pcm.size() / static_cast<std::size_t>(channels));
     sound.stream.sampleRate = static_cast<unsigned int>(decoder->SampleRate());
     sound.stream.sampleSize = 16;
     sound.stream.channels = static_cast<unsigned int>(channels);
@@ -96,7 +85,6 @@ void UnloadSound(Sound sound)
     rAudioBuffer *buffer = sound.stream.buffer;
     // Unknown pointers (never loaded, or already unloaded) are left alone.
     if (!IsRegistered(buffer) || buffer->stream) return;
-    ReleaseAlObjects(*buffer);
     Unregister(buffer);
     delete buffer;
 }
@@ -105,23 +93,27 @@ void PlaySound(Sound sound)
 {
     rAudioBuffer *buffer = Playable(sound);
     if (buffer == nullptr) return;
-    // Rewinding first makes a playing sound restart rather than carry on.
-    alSourceRewind(buffer->source);
-    alSourcePlay(buffer->source);
+    // From the start, so a playing sound restarts rather than carries on.
+    std::lock_guard<std::mutex> hold(Lock());
+    buffer->cursor = 0.0;
+    buffer->playing = true;
 }
 
 void StopSound(Sound sound)
 {
-    if (rAudioBuffer *buffer = Playable(sound)) alSourceStop(buffer->source);
+    rAudioBuffer *buffer = Playable(sound);
+    if (buffer == nullptr) return;
+    std::lock_guard<std::mutex> hold(Lock());
+    buffer->playing = false;
+    buffer->cursor = 0.0;
 }
 
 bool IsSoundPlaying(Sound sound)
 {
     rAudioBuffer *buffer = Playable(sound);
     if (buffer == nullptr) return false;
-    ALint state = AL_STOPPED;
-    alGetSourcei(buffer->source, AL_SOURCE_STATE, &state);
-    return state == AL_PLAYING;
+    std::lock_guard<std::mutex> hold(Lock());
+    return buffer->playing;
 }
 
 }  // extern "C"

@@ -1,29 +1,14 @@
-// Feeding a music stream: a short queue of OpenAL buffers refilled from the
-// decoder by UpdateMusicStream, and the position heard derived from it.
+// Feeding a music stream: a short queue of decoded chunks refilled from the
+// decoder by UpdateMusicStream as the mixer plays them, and the position
+// heard derived from it.
 #include <algorithm>
-#include <array>
+#include <cstring>
 
 #include "audio_internal.h"
 
 namespace rlp::audio {
 
 namespace {
-
-// Takes the `count` oldest chunks off the source's queue and frees their
-// buffers for refilling; the end of the last one is what has been heard.
-void Dequeue(StreamState &s, ALuint source, std::size_t count)
-{
-    count = std::min(count, s.queue.size());
-    if (count == 0) return;
-    std::array<ALuint, kStreamBufferCount> ids{};
-    for (std::size_t i = 0; i < count; ++i) {
-        ids[i] = s.queue[i].buffer;
-        s.heardEnd = s.queue[i].start + s.queue[i].frames;
-    }
-    alSourceUnqueueBuffers(source, static_cast<ALsizei>(count), ids.data());
-    s.freeBuffers.insert(s.freeBuffers.end(), ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(count));
-    s.queue.erase(s.queue.begin(), s.queue.begin() + static_cast<std::ptrdiff_t>(count));
-}
 
 // Decodes up to one chunk into the scratch buffer, going back to the start at
 // the end of the file when looping so the seam falls inside the chunk.
@@ -51,11 +36,11 @@ std::uint32_t DecodeChunk(StreamState &s, bool looping)
     return produced;
 }
 
-ALint SourceState(ALuint source)
+// How many chunks are queued, read under the lock.
+int Queued(const StreamState &s)
 {
-    ALint state = AL_STOPPED;
-    alGetSourcei(source, AL_SOURCE_STATE, &state);
-    return state;
+    std::lock_guard<std::mutex> hold(Lock());
+    return s.count;
 }
 
 }  // namespace
@@ -63,92 +48,60 @@ ALint SourceState(ALuint source)
 void ServiceStream(rAudioBuffer &buffer, bool looping)
 {
     StreamState &s = *buffer.stream;
-    if (!s.playing || s.paused || buffer.source == 0) return;
-
-    // A stopped source has run dry: everything queued was played.
-    ALint played = 0;
-    if (SourceState(buffer.source) == AL_STOPPED) {
-        played = static_cast<ALint>(s.queue.size());
-    } else {
-        alGetSourcei(buffer.source, AL_BUFFERS_PROCESSED, &played);
+    {
+        std::lock_guard<std::mutex> hold(Lock());
+        if (!buffer.playing || buffer.paused) return;
     }
-    Dequeue(s, buffer.source, static_cast<std::size_t>(std::max(played, 0)));
-
-    std::array<ALuint, kStreamBufferCount> batch{};
-    std::size_t fresh = 0;
-    const ALenum format = Pcm16Format(s.decoder->Channels());
-    while (!s.freeBuffers.empty() && !s.drained) {
+    // Decoding happens outside the lock; only the copy into a free chunk,
+    // which the mixer does not read until it is counted, is shared.
+    while (!s.drained && Queued(s) < kStreamBufferCount) {
         const std::uint64_t start = s.decoderPos;
         const std::uint32_t frames = DecodeChunk(s, looping);
         if (frames == 0) break;
-        const ALuint id = s.freeBuffers.back();
-        s.freeBuffers.pop_back();
-        alBufferData(id, format, s.scratch.data(),
-                     static_cast<ALsizei>(std::size_t(frames) * s.decoder->Channels() * sizeof(short)),
-                     s.decoder->SampleRate());
-        s.queue.push_back(QueuedChunk{id, start, frames});
-        batch[fresh++] = id;
+        std::lock_guard<std::mutex> hold(Lock());
+        StreamChunk &chunk = s.chunks[(s.head + s.count) % kStreamBufferCount];
+        std::memcpy(chunk.pcm.data(), s.scratch.data(), std::size_t(frames) * buffer.channels * sizeof(short));
+        chunk.start = start;
+        chunk.frames = frames;
+        ++s.count;
     }
-    // One call, so the mixer sees the whole batch at once.
-    if (fresh > 0) alSourceQueueBuffers(buffer.source, static_cast<ALsizei>(fresh), batch.data());
-
-    const ALint state = SourceState(buffer.source);
-    if (state == AL_STOPPED) {
-        // It ran dry while we decoded: the older chunks were all played, and
-        // playing again must start at the fresh ones.
-        Dequeue(s, buffer.source, s.queue.size() - fresh);
-    }
-    if ((state == AL_STOPPED || state == AL_INITIAL) && !s.queue.empty()) alSourcePlay(buffer.source);
     // A non-looping stream ends once its last chunk has been heard.
-    if (s.drained && s.queue.empty()) StopStream(buffer);
+    if (s.drained && Queued(s) == 0) StopStream(buffer);
 }
 
 void StopStream(rAudioBuffer &buffer)
 {
     StreamState &s = *buffer.stream;
-    if (buffer.source != 0) {
-        alSourceStop(buffer.source);
-        Dequeue(s, buffer.source, s.queue.size());
-        alSourceRewind(buffer.source);
+    {
+        std::lock_guard<std::mutex> hold(Lock());
+        Silence(buffer);
     }
-    s.playing = false;
-    s.paused = false;
     s.drained = !s.decoder->Rewind();
     if (s.drained) TraceLog(LOG_WARNING, "STREAM: Music stream could not be rewound");
     s.decoderPos = 0;
-    s.heardEnd = 0;
 }
 
 std::uint64_t HeardFrame(const rAudioBuffer &buffer)
 {
     const StreamState &s = *buffer.stream;
-    std::uint64_t pos = s.heardEnd;
-    if (!s.queue.empty() && buffer.source != 0) {
-        pos = s.queue.back().start + s.queue.back().frames;
-        if (SourceState(buffer.source) != AL_STOPPED) {
-            // The offset counts from the head of the queue, across chunks.
-            ALint offset = 0;
-            alGetSourcei(buffer.source, AL_SAMPLE_OFFSET, &offset);
-            std::uint64_t remaining = static_cast<std::uint64_t>(std::max(offset, 0));
-            for (const QueuedChunk &chunk : s.queue) {
-                if (remaining < chunk.frames) {
-                    pos = chunk.start + remaining;
-                    break;
-                }
-                remaining -= chunk.frames;
-            }
-        }
+    std::uint64_t pos = 0;
+    {
+        std::lock_guard<std::mutex> hold(Lock());
+        pos = s.count > 0 ? s.chunks[s.head].start + static_cast<std::uint64_t>(buffer.cursor) : s.heardEnd;
     }
     return s.totalFrames > 0 ? pos % s.totalFrames : 0;
 }
 
-void DetachStream(StreamState &stream)
+void Silence(rAudioBuffer &buffer)
 {
-    stream.queue.clear();
-    stream.freeBuffers.clear();
-    stream.playing = false;
-    stream.paused = false;
-    stream.heardEnd = 0;
+    buffer.playing = false;
+    buffer.paused = false;
+    buffer.cursor = 0.0;
+    if (StreamState *s = buffer.stream.get()) {
+        s->head = 0;
+        s->count = 0;
+        s->heardEnd = 0;
+    }
 }
 
 }  // namespace rlp::audio

@@ -173,12 +173,11 @@ inline void EnsureDevice(bool warm)
     DeviceWarm() = true;
 }
 
-// Where the sound's voice is, in frames (white-box: read from its source).
+// Where the sound's voice is, in frames (white-box: read from its voice).
 inline int SoundOffset(const Sound &sound)
 {
-    ALint offset = -1;
-    alGetSourcei(sound.stream.buffer->source, AL_SAMPLE_OFFSET, &offset);
-    return offset;
+    std::lock_guard<std::mutex> hold(rlp::audio::Lock());
+    return static_cast<int>(sound.stream.buffer->cursor);
 }
 
 // Polls `done` every 2 ms for at most `seconds`; true once it holds.
