@@ -2,6 +2,7 @@
 // here and sent to the GPU in as few draw calls as the state changes allow.
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -12,6 +13,10 @@
 namespace {
 
 constexpr std::size_t kMaxVertices = 6 * 8192;
+// The GPU buffer the draws append to. Appending walks every page of it, so
+// it is kept to a few frames of a busy level rather than a full batch; a
+// larger draw gets a buffer of its own size until the next renewal.
+constexpr std::size_t kGpuVertices = 8192;
 constexpr int kLocMvp = 6;
 constexpr int kLocColDiffuse = 12;
 constexpr int kLocTexture0 = 15;
@@ -32,6 +37,7 @@ struct Batch {
     int width = 0, height = 0;
     unsigned int drawCalls = 0;
     std::size_t uploaded = 0;  // vertices already in the GPU buffer since it was last renewed
+    std::size_t capacity = 0;  // vertices the GPU buffer holds
     // What carrying out recorded work last bound; -1 when unknown.
     long long boundFramebuffer = -1;
     int boundWidth = 0, boundHeight = 0;
@@ -65,7 +71,8 @@ void BatchInit()
     glBindVertexArray(g_batch.vao);
     glGenBuffers(1, &g_batch.vbo);
     glBindBuffer(GL_ARRAY_BUFFER, g_batch.vbo);
-    glBufferData(GL_ARRAY_BUFFER, kMaxVertices * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
+    g_batch.capacity = kGpuVertices;
+    glBufferData(GL_ARRAY_BUFFER, g_batch.capacity * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
     // Attribute slots as raylib binds them: position 0, texcoord 1, colour 3.
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), (void *)offsetof(Vertex, x));
@@ -155,8 +162,9 @@ void BatchExecuteDraw(const FrameOp &op, const Vertex *vertices)
     // Renewing it at every draw made the driver allocate and clear a whole
     // new buffer each time: most of a menu frame's cost.
     const std::size_t count = op.count;
-    if (g_batch.uploaded + count > kMaxVertices) {
-        glBufferData(GL_ARRAY_BUFFER, kMaxVertices * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
+    if (g_batch.uploaded + count > g_batch.capacity) {
+        g_batch.capacity = std::max(kGpuVertices, count);
+        glBufferData(GL_ARRAY_BUFFER, g_batch.capacity * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
         g_batch.uploaded = 0;
     }
     const auto offset = GLintptr(g_batch.uploaded * sizeof(Vertex));

@@ -1,10 +1,7 @@
 // Feeds arbitrary bytes to LoadTexture without a window: the file is read
 // and decoded by stb_image, then refused for want of a GL context, which
-// must free the pixels. stb_image is compiled in here so that libFuzzer sees
-// its branches; the layer's calls resolve to this copy.
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
-
+// must free the pixels. The layer's stb_image is built with the fuzzer's
+// instrumentation, as the whole fuzz build is, so libFuzzer sees its branches.
 #include <cstdint>
 
 #include "FuzzInput.h"
