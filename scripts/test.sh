@@ -14,7 +14,6 @@ python3 tools/e2e/harness.py run -- ctest --test-dir build --output-on-failure -
 scripts/setup.sh build-asan -DTALLOWFEN_SANITIZE=ON -DTALLOWFEN_BENCHMARKS=OFF
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
-export LSAN_OPTIONS="suppressions=$PWD/tools/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 python3 tools/e2e/harness.py run -- ctest --test-dir build-asan --output-on-failure -j 2
 
