@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 targets=(fuzz_map fuzz_settings fuzz_png fuzz_wav fuzz_mp3)
 
-scripts/install_packages.sh clang libclang-rt-14-dev cmake make pkg-config libglfw3-dev libepoxy-dev libstb-dev \
+scripts/install_packages.sh clang libclang-rt-14-dev cmake make pkg-config libglfw3-dev libgl-dev libstb-dev \
   libpulse-dev libsndfile1-dev libgtest-dev
 build_dir=build-fuzz
 mkdir -p "$build_dir"

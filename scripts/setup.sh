@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libepoxy-dev libstb-dev libpulse-dev
+build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libgl-dev libstb-dev libpulse-dev
                 libsndfile1-dev libgtest-dev libbenchmark-dev libgl1-mesa-dri)
 test_packages=(xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils openbox lame glslang-tools)
 

@@ -1,6 +1,5 @@
 // The draw batch: every shape, texture and glyph becomes triangles queued
 // here and sent to the GPU in as few draw calls as the state changes allow.
-#include <epoxy/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "frame_record.h"
+#include "gl_loader.h"
 #include "internal.h"
 
 namespace {

@@ -1,6 +1,5 @@
 // GLSL 330 shaders with raylib's interface: the default pair, fragment
 // shaders loaded from files, uniforms and shader mode.
-#include <epoxy/gl.h>
 
 #include <cstring>
 
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "frame_record.h"
+#include "gl_loader.h"
 #include "internal.h"
 
 namespace {

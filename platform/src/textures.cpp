@@ -1,6 +1,5 @@
 // Textures, render textures and images: loading PNGs with stb_image,
 // uploading them, drawing them, and reading pixels back.
-#include <epoxy/gl.h>
 #include <stb_image.h>
 #include <stb_image_write.h>
 
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "frame_record.h"
+#include "gl_loader.h"
 #include "internal.h"
 
 namespace {

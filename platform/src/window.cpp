@@ -1,5 +1,4 @@
 // The window, its OpenGL context, frame timing and pacing, on GLFW.
-#include <epoxy/gl.h>
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
@@ -10,6 +9,7 @@
 #include <thread>
 
 #include "frame_record.h"
+#include "gl_loader.h"
 #include "internal.h"
 
 namespace {
@@ -106,9 +106,9 @@ bool openWindow(int width, int height, const char *title)
     }
     glfwMakeContextCurrent(g_window.handle);
     glfwSwapInterval((g_window.flags & FLAG_VSYNC_HINT) ? 1 : 0);
-    if (epoxy_gl_version() < 33) {
-        TraceLog(LOG_WARNING, "GL: OpenGL 3.3 is required, found %i.%i", epoxy_gl_version() / 10,
-                 epoxy_gl_version() % 10);
+    if (!rlp::gl::Load() || rlp::gl::Version() < 33) {
+        TraceLog(LOG_WARNING, "GL: OpenGL 3.3 is required, found %i.%i", rlp::gl::Version() / 10,
+                 rlp::gl::Version() % 10);
         glfwDestroyWindow(g_window.handle);
         g_window.handle = nullptr;
         return false;
