@@ -66,6 +66,24 @@ class Sound:
         """True when no sample rises above threshold."""
         return self.peak() <= threshold
 
+    def frequency(self, channel=0):
+        """The pitch in Hz of one channel, from its rising zero crossings
+        between the first and the last loud sample; None when too quiet."""
+        ch = self.samples[channel::self.channels]
+        loud = [i for i, s in enumerate(ch) if abs(s) > 1638]  # above 5 % of full scale
+        if len(loud) < 2:
+            return None
+        rises = [i for i in range(loud[0], loud[-1]) if ch[i] < 0 <= ch[i + 1]]
+        if len(rises) < 2:
+            return None
+        return (len(rises) - 1) * self.rate / (rises[-1] - rises[0])
+
+    def sides_differ(self):
+        """The largest difference between the left and right sample of a frame."""
+        if self.channels != 2 or not self.samples:
+            return 0.0
+        return max(abs(l - r) for l, r in zip(self.samples[0::2], self.samples[1::2])) / 32768.0
+
     def rms_over_time(self, window_ms=50):
         """[(t, rms)] per consecutive window of window_ms; t is its start."""
         step = max(1, int(self.rate * window_ms / 1000)) * self.channels
@@ -170,6 +188,9 @@ class Recorder:
 
     def is_silent(self, threshold=SILENCE):
         return self._stopped().is_silent(threshold)
+
+    def frequency(self, channel=0):
+        return self._stopped().frequency(channel)
 
     def rms_over_time(self, window_ms=50):
         return self._stopped().rms_over_time(window_ms)

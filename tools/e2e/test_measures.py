@@ -96,6 +96,12 @@ class SoundTest(unittest.TestCase):
         self.assertAlmostEqual(sound.rms(0.0, 0.5), 0.5 / math.sqrt(2), delta=0.002)
         self.assertFalse(sound.is_silent())
 
+    def test_pitch_and_sides_of_a_sine(self):
+        sound = tone_then_silence(0.1, 0.5, 0.5)
+        self.assertAlmostEqual(sound.frequency(), 1000.0, delta=1.0)
+        self.assertEqual(sound.sides_differ(), 0.0)
+        self.assertIsNone(tone_then_silence(0.1, 0.5, 0.01).frequency(), "too quiet to tell")
+
     def test_digital_silence(self):
         sound = Sound(array.array("h", [0] * 8820))
         self.assertTrue(sound.is_silent())

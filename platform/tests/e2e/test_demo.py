@@ -112,6 +112,9 @@ class DemoTest(unittest.TestCase):
         heard = rec.stop()
         self.assertFalse(heard.is_silent(), "the tone is heard")
         self.assertGreater(heard.peak(), 0.1)
+        # At its own pitch (a wrong mixing rate would shift it), mono on both sides.
+        self.assertAlmostEqual(heard.frequency(), 660.0, delta=6.6)
+        self.assertLess(heard.sides_differ(), 0.01)
 
     def test_5_music_advances_only_while_fed_and_pauses_in_place(self):
         self.win.key("m")
