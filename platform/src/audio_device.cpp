@@ -74,7 +74,8 @@ pa_simple *OpenOutput()
     const std::uint32_t unset = static_cast<std::uint32_t>(-1);
     const pa_buffer_attr attr{unset, period * kAheadPeriods, unset, period, unset};
     int error = 0;
-    return pa_simple_new(nullptr, program_invocation_short_name, PA_STREAM_PLAYBACK, nullptr, "Playback", &spec, nullptr, &attr, &error);
+    return pa_simple_new(nullptr, program_invocation_short_name, PA_STREAM_PLAYBACK, nullptr, "Playback", &spec,
+                         nullptr, &attr, &error);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ constexpr int kStreamBufferMs = 25;
 
 // One decoded chunk of a music stream, waiting in (or playing from) its queue.
 struct StreamChunk {
-    std::vector<short> pcm;  // chunkFrames x channels, allocated at load
+    std::vector<short> pcm;   // chunkFrames x channels, allocated at load
     std::uint64_t start = 0;  // decoder frame of its first sample
     std::uint32_t frames = 0;
 };

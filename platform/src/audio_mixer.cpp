@@ -16,8 +16,7 @@ inline void AddFrame(float *out, const short *a, const short *b, double t, int c
 {
     const float w = static_cast<float>(t);
     const float left = static_cast<float>(a[0]) + (static_cast<float>(b[0]) - a[0]) * w;
-    const float right =
-        channels == 2 ? static_cast<float>(a[1]) + (static_cast<float>(b[1]) - a[1]) * w : left;
+    const float right = channels == 2 ? static_cast<float>(a[1]) + (static_cast<float>(b[1]) - a[1]) * w : left;
     out[0] += left * gain;
     out[1] += right * gain;
 }

@@ -3,8 +3,6 @@
 
 #include <GLFW/glfw3.h>
 
-#include <cstdio>
-
 #include "raylib.h"
 
 #define RLP_GL_DEFINE(type, name) type rlp_##name = nullptr;
@@ -14,17 +12,19 @@ RLP_GL_FUNCTIONS(RLP_GL_DEFINE)
 namespace rlp::gl {
 
 namespace {
+
 int g_version = 0;
-}
+
+}  // namespace
 
 bool Load()
 {
     bool complete = true;
-#define RLP_GL_RESOLVE(type, name)                                                            \
-    rlp_##name = reinterpret_cast<type>(glfwGetProcAddress(#name));                           \
-    if (rlp_##name == nullptr && complete) {                                                  \
-        TraceLog(LOG_WARNING, "GL: The driver has no %s", #name);                             \
-        complete = false;                                                                     \
+#define RLP_GL_RESOLVE(type, name)                                                                                     \
+    rlp_##name = reinterpret_cast<type>(glfwGetProcAddress(#name));                                                    \
+    if (rlp_##name == nullptr && complete) {                                                                           \
+        TraceLog(LOG_WARNING, "GL: The driver has no %s", #name);                                                      \
+        complete = false;                                                                                              \
     }
     RLP_GL_FUNCTIONS(RLP_GL_RESOLVE)
 #undef RLP_GL_RESOLVE

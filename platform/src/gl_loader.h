@@ -5,73 +5,72 @@
 
 #include <GL/glcorearb.h>
 
-#define RLP_GL_FUNCTIONS(X) \
-    X(PFNGLACTIVETEXTUREPROC, glActiveTexture) \
-    X(PFNGLATTACHSHADERPROC, glAttachShader) \
-    X(PFNGLBINDATTRIBLOCATIONPROC, glBindAttribLocation) \
-    X(PFNGLBINDBUFFERPROC, glBindBuffer) \
-    X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer) \
-    X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer) \
-    X(PFNGLBINDTEXTUREPROC, glBindTexture) \
-    X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray) \
-    X(PFNGLBLENDEQUATIONPROC, glBlendEquation) \
-    X(PFNGLBLENDFUNCPROC, glBlendFunc) \
-    X(PFNGLBUFFERDATAPROC, glBufferData) \
-    X(PFNGLBUFFERSUBDATAPROC, glBufferSubData) \
-    X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus) \
-    X(PFNGLCLEARPROC, glClear) \
-    X(PFNGLCLEARCOLORPROC, glClearColor) \
-    X(PFNGLCOMPILESHADERPROC, glCompileShader) \
-    X(PFNGLCREATEPROGRAMPROC, glCreateProgram) \
-    X(PFNGLCREATESHADERPROC, glCreateShader) \
-    X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers) \
-    X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers) \
-    X(PFNGLDELETEPROGRAMPROC, glDeleteProgram) \
-    X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers) \
-    X(PFNGLDELETESHADERPROC, glDeleteShader) \
-    X(PFNGLDELETETEXTURESPROC, glDeleteTextures) \
-    X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays) \
-    X(PFNGLDISABLEPROC, glDisable) \
-    X(PFNGLDRAWARRAYSPROC, glDrawArrays) \
-    X(PFNGLENABLEPROC, glEnable) \
-    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray) \
-    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer) \
-    X(PFNGLFRAMEBUFFERTEXTURE2DPROC, glFramebufferTexture2D) \
-    X(PFNGLGENBUFFERSPROC, glGenBuffers) \
-    X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers) \
-    X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers) \
-    X(PFNGLGENTEXTURESPROC, glGenTextures) \
-    X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays) \
-    X(PFNGLGETATTRIBLOCATIONPROC, glGetAttribLocation) \
-    X(PFNGLGETINTEGERVPROC, glGetIntegerv) \
-    X(PFNGLGETPROGRAMIVPROC, glGetProgramiv) \
-    X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog) \
-    X(PFNGLGETSHADERIVPROC, glGetShaderiv) \
-    X(PFNGLGETSTRINGPROC, glGetString) \
-    X(PFNGLGETTEXIMAGEPROC, glGetTexImage) \
-    X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation) \
-    X(PFNGLLINKPROGRAMPROC, glLinkProgram) \
-    X(PFNGLMAPBUFFERRANGEPROC, glMapBufferRange) \
-    X(PFNGLPIXELSTOREIPROC, glPixelStorei) \
-    X(PFNGLREADPIXELSPROC, glReadPixels) \
-    X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage) \
-    X(PFNGLSHADERSOURCEPROC, glShaderSource) \
-    X(PFNGLTEXIMAGE2DPROC, glTexImage2D) \
-    X(PFNGLTEXPARAMETERIPROC, glTexParameteri) \
-    X(PFNGLUNIFORM1FVPROC, glUniform1fv) \
-    X(PFNGLUNIFORM1IPROC, glUniform1i) \
-    X(PFNGLUNIFORM1IVPROC, glUniform1iv) \
-    X(PFNGLUNIFORM2FVPROC, glUniform2fv) \
-    X(PFNGLUNIFORM2IVPROC, glUniform2iv) \
-    X(PFNGLUNIFORM3FVPROC, glUniform3fv) \
-    X(PFNGLUNIFORM3IVPROC, glUniform3iv) \
-    X(PFNGLUNIFORM4FPROC, glUniform4f) \
-    X(PFNGLUNIFORM4FVPROC, glUniform4fv) \
-    X(PFNGLUNIFORM4IVPROC, glUniform4iv) \
-    X(PFNGLUNIFORMMATRIX4FVPROC, glUniformMatrix4fv) \
-    X(PFNGLUNMAPBUFFERPROC, glUnmapBuffer) \
-    X(PFNGLUSEPROGRAMPROC, glUseProgram) \
-    X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer) \
+#define RLP_GL_FUNCTIONS(X)                                                                                            \
+    X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                                                                         \
+    X(PFNGLATTACHSHADERPROC, glAttachShader)                                                                           \
+    X(PFNGLBINDATTRIBLOCATIONPROC, glBindAttribLocation)                                                               \
+    X(PFNGLBINDBUFFERPROC, glBindBuffer)                                                                               \
+    X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)                                                                     \
+    X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)                                                                   \
+    X(PFNGLBINDTEXTUREPROC, glBindTexture)                                                                             \
+    X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray)                                                                     \
+    X(PFNGLBLENDEQUATIONPROC, glBlendEquation)                                                                         \
+    X(PFNGLBLENDFUNCPROC, glBlendFunc)                                                                                 \
+    X(PFNGLBUFFERDATAPROC, glBufferData)                                                                               \
+    X(PFNGLBUFFERSUBDATAPROC, glBufferSubData)                                                                         \
+    X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)                                                       \
+    X(PFNGLCLEARPROC, glClear)                                                                                         \
+    X(PFNGLCLEARCOLORPROC, glClearColor)                                                                               \
+    X(PFNGLCOMPILESHADERPROC, glCompileShader)                                                                         \
+    X(PFNGLCREATEPROGRAMPROC, glCreateProgram)                                                                         \
+    X(PFNGLCREATESHADERPROC, glCreateShader)                                                                           \
+    X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)                                                                         \
+    X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)                                                               \
+    X(PFNGLDELETEPROGRAMPROC, glDeleteProgram)                                                                         \
+    X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)                                                             \
+    X(PFNGLDELETESHADERPROC, glDeleteShader)                                                                           \
+    X(PFNGLDELETETEXTURESPROC, glDeleteTextures)                                                                       \
+    X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays)                                                               \
+    X(PFNGLDISABLEPROC, glDisable)                                                                                     \
+    X(PFNGLDRAWARRAYSPROC, glDrawArrays)                                                                               \
+    X(PFNGLENABLEPROC, glEnable)                                                                                       \
+    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray)                                                     \
+    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer)                                                     \
+    X(PFNGLFRAMEBUFFERTEXTURE2DPROC, glFramebufferTexture2D)                                                           \
+    X(PFNGLGENBUFFERSPROC, glGenBuffers)                                                                               \
+    X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)                                                                     \
+    X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers)                                                                   \
+    X(PFNGLGENTEXTURESPROC, glGenTextures)                                                                             \
+    X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays)                                                                     \
+    X(PFNGLGETATTRIBLOCATIONPROC, glGetAttribLocation)                                                                 \
+    X(PFNGLGETINTEGERVPROC, glGetIntegerv)                                                                             \
+    X(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                                                                           \
+    X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)                                                                   \
+    X(PFNGLGETSHADERIVPROC, glGetShaderiv)                                                                             \
+    X(PFNGLGETTEXIMAGEPROC, glGetTexImage)                                                                             \
+    X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)                                                               \
+    X(PFNGLLINKPROGRAMPROC, glLinkProgram)                                                                             \
+    X(PFNGLMAPBUFFERRANGEPROC, glMapBufferRange)                                                                       \
+    X(PFNGLPIXELSTOREIPROC, glPixelStorei)                                                                             \
+    X(PFNGLREADPIXELSPROC, glReadPixels)                                                                               \
+    X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)                                                             \
+    X(PFNGLSHADERSOURCEPROC, glShaderSource)                                                                           \
+    X(PFNGLTEXIMAGE2DPROC, glTexImage2D)                                                                               \
+    X(PFNGLTEXPARAMETERIPROC, glTexParameteri)                                                                         \
+    X(PFNGLUNIFORM1FVPROC, glUniform1fv)                                                                               \
+    X(PFNGLUNIFORM1IPROC, glUniform1i)                                                                                 \
+    X(PFNGLUNIFORM1IVPROC, glUniform1iv)                                                                               \
+    X(PFNGLUNIFORM2FVPROC, glUniform2fv)                                                                               \
+    X(PFNGLUNIFORM2IVPROC, glUniform2iv)                                                                               \
+    X(PFNGLUNIFORM3FVPROC, glUniform3fv)                                                                               \
+    X(PFNGLUNIFORM3IVPROC, glUniform3iv)                                                                               \
+    X(PFNGLUNIFORM4FPROC, glUniform4f)                                                                                 \
+    X(PFNGLUNIFORM4FVPROC, glUniform4fv)                                                                               \
+    X(PFNGLUNIFORM4IVPROC, glUniform4iv)                                                                               \
+    X(PFNGLUNIFORMMATRIX4FVPROC, glUniformMatrix4fv)                                                                   \
+    X(PFNGLUNMAPBUFFERPROC, glUnmapBuffer)                                                                             \
+    X(PFNGLUSEPROGRAMPROC, glUseProgram)                                                                               \
+    X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer)                                                             \
     X(PFNGLVIEWPORTPROC, glViewport)
 
 #define RLP_GL_DECLARE(type, name) extern type rlp_##name;
@@ -119,7 +118,6 @@ RLP_GL_FUNCTIONS(RLP_GL_DECLARE)
 #define glGetProgramiv rlp_glGetProgramiv
 #define glGetShaderInfoLog rlp_glGetShaderInfoLog
 #define glGetShaderiv rlp_glGetShaderiv
-#define glGetString rlp_glGetString
 #define glGetTexImage rlp_glGetTexImage
 #define glGetUniformLocation rlp_glGetUniformLocation
 #define glLinkProgram rlp_glLinkProgram

@@ -29,10 +29,23 @@ TEST(Mixer, SoundsAreConvertedToStereoAtTheDeviceRate)
         float volume;
         std::vector<float> expected;  // left, right per device frame
     } cases[] = {
-        {"mono goes to both sides at full level", {16384, -8192}, 1, 44100, 1.0f,
+        {"mono goes to both sides at full level",
+         {16384, -8192},
+         1,
+         44100,
+         1.0f,
          {16384 * q, 16384 * q, -8192 * q, -8192 * q, 0, 0}},
-        {"stereo keeps its sides", {100, -100, 200, -200}, 2, 44100, 1.0f, {100 * q, -100 * q, 200 * q, -200 * q, 0, 0}},
-        {"half the rate interpolates between frames", {0, 1000, 2000}, 1, 22050, 1.0f,
+        {"stereo keeps its sides",
+         {100, -100, 200, -200},
+         2,
+         44100,
+         1.0f,
+         {100 * q, -100 * q, 200 * q, -200 * q, 0, 0}},
+        {"half the rate interpolates between frames",
+         {0, 1000, 2000},
+         1,
+         22050,
+         1.0f,
          {0, 0, 500 * q, 500 * q, 1000 * q, 1000 * q}},
         {"the volume scales", {20000}, 1, 44100, 0.25f, {5000 * q, 5000 * q, 0, 0, 0, 0}},
     };
