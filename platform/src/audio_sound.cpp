@@ -26,7 +26,9 @@ std::vector<short> DecodeAll(Decoder &decoder, const char *path)
     const std::uint64_t channels = static_cast<std::uint64_t>(decoder.Channels());
     const std::uint64_t maxFrames = INT_MAX / (channels * sizeof(short));
     std::vector<short> pcm;
-    pcm.reserve(static_cast<std::size_t>(std::min(decoder.Frames(), maxFrames) * channels));
+    // Room for the announced length and one more read, so the last read
+    // does not double the buffer.
+    pcm.reserve(static_cast<std::size_t>((std::min(decoder.Frames(), maxFrames) + kChunkFrames) * channels));
     std::uint64_t total = 0;
     for (;;) {
         if (total + kChunkFrames > maxFrames) {
