@@ -69,12 +69,12 @@ void RunMixer(pa_simple *output)
 
 pa_simple *OpenOutput()
 {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kDeviceRate, kDeviceChannels};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kDeviceRate, kDeviceChannels};
     const std::uint32_t period = kPeriodFrames * kDeviceChannels * sizeof(float);
     const std::uint32_t unset = static_cast<std::uint32_t>(-1);
     const pa_buffer_attr attr{unset, period * kAheadPeriods, unset, period, unset};
     int error = 0;
-    return pa_simple_new(nullptr, program_invocation_short_name, PA_STREAM_PLAYBACK, nullptr, "Playback", &spec,
+    return pa_simple_new(nullptr, program_invocation_short_name, PA_STREAM_PLAYBACK, nullptr, "Playback", &format,
                          nullptr, &attr, &error);
 }
 
