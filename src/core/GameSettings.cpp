@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "core/SafeFile.h"
+#include "system/SafeFile.h"
 
 bool GameSettings::saveToFile(const char *path) const
 {

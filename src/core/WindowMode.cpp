@@ -4,8 +4,8 @@
 #include <iostream>
 #include <string>
 
-#include "core/SafeFile.h"
 #include "raylib.h"
+#include "system/SafeFile.h"
 
 bool WindowMode::load(const char *path)
 {

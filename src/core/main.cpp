@@ -6,14 +6,14 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/CommandLine.h"
-#include "core/DisplayProbe.h"
-#include "core/FrameTimes.h"
 #include "core/Game.h"
-#include "core/RootSearch.h"
 #include "core/VirtualScreen.h"
 #include "core/WindowMode.h"
 #include "raylib.h"
+#include "system/CommandLine.h"
+#include "system/DisplayProbe.h"
+#include "system/FrameTimes.h"
+#include "system/RootSearch.h"
 
 int main(int argc, char **argv)
 {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/GamepadInput.h"
+#include "input/GamepadInput.h"
 #include "raylib.h"
 #include "ui/GUIButton.h"
 #include "ui/GUICheckbox.h"

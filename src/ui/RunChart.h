@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "level/RunStats.h"
 #include "raylib.h"
+#include "record/RunStats.h"
 
 // One filled rectangle of the chart, in virtual-screen pixels.
 class ChartBar {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "core/GamepadInput.h"
+#include "input/GamepadInput.h"
 
 namespace {
 

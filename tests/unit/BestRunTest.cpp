@@ -13,8 +13,8 @@
 #include <sys/stat.h>
 
 #include "TestSupport.h"
-#include "core/BestRun.h"
 #include "core/Game.h"
+#include "record/BestRun.h"
 #include "ui/RunChart.h"
 
 namespace {

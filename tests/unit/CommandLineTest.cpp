@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "core/CommandLine.h"
+#include "system/CommandLine.h"
 
 namespace {
 

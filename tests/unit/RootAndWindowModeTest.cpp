@@ -6,8 +6,8 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "core/RootSearch.h"
 #include "core/WindowMode.h"
+#include "system/RootSearch.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/RootSearch.h"
+#include "system/RootSearch.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "core/SafeFile.h"
+#include "system/SafeFile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "level/RunStats.h"
+#include "record/RunStats.h"
 
 // The best run so far, kept across program starts in a small text file:
 //

@@ -1,4 +1,4 @@
-#include "core/DisplayProbe.h"
+#include "system/DisplayProbe.h"
 
 #include <fcntl.h>
 #include <netdb.h>

@@ -1,4 +1,4 @@
-#include "core/BestRun.h"
+#include "record/BestRun.h"
 
 #include <cerrno>
 #include <charconv>
@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "core/SafeFile.h"
+#include "system/SafeFile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/CommandLine.h"
+#include "system/CommandLine.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "core/FrameTimes.h"
+#include "system/FrameTimes.h"
 
 #include <cstdio>
 #include <cstdlib>

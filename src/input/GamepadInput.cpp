@@ -1,4 +1,4 @@
-#include "core/GamepadInput.h"
+#include "input/GamepadInput.h"
 
 #include <cmath>
 

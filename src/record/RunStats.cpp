@@ -1,4 +1,4 @@
-#include "level/RunStats.h"
+#include "record/RunStats.h"
 
 #include <algorithm>
 
