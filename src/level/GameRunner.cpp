@@ -1,11 +1,10 @@
 #include "level/GameRunner.h"
 
-#include <algorithm>
 #include <cmath>
 #include <ctime>
-#include <functional>
 #include <iostream>
 
+#include "level/SortForErasing.h"
 #include "raymath.h"
 
 namespace {
@@ -16,14 +15,6 @@ constexpr int kDeathFreeze = 500;
 constexpr int kContactDamage = 25;
 constexpr float kSpawnDistance = 96.0f;  // enemies start farther than this from the player and each other
 constexpr int kSpawnAttempts = 1000;
-
-// Sorts indices from the highest down and drops repeats, so erasing them in
-// that order keeps the remaining ones valid.
-void sortForErasing(std::vector<int> &indices)
-{
-    std::sort(indices.begin(), indices.end(), std::greater<int>());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-}
 
 }  // namespace
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 
 #include "level/GameRunner.h"
+#include "level/SortForErasing.h"
 #include "raymath.h"
 
 namespace {
@@ -23,7 +23,7 @@ bool insideMap(int x, int y) { return x >= 0 && y >= 0 && x < kMapPixels && y < 
 
 void GameRunner::shoot(float speed, unsigned int bounces)
 {
-    const float a = -gun.rotation * 0.017453292f;
+    const float a = -gun.rotation * DEG2RAD;
     const Vector2 u{std::cos(a), -std::sin(a)};
     const Vector2 velocity = Vector2Scale(u, -speed);
     const Vector2 muzzle = Vector2Scale(u, -kMuzzleDistance);
@@ -85,8 +85,7 @@ void GameRunner::update_bullets(std::vector<int> &hits, SoundManager &sound)
             if (hit) break;
         }
     }
-    std::sort(spent.begin(), spent.end(), std::greater<int>());
-    spent.erase(std::unique(spent.begin(), spent.end()), spent.end());
+    sortForErasing(spent);
     for (int i : spent)
         bullets.erase(bullets.begin() + i);
 }

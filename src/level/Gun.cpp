@@ -17,13 +17,13 @@ void Gun::updateRot(Camera2D &camera, Player &player)
     const Vector2 centre{float(player.x) + float(player.w) / 2.0f, float(player.y) + float(player.h) / 2.0f};
     const float dx = centre.x - mouse.x;
     const float dy = centre.y - mouse.y;
-    rotation = std::fmod(std::atan2(dy, dx) * 57.2957763671875f + 360.0f, 360.0f);
+    rotation = std::fmod(std::atan2(dy, dx) * RAD2DEG + 360.0f, 360.0f);
 }
 
 void Gun::aimAlong(Vector2 direction)
 {
     // The same angle as aiming at a point that far along the direction.
-    rotation = std::fmod(std::atan2(-direction.y, -direction.x) * 57.2957763671875f + 360.0f, 360.0f);
+    rotation = std::fmod(std::atan2(-direction.y, -direction.x) * RAD2DEG + 360.0f, 360.0f);
 }
 
 void Gun::draw() const

@@ -1,9 +1,8 @@
 #include "level/HealthPotionEffect.h"
 
-#include <algorithm>
 #include <cmath>
-#include <functional>
 
+#include "level/SortForErasing.h"
 #include "raymath.h"
 
 HealthPotionEffect::HealthPotionEffect(int x, int y)
@@ -13,7 +12,7 @@ HealthPotionEffect::HealthPotionEffect(int x, int y)
     for (int i = 0; i < n; ++i) {
         const int d = ringRadius + GetRandomValue(minJitter, maxJitter);
         const float angle = i * (360.0f / n);
-        const float a = -angle * 0.017453292f;
+        const float a = -angle * DEG2RAD;
         // Scaling by -d turns the ring half a turn, so the first dot sits left of the centre.
         const Vector2 offset = Vector2Scale(Vector2{cosf(a), -sinf(a)}, (float)-d);
         particles.push_back(HealthPotionParticle((int)((float)x + offset.x), (int)((float)y + offset.y)));
@@ -27,9 +26,7 @@ void HealthPotionEffect::update()
         particles[i].update(GetFrameTime());
         if (particles[i].getLifetime() <= 0) spent.push_back(i);
     }
-    // Erasing from the back keeps the remaining indices valid.
-    std::sort(spent.begin(), spent.end(), std::greater<int>());
-    spent.erase(std::unique(spent.begin(), spent.end()), spent.end());
+    sortForErasing(spent);
     for (int index : spent)
         particles.erase(particles.begin() + index);
 }

@@ -6,26 +6,6 @@ namespace {
 
 constexpr int kPotionPrice = 5;
 
-// The selected upgrade's labels live as long as the program, so a label
-// drawn after any update never points at a string that has gone.
-std::string &untxt()
-{
-    static std::string text;
-    return text;
-}
-
-std::string &uctxt()
-{
-    static std::string text;
-    return text;
-}
-
-std::string &ucrtxt()
-{
-    static std::string text;
-    return text;
-}
-
 // "%f" gives six decimals; the panel shows three.
 std::string currentValueText(float value)
 {
@@ -56,12 +36,12 @@ void ShopMenu::update(SoundManager &sound, Inventory &inventory, Upgrades &upgra
     Upgrade *upgrade = upgrades.get(selected.id);
     if (upgrade == nullptr) return;
 
-    untxt() = upgrade->getName();
-    selected.nameText.setValue(untxt().c_str());
-    uctxt() = "Cost: " + std::to_string(upgrade->getCost());
-    selected.costText.setValue(uctxt().c_str());
-    ucrtxt() = currentValueText(upgrade->getCurrent());
-    selected.currentText.setValue(ucrtxt().c_str());
+    upgradeNameString = upgrade->getName();
+    selected.nameText.setValue(upgradeNameString.c_str());
+    upgradeCostString = "Cost: " + std::to_string(upgrade->getCost());
+    selected.costText.setValue(upgradeCostString.c_str());
+    upgradeCurrentString = currentValueText(upgrade->getCurrent());
+    selected.currentText.setValue(upgradeCurrentString.c_str());
 
     const int gold = inventory.getGold();
     if (upgrade->getCost() > gold) {
@@ -94,8 +74,8 @@ void ShopMenu::update(SoundManager &sound, Inventory &inventory, Upgrades &upgra
         if (next == nullptr) return;
         selected.id = next->getId();
         selected.texID = next->getTexID();
-        untxt() = next->getName();
-        selected.nameText.setValue(untxt().c_str());
+        upgradeNameString = next->getName();
+        selected.nameText.setValue(upgradeNameString.c_str());
     }
     if (((pressed && upgradeBuyButton.isMouseOn()) || chosen == 5) && upgrade->getCost() <= inventory.getGold()) {
         sound.play("select");

@@ -33,6 +33,9 @@ public:
     GameRunner *runner = nullptr;  // not owned
     std::string goldString;
     std::string potionString;
+    std::string upgradeNameString;  // the browsed upgrade's labels point into these three
+    std::string upgradeCostString;
+    std::string upgradeCurrentString;
     MenuHighlight highlight;  // over Finish, Menu, ([, ]), the potion Buy, the upgrade Buy
 
     ShopMenu();
