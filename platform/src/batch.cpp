@@ -158,9 +158,9 @@ void BatchExecuteDraw(const FrameOp &op, const Vertex *vertices)
     glBindVertexArray(g_batch.vao);
     glBindBuffer(GL_ARRAY_BUFFER, g_batch.vbo);
     // Each draw appends to the GPU buffer, unsynchronised, behind the draws
-    // already queued from it, and only a full buffer is renewed (orphaned).
-    // Renewing it at every draw made the driver allocate and clear a whole
-    // new buffer each time: most of a menu frame's cost.
+    // already queued from it, and only a full buffer is renewed (orphaned):
+    // each renewal has the driver allocate and clear a whole new buffer, which
+    // at every draw would be most of a menu frame's cost.
     const std::size_t count = op.count;
     if (g_batch.uploaded + count > g_batch.capacity) {
         g_batch.capacity = std::max(kGpuVertices, count);

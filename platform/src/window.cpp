@@ -34,9 +34,9 @@ struct WindowState {
 WindowState g_window;
 
 // GLFW is initialised once and kept for the life of the process: terminating
-// it unloads the GL driver, which strands the driver's own allocations (leak
-// reports under the sanitizers) and made repeated open/close cycles fail to
-// reach the display again.
+// it would unload the GL driver, stranding the driver's own allocations (leak
+// reports under the sanitizers), and a window opened after it could fail to
+// reach the display.
 bool g_glfwInitialized = false;
 
 void onError(int code, const char *description)
@@ -66,8 +66,8 @@ void onCursor(GLFWwindow *, double x, double y) { rlp::InputSetMousePosition(flo
 
 // Sleeps most of the interval and spins the rest, so pacing is precise
 // without burning a core. The spin covers only what a sleep may overshoot
-// (a quarter of a millisecond here), not a share of the wait: spinning the
-// last 5% of a 16 ms frame burnt most of a millisecond every frame.
+// (a quarter of a millisecond here), not a share of the wait: a share, such
+// as the last 5% of a 16 ms frame, would burn most of a millisecond a frame.
 constexpr double kSpinSeconds = 0.00025;
 
 void waitSeconds(double seconds)
