@@ -20,7 +20,9 @@ TEST(CommandLine, OptionsAndRefusals)
         {{"--help"}, true, 0, false},
         {{"-h"}, true, 0, false},
         {{"--level", "7"}, false, 7, false},
-        {{"--level", "100000"}, false, 100000, false},
+        {{"--level", "3000"}, false, 3000, false},
+        {{"--level", "3001"}, false, 0, true},
+        {{"--level", "100000"}, false, 0, true},
         {{"--level"}, false, 0, true},
         {{"--level", "0"}, false, 0, true},
         {{"--level", "-3"}, false, 0, true},
@@ -37,6 +39,10 @@ TEST(CommandLine, OptionsAndRefusals)
         EXPECT_EQ(line.startLevel, c.level) << shown;
         EXPECT_EQ(!line.error.empty(), c.refused) << shown << ": " << line.error;
     }
+    // The limit is told both where it refuses and in the usage text.
+    const char *tooHigh[] = {"tallowfen", "--level", "3001"};
+    EXPECT_NE(CommandLine::parse(3, tooHigh).error.find("from 1 to 3000,"), std::string::npos);
+    EXPECT_NE(std::string(CommandLine::usage()).find("L from 1 to 3000"), std::string::npos);
 }
 
 }  // namespace
