@@ -67,7 +67,7 @@ void GameRunner::startLevel(Upgrades &upgrades)
 {
     level += 1;
     levelFinished = false;
-    std::srand(unsigned(std::time(nullptr)));
+    std::srand(fixedSeed ? *fixedSeed + unsigned(level) : unsigned(std::time(nullptr)));
 
     bool anyFloor = false;
     for (int row = 1; row <= 18; ++row)
