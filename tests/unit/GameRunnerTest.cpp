@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "LevelFixture.h"
 
@@ -56,25 +57,21 @@ TEST_F(LevelRunner, PlacementKeepsItsDrawsForASeed)
     if (GetRandomValue(1, 18) != 12 || GetRandomValue(1, 18) != 18)
         GTEST_SKIP() << "the digests were recorded with the bundled layer's generator, seeded differently here";
     build(shippedMap());
-    const struct {
-        unsigned seed;
-        int level;
-        std::uint64_t digest;
-    } cases[] = {{1, 1, 0x3229b46b4681a9e0ull},
-                 {2, 1, 0x8359d1e1d558a94bull},
-                 {3, 12, 0x5c8d6219522e5a02ull},
-                 {4, 12, 0x061243b96119eed1ull},
-                 {5, 60, 0x6dc9b78bf026a732ull}};
-    for (const auto &c : cases) {
+    const std::tuple<unsigned, int, std::uint64_t> cases[] = {{1, 1, 0x3229b46b4681a9e0ull},
+                                                              {2, 1, 0x8359d1e1d558a94bull},
+                                                              {3, 12, 0x5c8d6219522e5a02ull},
+                                                              {4, 12, 0x061243b96119eed1ull},
+                                                              {5, 60, 0x6dc9b78bf026a732ull}};
+    for (const auto &[seed, level, expected] : cases) {
         runner->enemies.clear();
-        runner->level = c.level - 1;
-        SetRandomSeed(c.seed);
+        runner->level = level - 1;
+        SetRandomSeed(seed);
         testing::internal::CaptureStdout();
         runner->startLevel(upgrades);
         std::uint64_t digest = 14695981039346656037ull;  // FNV-1a of the "column row" lines
         for (unsigned char ch : testing::internal::GetCapturedStdout())
             digest = (digest ^ ch) * 1099511628211ull;
-        EXPECT_EQ(digest, c.digest) << "seed " << c.seed << ", level " << c.level;
+        EXPECT_EQ(digest, expected) << "seed " << seed << ", level " << level;
     }
 }
 
