@@ -6,7 +6,7 @@
 namespace {
 
 // Beyond this a level still starts quickly, but its birds' path searches
-// no longer fit in a frame.
+// no longer fit in a frame. usage() states it too.
 constexpr int kMaxStartLevel = 3000;
 
 }  // namespace
