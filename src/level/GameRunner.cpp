@@ -67,7 +67,7 @@ void GameRunner::startLevel(Upgrades &upgrades)
 {
     level += 1;
     levelFinished = false;
-    std::srand(unsigned(std::time(nullptr)));
+    std::srand(fixedSeed ? *fixedSeed + unsigned(level) : unsigned(std::time(nullptr)));
 
     bool anyFloor = false;
     for (int row = 1; row <= 18; ++row)
@@ -76,6 +76,7 @@ void GameRunner::startLevel(Upgrades &upgrades)
     if (anyFloor) {
         for (int i = 0; i < level; ++i)
             spawnEnemy();
+        std::cout.flush();  // one write for the whole level, not one per enemy
     } else {
         std::cout << "No floor tile inside the map's outer ring: level " << level << " starts without enemies"
                   << std::endl;
@@ -92,12 +93,19 @@ void GameRunner::spawnEnemy()
     for (int attempt = 0; attempt < kSpawnAttempts; ++attempt) {
         column = GetRandomValue(1, 18);
         row = GetRandomValue(1, 18);
+        // Once an enemy stood too close to a good tile, no later tile is
+        // taken by distance: the fallback below picks any floor tile. The
+        // remaining attempts still draw, so the sequence stays the same, but
+        // scanning the enemies again would make a level's start grow with
+        // the square of its number.
+        if (!accepted) continue;
         const Vector2 corner{float(kTileSize * column), float(kTileSize * row)};
         if (map.get(column, row) || Vector2Distance(corner, playerPos) <= kSpawnDistance) continue;
-        // Once an enemy stood too close to a good tile, no later tile is
-        // taken by distance: the fallback below picks any floor tile.
         for (const Enemy &other : enemies)
-            if (Vector2Distance(Vector2{other.getX(), other.getY()}, corner) < kSpawnDistance) accepted = false;
+            if (Vector2Distance(Vector2{other.getX(), other.getY()}, corner) < kSpawnDistance) {
+                accepted = false;
+                break;
+            }
         if (accepted) break;
     }
     // The fallback: any floor tile. Also taken when no attempt qualified and
@@ -108,7 +116,7 @@ void GameRunner::spawnEnemy()
             row = GetRandomValue(1, 18);
         } while (map.get(column, row));
     }
-    std::cout << column << " " << row << std::endl;
+    std::cout << column << " " << row << '\n';
     enemies.emplace_back(kTileSize * column, kTileSize * row);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "assets/GameAssets.h"
@@ -46,6 +47,9 @@ public:
     Inventory &inventory;
     AimSwitch aimSwitch;  // the mouse or the pad, whichever was used last, aims the gun
     RunStats runStats;    // gold and kills of this run, level by level; Game closes each level
+    // Empty, each level seeds rand from the clock; set, level L seeds it with
+    // fixedSeed + L, so a seeded test or soak draws the same numbers again.
+    std::optional<unsigned> fixedSeed;
 
     explicit GameRunner(Inventory &inventory);
     GameRunner(const GameRunner &) = delete;

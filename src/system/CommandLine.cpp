@@ -5,7 +5,9 @@
 
 namespace {
 
-constexpr int kMaxStartLevel = 100000;
+// Beyond this a level still starts quickly, but its birds' path searches
+// no longer fit in a frame. usage() states it too.
+constexpr int kMaxStartLevel = 3000;
 
 }  // namespace
 
@@ -22,7 +24,8 @@ CommandLine CommandLine::parse(int argc, const char *const *argv)
             const char *end = value + std::strlen(value);
             const auto [stop, failure] = std::from_chars(value, end, level);
             if (failure != std::errc() || stop != end || level < 1 || level > kMaxStartLevel) {
-                line.error = std::string("--level needs a whole number from 1 to 100000, not \"") + value + "\"";
+                line.error = "--level needs a whole number from 1 to " + std::to_string(kMaxStartLevel) + ", not \"" +
+                             value + "\"";
                 return line;
             }
             line.startLevel = level;
@@ -38,7 +41,7 @@ const char *CommandLine::usage()
 {
     return "Usage: tallowfen [--level L] [--help]\n"
            "A top-down arena shooter. Run it from the folder that holds assets/, shaders/ and data/.\n"
-           "  --level L   start a new game at level L (L birds) instead of at the main menu\n"
+           "  --level L   start a new game at level L (L birds, L from 1 to 3000) instead of at the main menu\n"
            "  --help      show this text\n"
            "Setting TALLOWFEN_FRAME_TIMES=FILE writes each frame's time and the process's CPU time to FILE on exit.\n";
 }

@@ -1,6 +1,6 @@
 // The level's cost per update with every enemy chasing the player across
-// the shipped arena, and one whole frame of it: update, then drawing into
-// the 320x240 virtual screen.
+// the shipped arena, one whole frame of it (update, then drawing into the
+// 320x240 virtual screen), and the start of a level: placing its enemies.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -104,5 +104,25 @@ void BM_LevelFrame(benchmark::State &state)
     UnloadRenderTexture(screen);
 }
 BENCHMARK(BM_LevelFrame)->Arg(200)->Unit(benchmark::kMicrosecond);
+
+// Starting level L from a fresh runner: the placement of its L enemies.
+void BM_LevelStart(benchmark::State &state)
+{
+    setUp();
+    const int level = int(state.range(0));
+    std::cout.setstate(std::ios::failbit);  // the catalogue's and the placement's lines
+    for (auto _ : state) {
+        state.PauseTiming();
+        Inventory inventory;
+        Upgrades upgrades;
+        GameRunner runner(inventory);
+        runner.level = level - 1;
+        SetRandomSeed(unsigned(level));
+        state.ResumeTiming();
+        runner.startLevel(upgrades);
+    }
+    std::cout.clear();
+}
+BENCHMARK(BM_LevelStart)->Arg(100)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -101,6 +101,7 @@ int main(int argc, char **argv)
         auto chance = [&](int percent) { return int(random() % 100) < percent; };
         RenderTexture2D screen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
         Game game;
+        game.runner.fixedSeed = seed;  // each level's rand too, not the clock
         bool quit = false;
         // Two paced frames give a first frame time for the movement.
         SetTargetFPS(60);
