@@ -3,6 +3,8 @@
 #include <iostream>
 #include <string>
 
+#include "system/StepClock.h"
+
 Game::Game()
 {
     animTick = 0;
@@ -36,7 +38,7 @@ void Game::update(bool *quit)
             runner.update(soundManager, state, upgrades, settings.screenshake);
             hud.update();
             break;
-        case STATE_DEAD: deadMenu.update(GetFrameTime(), soundManager, state, runner, upgrades, inventory); break;
+        case STATE_DEAD: deadMenu.update(StepClock::seconds(), soundManager, state, runner, upgrades, inventory); break;
         case STATE_SHOP: shop.update(soundManager, inventory, upgrades, state); break;
         case STATE_SETTINGS: {
             bool changed = false;

@@ -6,6 +6,7 @@
 
 #include "level/SortForErasing.h"
 #include "raymath.h"
+#include "system/StepClock.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ void GameRunner::update(SoundManager &sound, GameState &state, Upgrades &upgrade
         camera.offset = cameraOffset;
         shakeOffset = Vector2{0.0f, 0.0f};
     }
-    const float dt = GetFrameTime();
+    const float dt = StepClock::seconds();
     update_hpotions(sound);
     update_player(sound, dt);
     update_gold(sound, upgrades);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "raymath.h"
+#include "system/StepClock.h"
 
 void GoldManager::setSpawnChance(float chance) { spawnChance = chance; }
 
@@ -36,7 +37,7 @@ void GoldManager::updateGoldMagnet(int px, int py, float radius)
     for (Gold &coin : coins) {
         const Rectangle rect = coin.getRect();
         const Vector2 centre{rect.x + rect.width / 2, rect.y + rect.height / 2};
-        if (radius >= Vector2Distance(target, centre)) coin.moveTowards(px, py, 5.0f, GetFrameTime());
+        if (radius >= Vector2Distance(target, centre)) coin.moveTowards(px, py, 5.0f, StepClock::seconds());
     }
 }
 

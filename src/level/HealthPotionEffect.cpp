@@ -4,6 +4,7 @@
 
 #include "level/SortForErasing.h"
 #include "raymath.h"
+#include "system/StepClock.h"
 
 HealthPotionEffect::HealthPotionEffect(int x, int y)
 {
@@ -23,7 +24,7 @@ void HealthPotionEffect::update()
 {
     std::vector<int> spent;
     for (int i = 0; i < (int)particles.size(); ++i) {
-        particles[i].update(GetFrameTime());
+        particles[i].update(StepClock::seconds());
         if (particles[i].getLifetime() <= 0) spent.push_back(i);
     }
     sortForErasing(spent);

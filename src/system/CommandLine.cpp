@@ -40,7 +40,8 @@ CommandLine CommandLine::parse(int argc, const char *const *argv)
 const char *CommandLine::usage()
 {
     return "Usage: tallowfen [--level L] [--help]\n"
-           "A top-down arena shooter. Run it from the folder that holds assets/, shaders/ and data/.\n"
+           "A top-down arena shooter. It finds its assets/, shaders/ and data/ in the working directory\n"
+           "or near the program.\n"
            "  --level L   start a new game at level L (L birds, L from 1 to 3000) instead of at the main menu\n"
            "  --help      show this text\n"
            "Setting TALLOWFEN_FRAME_TIMES=FILE writes each frame's time and the process's CPU time to FILE on exit.\n";

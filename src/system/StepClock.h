@@ -1,0 +1,13 @@
+#pragma once
+
+#include "raylib.h"
+
+// The seconds one update steps the game by. Normally the frame time raylib
+// measured; a replay (the soak, tests) fixes it, since a measured time never
+// comes out the same twice and movement would then drift between two runs
+// of the same seed.
+struct StepClock {
+    static inline float fixedSeconds = 0.0f;  // above 0: every update steps by this
+
+    static float seconds() { return fixedSeconds > 0.0f ? fixedSeconds : GetFrameTime(); }
+};
