@@ -93,9 +93,13 @@ int GetRandomValue(int min, int max)
         max = min;
         min = tmp;
     }
-    // Computed in 64 bits so the full int range neither overflows nor biases.
+    // The span is counted in 64 bits, since the full int range holds 2^32
+    // values; every smaller span takes the cheaper 32-bit remainder, which
+    // gives the same number.
     const uint64_t span = uint64_t(int64_t(max) - int64_t(min)) + 1;
-    return int(int64_t(min) + int64_t(g_random.next() % span));
+    const uint32_t draw = g_random.next();
+    const uint64_t offset = span > UINT32_MAX ? draw : draw % uint32_t(span);
+    return int(int64_t(min) + int64_t(offset));
 }
 
 }  // extern "C"
