@@ -16,6 +16,9 @@ Letterbox ComputeLetterbox(int screenWidth, int screenHeight, int width, int hei
 Vector2 WindowToVirtual(Vector2 window, int screenWidth, int screenHeight)
 {
     const Letterbox box = ComputeLetterbox(screenWidth, screenHeight, kVirtualWidth, kVirtualHeight);
+    // A minimised window may measure 0 pixels and show no picture to point
+    // into; the mouse then rests in the picture's middle.
+    if (!(box.scale > 0.0f)) return Vector2{kVirtualWidth / 2.0f, kVirtualHeight / 2.0f};
     return Vector2{(window.x - float(box.x)) / box.scale, (window.y - float(box.y)) / box.scale};
 }
 

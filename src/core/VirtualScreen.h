@@ -18,7 +18,8 @@ struct Letterbox {
 
 Letterbox ComputeLetterbox(int screenWidth, int screenHeight, int width, int height);
 
-// A window pixel in virtual-screen pixels (unclamped: the bars map outside).
+// A window pixel in virtual-screen pixels (unclamped: the bars map outside;
+// a window of no size maps to the middle).
 Vector2 WindowToVirtual(Vector2 window, int screenWidth, int screenHeight);
 
 // Draws the target's picture into the window, letterboxed.

@@ -2,6 +2,7 @@
 // flying bullets, collecting and pulling gold, drinking potions and ageing
 // their rings.
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 
@@ -16,6 +17,11 @@ constexpr float kMuzzleDistance = 40.0f;
 // jump a wall tile, and it moves exactly as one step; faster bullets go in
 // pieces so that no wall is skipped.
 constexpr float kMaxBulletStep = float(kTileSize);
+// A bullet needing this many pieces or more moves nearly a tile with each,
+// so by the last of them it would have crossed the whole map from wherever it
+// started (at most a muzzle's length outside): its walk has always ended by
+// then, and counting further could only overflow.
+constexpr int kMaxBulletPieces = 2 * kMapPixels / kTileSize + 1;
 
 bool insideMap(int x, int y) { return x >= 0 && y >= 0 && x < kMapPixels && y < kMapPixels; }
 
@@ -23,6 +29,9 @@ bool insideMap(int x, int y) { return x >= 0 && y >= 0 && x < kMapPixels && y < 
 
 void GameRunner::shoot(float speed, unsigned int bounces)
 {
+    // Enough speed upgrades overflow the value to infinity; such a shot flies
+    // as the fastest finite one.
+    if (!std::isfinite(speed)) speed = FLT_MAX;
     const float a = -gun.rotation * DEG2RAD;
     const Vector2 u{std::cos(a), -std::sin(a)};
     const Vector2 velocity = Vector2Scale(u, -speed);
@@ -38,16 +47,18 @@ void GameRunner::update_bullets(std::vector<int> &hits, SoundManager &sound)
     for (int i = 0; i < int(bullets.size()); ++i) {
         Bullet &bullet = bullets[i];
         const float longest = std::max(std::fabs(bullet.velocity.x), std::fabs(bullet.velocity.y));
-        const int pieces = longest > kMaxBulletStep ? int(std::ceil(longest / kMaxBulletStep)) : 1;
+        // Counted in floats: the fastest bullets need more pieces than an int holds.
+        const float pieces = longest > kMaxBulletStep ? std::ceil(longest / kMaxBulletStep) : 1.0f;
+        const int walked = int(std::min(pieces, float(kMaxBulletPieces)));
         const float startX = float(bullet.x), startY = float(bullet.y);
-        for (int piece = 1; piece <= pieces; ++piece) {
+        for (int piece = 1; piece <= walked; ++piece) {
             const int oldColumn = bullet.x / kTileSize, oldRow = bullet.y / kTileSize;
-            if (pieces == 1) {
+            if (pieces == 1.0f) {
                 bullet.move();
             } else {
                 // Every piece is measured from where the frame began, so the
                 // last one lands where a single step would have.
-                const float share = float(piece) / float(pieces);
+                const float share = float(piece) / pieces;
                 bullet.x = int(startX + bullet.velocity.x * share);
                 bullet.y = int(startY + bullet.velocity.y * share);
             }

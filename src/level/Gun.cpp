@@ -17,7 +17,8 @@ void Gun::updateRot(Camera2D &camera, Player &player)
     const Vector2 centre{float(player.x) + float(player.w) / 2.0f, float(player.y) + float(player.h) / 2.0f};
     const float dx = centre.x - mouse.x;
     const float dy = centre.y - mouse.y;
-    rotation = std::fmod(std::atan2(dy, dx) * RAD2DEG + 360.0f, 360.0f);
+    const float angle = std::fmod(std::atan2(dy, dx) * RAD2DEG + 360.0f, 360.0f);
+    if (std::isfinite(angle)) rotation = angle;  // a mouse that maps to no point keeps the last aim
 }
 
 void Gun::aimAlong(Vector2 direction)

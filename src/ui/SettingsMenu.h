@@ -28,7 +28,9 @@ public:
     // The last save could not be written: `failedText` shows in place of
     // `savedText` for the same time.
     bool saveFailed = false;
-    GUIText failedText{60, 165, 25, "Not saved!", RED, true};
+    // Wider than "Saved :)": centred further right, it starts at x 10 like
+    // the labels instead of off the screen's left edge.
+    GUIText failedText{74, 165, 25, "Not saved!", RED, true};
     MenuHighlight highlight;  // over the three boxes, Back, Save
 
     SettingsMenu() = default;

@@ -1,5 +1,6 @@
 // The gun's aim and reload, and the bullets' flight: whole-pixel moves,
 // hits, ricochets, and walls that even the fastest bullet cannot skip.
+#include <cfloat>
 #include <cmath>
 
 #include "LevelFixture.h"
@@ -166,6 +167,10 @@ TEST_F(Bullets, FlightHitsAndRicochets)
          0,
          0},
         {"nor a target", {}, {100, 110, 2, {60, 0}, 0}, {Enemy(130, 100)}, 1, true, 0, 0, {}, 0, 1},
+        // As fast as about 58, 200 or any number of speed purchases make it.
+        {"1e12 a frame", {}, {100, 110, 2, {1e12f, 0}, 0}, {Enemy(150, 100)}, 1, true, 0, 0, {}, 0, 1},
+        {"8e35 a frame", {}, {100, 110, 2, {8e35f, 0}, 0}, {Enemy(150, 100)}, 1, true, 0, 0, {}, 0, 1},
+        {"FLT_MAX a frame", {}, {100, 110, 2, {FLT_MAX, 0}, 0}, {Enemy(150, 100)}, 1, true, 0, 0, {}, 0, 1},
         {"leaving the map removes it", {}, {630, 100, 2, {20, 0}, 3}, {}, 1, true, 0, 0, {}, 0, 0},
         {"on either side", {}, {5, 100, 2, {-10, 0}, 3}, {}, 1, true, 0, 0, {}, 0, 0},
     };
@@ -191,6 +196,19 @@ TEST_F(Bullets, FlightHitsAndRicochets)
         EXPECT_EQ(b.velocity.y, c.velocity.y) << c.name;
         EXPECT_EQ(b.bounces, c.bounces) << c.name;
     }
+}
+
+// A mouse that maps to no point (as a window of 0 pixels once made it) keeps
+// the last aim, and a speed bought past the largest float flies as the largest.
+TEST_F(Bullets, NoNumberReachesAShot)
+{
+    EnsureWindowAndAudio();
+    runner->gun.rotation = 90.0f;
+    runner->camera.target = {NAN, NAN};
+    runner->gun.updateRot(runner->camera, runner->player);
+    runner->shoot(INFINITY, 0);
+    EXPECT_EQ(runner->gun.rotation, 90.0f);
+    EXPECT_EQ(runner->bullets.at(0).velocity.y, -FLT_MAX);  // straight up
 }
 
 TEST_F(Bullets, LevelStartTakesBulletValuesFromTheUpgrades)

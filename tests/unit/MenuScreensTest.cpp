@@ -68,6 +68,17 @@ TEST(MainMenuScreen, CreditLinesFitTheScreen)
     EXPECT_LE(author.x + MeasureText(author.text, author.fontSize), 320) << author.text;
 }
 
+TEST(SettingsMenuScreen, EveryLabelFitsTheScreen)
+{
+    EnsureWindowAndAudio();
+    const SettingsMenu m;
+    for (const GUIText *t : {&m.titleText, &m.backButton.label, &m.saveButton.label, &m.savedText, &m.failedText,
+                             &m.musicLabel, &m.soundLabel, &m.screenshakeLabel}) {
+        const int width = MeasureText(t->text, t->fontSize), left = t->centered ? t->x - width / 2 : t->x;
+        EXPECT_TRUE(left >= 0 && left + width <= 320) << t->text << " spans " << left << " to " << left + width;
+    }
+}
+
 using DeathScreen = LevelFixture;
 
 TEST_F(DeathScreen, BannerMovesAPixelPerUpdateAndJumpsBackToMinusW)

@@ -55,6 +55,10 @@ TEST(MouseMapping, WindowPixelsToVirtualPixels)
     const Vector2 far = WindowToVirtual({599, 449}, 600, 450);
     EXPECT_NEAR(far.x, 319.47f, 1e-2);
     EXPECT_NEAR(far.y, 239.47f, 1e-2);
+    for (const auto &[sw, sh] : {std::pair{0, 0}, {0, 450}, {600, 0}}) {  // minimised: the mouse rests mid-screen
+        const Vector2 mid = WindowToVirtual({0, 0}, sw, sh);
+        EXPECT_TRUE(mid.x == 160.0f && mid.y == 120.0f) << sw << "x" << sh << ": " << mid.x << ", " << mid.y;
+    }
 }
 
 TEST(MouseMapping, GetScreenMousePosGoesThroughTheCamera)
