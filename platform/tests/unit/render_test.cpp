@@ -2,6 +2,7 @@
 // 2D camera, shaders, batching, bad files and the per-frame input poll.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -194,15 +195,16 @@ TEST_F(Render, BadFilesGiveOneWarningAndAnEmptyOrDefaultHandle)
                                               "0!\xbd\xff\xbe\xc8",
                                               38)),
         // A PNG whose chunk headers claim gigabytes the file does not hold.
-        writeFile("huge_chunk.png", std::string(
-                                              "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x08\x00\x00\x00\x08"
-                                              "\x08\x06\x00\x00\x00\xc4\x0f\xbe\x8b\x00\x00\x00\x54\x49\x44\x41\x54\x78\xda\x1c\xb6\x80\x02\x31"
-                                              "\x21\xb9\xff\xc8\x98\x01\x1d\x80\x04\xbb\xfc\x85\x00\x00\x00\x08\x08\x06\x00\x00\x00\xc4\x0f\xbe"
-                                              "\x8b\x00\x00\x00\x54\x49\x44\x41\x54\x78\xda\x9d\x53\x21\x02\x80\x32\x47\xff\xff\x3a\x0f\xbe\x8b"
-                                              "\xc4\xad\x00\xc4\x41\x97\x84\x2b\xc0\xe6\x45\x64\x45\x00\x00\x00\x00\x00\x00\x00\xb7\xcb\x00\x00"
-                                              "\x00\x09\x00\x49\x45\x4e\x44\xae\x42\x60\x82\xca\x4c\x49\x44\x41\x54\x00\x00\x00\x49\x45\x4e\x44"
-                                              "\xae\x42\x60\x82",
-                                                148)),
+        writeFile("huge_chunk.png",
+                  std::string(
+                      "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x08\x00\x00\x00\x08"
+                      "\x08\x06\x00\x00\x00\xc4\x0f\xbe\x8b\x00\x00\x00\x54\x49\x44\x41\x54\x78\xda\x1c\xb6\x80\x02\x31"
+                      "\x21\xb9\xff\xc8\x98\x01\x1d\x80\x04\xbb\xfc\x85\x00\x00\x00\x08\x08\x06\x00\x00\x00\xc4\x0f\xbe"
+                      "\x8b\x00\x00\x00\x54\x49\x44\x41\x54\x78\xda\x9d\x53\x21\x02\x80\x32\x47\xff\xff\x3a\x0f\xbe\x8b"
+                      "\xc4\xad\x00\xc4\x41\x97\x84\x2b\xc0\xe6\x45\x64\x45\x00\x00\x00\x00\x00\x00\x00\xb7\xcb\x00\x00"
+                      "\x00\x09\x00\x49\x45\x4e\x44\xae\x42\x60\x82\xca\x4c\x49\x44\x41\x54\x00\x00\x00\x49\x45\x4e\x44"
+                      "\xae\x42\x60\x82",
+                      148)),
     };
     for (const std::string &path : paths) {
         Texture2D texture{};
@@ -213,12 +215,23 @@ TEST_F(Render, BadFilesGiveOneWarningAndAnEmptyOrDefaultHandle)
         EXPECT_EQ(out.rfind("WARNING: ", 0), 0u) << out;
         DrawTexturePro(texture, {0, 0, 4, 4}, {0, 0, 4, 4}, {0, 0}, 0, WHITE);  // draws nothing
     }
+    // A missing shader gives one warning; one that does not compile gives
+    // raylib's several: the failure, the driver's log and the fall-back.
+    const std::string fallBack = "WARNING: SHADER: Failed to load custom shader code, using default shader\n";
     for (const std::string &path :
          {paths[0], writeFile("broken.fs", "#version 330\nvoid main() { oops }\n"), paths[3]}) {
         Shader shader{};
         const std::string out = captured([&] { shader = LoadShader(nullptr, path.c_str()); });
         EXPECT_EQ(shader.id, rlp::DefaultShaderId()) << path;  // drawing goes on unchanged
-        EXPECT_EQ(lines(out), 1) << out;
+        if (path == paths[0]) {
+            EXPECT_EQ(lines(out), 1) << out;
+        } else {
+            EXPECT_EQ(out.rfind("WARNING: SHADER: [ID ", 0), 0u) << out;
+            EXPECT_NE(out.find("] Failed to compile fragment shader code\nWARNING: SHADER: [ID "), std::string::npos);
+            EXPECT_NE(out.find("] Compile error: "), std::string::npos) << out;
+            EXPECT_GE(out.size(), fallBack.size());
+            EXPECT_EQ(out.substr(out.size() - std::min(out.size(), fallBack.size())), fallBack);
+        }
         BeginShaderMode(shader);
         DrawRectangle(20, 20, 2, 2, RED);
         EndShaderMode();
