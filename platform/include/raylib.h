@@ -28,6 +28,8 @@
 #define CLITERAL(type) (type)
 #endif
 
+#include <stdarg.h>  // va_list, for TraceLogCallback
+
 #if !defined(__cplusplus)
 #include <stdbool.h>
 #endif
@@ -195,6 +197,10 @@ typedef enum {
     LOG_FATAL,
     LOG_NONE
 } TraceLogLevel;
+
+// Receives every log message at or above the level set by SetTraceLogLevel,
+// unformatted; while one is set, TraceLog prints nothing itself.
+typedef void (*TraceLogCallback)(int logLevel, const char *text, va_list args);
 
 typedef enum {
     KEY_NULL = 0,
@@ -391,6 +397,7 @@ RLAPI void ClearBackground(Color color);
 RLAPI void DrawFPS(int posX, int posY);
 RLAPI void SetTraceLogLevel(int logLevel);
 RLAPI void TraceLog(int logLevel, const char *text, ...);
+RLAPI void SetTraceLogCallback(TraceLogCallback callback);
 RLAPI void SetExitKey(int key);
 RLAPI void TakeScreenshot(const char *fileName);
 RLAPI bool IsWindowState(unsigned int flag);

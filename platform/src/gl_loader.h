@@ -44,6 +44,7 @@
     X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays)                                                                     \
     X(PFNGLGETATTRIBLOCATIONPROC, glGetAttribLocation)                                                                 \
     X(PFNGLGETINTEGERVPROC, glGetIntegerv)                                                                             \
+    X(PFNGLGETPROGRAMINFOLOGPROC, glGetProgramInfoLog)                                                                 \
     X(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                                                                           \
     X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)                                                                   \
     X(PFNGLGETSHADERIVPROC, glGetShaderiv)                                                                             \
@@ -115,6 +116,7 @@ RLP_GL_FUNCTIONS(RLP_GL_DECLARE)
 #define glGenVertexArrays rlp_glGenVertexArrays
 #define glGetAttribLocation rlp_glGetAttribLocation
 #define glGetIntegerv rlp_glGetIntegerv
+#define glGetProgramInfoLog rlp_glGetProgramInfoLog
 #define glGetProgramiv rlp_glGetProgramiv
 #define glGetShaderInfoLog rlp_glGetShaderInfoLog
 #define glGetShaderiv rlp_glGetShaderiv

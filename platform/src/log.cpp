@@ -9,6 +9,7 @@
 namespace {
 
 int g_logLevel = LOG_INFO;
+TraceLogCallback g_logCallback = nullptr;
 
 // xoshiro128** — raylib's generator, independent of the C library's rand().
 struct Xoshiro128 {
@@ -71,12 +72,19 @@ extern "C" {
 
 void SetTraceLogLevel(int logLevel) { g_logLevel = logLevel; }
 
+void SetTraceLogCallback(TraceLogCallback callback) { g_logCallback = callback; }
+
 void TraceLog(int logLevel, const char *text, ...)
 {
     if (!rlp::LogEnabled(logLevel) || text == nullptr) return;
-    std::fputs(levelPrefix(logLevel), stdout);
     va_list args;
     va_start(args, text);
+    if (g_logCallback) {
+        g_logCallback(logLevel, text, args);
+        va_end(args);
+        return;
+    }
+    std::fputs(levelPrefix(logLevel), stdout);
     std::vfprintf(stdout, text, args);
     va_end(args);
     std::fputc('\n', stdout);

@@ -58,7 +58,23 @@ DefaultShader g_default;
 // shaders leaks nothing.
 std::vector<int *> g_loadedLocs;
 
-GLuint compile(GLenum kind, const char *source, const char *what)
+// The driver's own log of a failed compile or link, as it wrote it but for
+// the line end after its last message.
+template <typename GetLength, typename GetLog> std::string driverLog(GLuint object, GetLength length, GetLog log)
+{
+    GLint size = 0;
+    length(object, GL_INFO_LOG_LENGTH, &size);
+    if (size <= 0) return {};
+    std::string text(std::size_t(size), '\0');
+    GLsizei written = 0;
+    log(object, size, &written, text.data());
+    text.resize(std::size_t(std::clamp<GLsizei>(written, 0, size)));
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+GLuint compile(GLenum kind, const char *source)
 {
     GLuint shader = glCreateShader(kind);
     glShaderSource(shader, 1, &source, nullptr);
@@ -66,19 +82,19 @@ GLuint compile(GLenum kind, const char *source, const char *what)
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     if (ok == GL_TRUE) return shader;
-    char log[1024] = {};
-    glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
-    for (char *c = log; *c; ++c)
-        if (*c == '\n') *c = ' ';
-    TraceLog(LOG_WARNING, "SHADER: [%s] Failed to compile shader code: %s", what, log);
+    // As raylib does: the failure, then the driver's words on it, each a warning.
+    const char *stage = kind == GL_VERTEX_SHADER ? "vertex" : "fragment";
+    TraceLog(LOG_WARNING, "SHADER: [ID %u] Failed to compile %s shader code", shader, stage);
+    const std::string log = driverLog(shader, glGetShaderiv, glGetShaderInfoLog);
+    if (!log.empty()) TraceLog(LOG_WARNING, "SHADER: [ID %u] Compile error: %s", shader, log.c_str());
     glDeleteShader(shader);
     return 0;
 }
 
-GLuint link(const char *vertexSource, const char *fragmentSource, const char *what)
+GLuint link(const char *vertexSource, const char *fragmentSource)
 {
-    GLuint vs = compile(GL_VERTEX_SHADER, vertexSource, what);
-    GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, fragmentSource, what) : 0;
+    GLuint vs = compile(GL_VERTEX_SHADER, vertexSource);
+    GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, fragmentSource) : 0;
     if (vs == 0 || fs == 0) {
         if (vs) glDeleteShader(vs);
         return 0;
@@ -95,7 +111,9 @@ GLuint link(const char *vertexSource, const char *fragmentSource, const char *wh
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
     if (ok == GL_TRUE) return program;
-    TraceLog(LOG_WARNING, "SHADER: [%s] Failed to link shader program", what);
+    TraceLog(LOG_WARNING, "SHADER: [ID %u] Failed to link shader program", program);
+    const std::string log = driverLog(program, glGetProgramiv, glGetProgramInfoLog);
+    if (!log.empty()) TraceLog(LOG_WARNING, "SHADER: [ID %u] Link error: %s", program, log.c_str());
     glDeleteProgram(program);
     return 0;
 }
@@ -135,7 +153,7 @@ namespace rlp {
 
 void ShadersInit()
 {
-    g_default.id = link(kDefaultVertex, kDefaultFragment, "default");
+    g_default.id = link(kDefaultVertex, kDefaultFragment);
     g_default.locs = makeLocations(g_default.id);
 }
 
@@ -191,10 +209,11 @@ Shader LoadShader(const char *vsFileName, const char *fsFileName)
     if (fsFileName) fragment = readText(fsFileName);
     if (!vertex && !fragment) return defaultShader();  // nothing usable: the default stands in
 
-    const char *name = fsFileName ? fsFileName : vsFileName;
-    GLuint program =
-        link(vertex ? vertex->c_str() : kDefaultVertex, fragment ? fragment->c_str() : kDefaultFragment, name);
-    if (program == 0) return defaultShader();
+    GLuint program = link(vertex ? vertex->c_str() : kDefaultVertex, fragment ? fragment->c_str() : kDefaultFragment);
+    if (program == 0) {
+        TraceLog(LOG_WARNING, "SHADER: Failed to load custom shader code, using default shader");
+        return defaultShader();
+    }
     g_loadedLocs.push_back(makeLocations(program));
     rlp::FrameInvalidate();  // a new program may take a freed one's id
     return Shader{program, g_loadedLocs.back()};

@@ -1,5 +1,7 @@
 #include "assets/GameAssets.h"
 
+#include "assets/AssetLog.h"
+
 namespace {
 
 struct AssetFile {
@@ -48,16 +50,25 @@ constexpr AssetFile kSounds[] = {
 
 void GameAssets::loadAssets()
 {
-    // A file that fails to load leaves the library's empty handle (and its
-    // warning); the game runs on without that asset.
-    for (const AssetFile &file : kTextures)
+    // A file that fails to load leaves the library's empty handle and one line
+    // of ours naming it; the game runs on without that asset.
+    AssetLog log;
+    for (const AssetFile &file : kTextures) {
         textures[file.key] = LoadTexture(file.path);
-    for (const AssetFile &file : kShaders)
+        log.report(file.path);
+    }
+    for (const AssetFile &file : kShaders) {
         shaders[file.key] = LoadShader(nullptr, file.path);
-    for (const AssetFile &file : kMusic)
+        log.report(file.path);
+    }
+    for (const AssetFile &file : kMusic) {
         music[file.key] = LoadMusicStream(file.path);
-    for (const AssetFile &file : kSounds)
+        log.report(file.path);
+    }
+    for (const AssetFile &file : kSounds) {
         sounds[file.key] = LoadSound(file.path);
+        log.report(file.path);
+    }
 }
 
 Texture &GameAssets::fetchTexture(const std::string &key) { return textures[key]; }

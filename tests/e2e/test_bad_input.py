@@ -14,6 +14,7 @@ import bad_input_matrix as matrix  # noqa: E402
 from harness import Session  # noqa: E402
 
 ASSET = matrix.asset_case("missing", ["assets/bird.png", "assets/hit.wav"])
+SHADER = matrix.asset_case("random", ["shaders/grain.fs"])
 MAP = matrix.data_cases()[0]  # data/map missing
 
 
@@ -21,8 +22,12 @@ class JudgeTest(unittest.TestCase):
     """The matrix's output rules reject what they should, so a pass means something."""
 
     def test_output_rules(self):
-        bird = "WARNING: FILEIO: [assets/bird.png] Failed to open file"
-        hit = "WARNING: FILEIO: [assets/hit.wav] Failed to open file"
+        def game(path):
+            return f"WARNING: ASSET: [{path}] damaged or missing: FILEIO: [{path}] Failed to open file"
+        bird, hit, grain = game("assets/bird.png"), game("assets/hit.wav"), game("shaders/grain.fs")
+        shader_lines = ["WARNING: SHADER: [ID 5] Failed to compile fragment shader code",
+                        "WARNING: SHADER: [ID 5] Compile error: 0:3(14): error: syntax error",
+                        "WARNING: SHADER: Failed to load custom shader code, using default shader"]
         map_line = "Error: Could not open file data/map"
         cases = [
             (ASSET, [bird, hit], [], True),
@@ -30,6 +35,11 @@ class JudgeTest(unittest.TestCase):
             (ASSET, [bird, bird], [], False),                     # two lines for one file
             (ASSET, [bird, "WARNING: something"], [], False),     # a line naming no damaged file
             (ASSET, [bird, hit], ["Warning: more"], False),       # over one line per file
+            (ASSET, [bird, "WARNING: FILEIO: [assets/hit.wav] Failed to open file"], [], False),  # raylib's line
+            (ASSET, [bird, game("assets/crab.png")], [], False),  # a file that was not damaged
+            (SHADER, [grain], [], True),
+            (SHADER, shader_lines, [], False),                    # raylib's several lines for one shader
+            (SHADER, shader_lines[2:], [], False),                # its last line alone names no file
             (MAP, [map_line], [], True),
             (MAP, [], [], False),                                 # the missing map must be reported
             (MAP, [map_line, map_line], [], False),

@@ -9,8 +9,9 @@ tried read-only. Each case runs the game twice in one Xvfb session: once to
 its main menu, once with `--level 3`, firing for a moment. A case passes when
 both screens are drawn, Escape ends both runs with exit code 0, nothing comes
 on standard error (a sanitizer's report) and standard output holds only the
-normal lines plus what the case allows: at most one line naming an unusable
-asset, the map loaders' "Error: Could not open file <path>" for a missing map
+normal lines plus what the case allows: at most the game's one line naming
+each unusable asset ("WARNING: ASSET: [<path>] ...", into which the game folds
+whatever raylib says about that file), the map loaders'' "Error: Could not open file <path>" for a missing map
 file, and nothing more for a file that still parses.
 
     python3 tools/e2e/bad_input_matrix.py [--quick] [--binary PATH] [--only RE]
@@ -44,6 +45,8 @@ UPGRADES = ("bulletricochet", "bulletspeed", "goldmagnet", "goldmultiplier", "go
 # The catalogue lists itself twice at start-up; a level start names its enemies.
 CATALOGUE = [f"Verified {id} - ID: {id}" for id in UPGRADES] * 2
 PLACED = re.compile(r"\d+ \d+")
+# The game's one line for an asset file that did not load cleanly.
+ASSET_LINE = re.compile(r"WARNING: ASSET: \[(?P<path>[^\]]+)\] damaged or missing: .+")
 SANITIZER = re.compile(r"Sanitizer|runtime error:|^==\d+==", re.M)
 HUD_BLUE = (0, 121, 241)
 WHITE = (255, 255, 255)
@@ -129,7 +132,7 @@ def _write_data(name, how):
 Case = collections.namedtuple("Case", "file how damage damaged expected read_only")
 Case.__doc__ = """One row of the matrix: `damage` maps a relative path to a function
 that spoils that file in a laid-out game directory; `damaged` are the asset
-files whose single warning line is allowed; `expected` a regular expression
+files whose one line each is allowed; `expected` a regular expression
 for all extra lines (joined by newlines) of the menu run and of the level run; `read_only`
 mounts data/ read-only and has the menu run try the settings screen's Save."""
 
@@ -311,9 +314,9 @@ def judge(case, extra, library_lines, level):
     a decoding library writes on standard error about a damaged asset take
     the place of that asset's one line."""
     if case.damaged:
-        named = collections.Counter(f for line in extra for f in case.damaged if f in line)
-        if (len(extra) + len(library_lines) > len(case.damaged) or any(n > 1 for n in named.values())
-                or sum(named.values()) < len(extra)):
+        named = [m["path"] if (m := ASSET_LINE.fullmatch(line)) else None for line in extra]
+        if (len(extra) + len(library_lines) > len(case.damaged) or len(set(named)) < len(named)
+                or not set(named) <= set(case.damaged)):
             return "asset output beyond one line naming each damaged file"
         return None
     expected = case.expected[level]

@@ -1,8 +1,11 @@
 // Window-less behaviour of the layer: input through automation events, the
-// value helpers, the random generator, the camera maths and raymath.
+// log, the value helpers, the random generator, the camera maths and raymath.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "raylib.h"
 #include "raymath.h"
@@ -156,6 +159,27 @@ TEST(NoWindow, DrawingAndTimeAreSafeNoOps)
     EXPECT_EQ(GetTime(), 0.0);
     EXPECT_EQ(LoadRenderTexture(32, 32).id, 0u);
     EXPECT_EQ(LoadShader(nullptr, nullptr).id, 0u);
+}
+
+std::vector<std::string> g_logged;
+
+TEST(Log, CallbackTakesWhatPassesTheLevelAndNullPrintsAgain)
+{
+    SetTraceLogLevel(LOG_WARNING);
+    SetTraceLogCallback([](int level, const char *text, va_list args) {
+        char line[64];
+        std::vsnprintf(line, sizeof line, text, args);
+        g_logged.push_back(std::to_string(level) + line);
+    });
+    testing::internal::CaptureStdout();
+    TraceLog(LOG_INFO, "below the level");
+    TraceLog(LOG_WARNING, "kept %d %s", 7, "x");
+    TraceLog(LOG_ERROR, "also kept");
+    SetTraceLogCallback(nullptr);
+    TraceLog(LOG_WARNING, "printed %d", 8);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "WARNING: printed 8\n");
+    EXPECT_EQ(g_logged, (std::vector<std::string>{"4kept 7 x", "5also kept"}));
+    SetTraceLogLevel(LOG_INFO);
 }
 
 }  // namespace
