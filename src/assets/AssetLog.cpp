@@ -1,5 +1,6 @@
 #include "assets/AssetLog.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 
@@ -7,8 +8,9 @@
 
 namespace {
 
-// The log's callback is a plain function, so it finds its collector here.
-AssetLog *g_active = nullptr;
+// The log's callback is a plain function, so it finds its collector here;
+// the audio thread may log while loading starts or ends.
+std::atomic<AssetLog *> g_active{nullptr};
 
 // Long enough for the telling part of any driver's log; what is cut is marked.
 constexpr std::size_t kMaxDetail = 400;
@@ -50,8 +52,9 @@ void collect(int level, const char *text, va_list args)
 {
     if (text == nullptr) return;
     std::string message = formatted(text, args);
-    if (g_active && level >= LOG_WARNING && std::this_thread::get_id() == g_active->loader)
-        g_active->warnings.push_back(std::move(message));
+    AssetLog *active = g_active.load();
+    if (active && level >= LOG_WARNING && std::this_thread::get_id() == active->loader)
+        active->warnings.push_back(std::move(message));
     else
         printLine(levelPrefix(level) + message);
 }

@@ -11,8 +11,9 @@ both screens are drawn, Escape ends both runs with exit code 0, nothing comes
 on standard error (a sanitizer's report) and standard output holds only the
 normal lines plus what the case allows: at most the game's one line naming
 each unusable asset ("WARNING: ASSET: [<path>] ...", into which the game folds
-whatever raylib says about that file), the map loaders'' "Error: Could not open file <path>" for a missing map
-file, and nothing more for a file that still parses.
+whatever raylib says about that file), the map loaders' "Error: Could not open
+file <path>" for a missing map file, and nothing more for a file that still
+parses.
 
     python3 tools/e2e/bad_input_matrix.py [--quick] [--binary PATH] [--only RE]
 
