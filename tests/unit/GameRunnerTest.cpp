@@ -75,30 +75,6 @@ TEST_F(LevelRunner, PlacementKeepsItsDrawsForASeed)
     }
 }
 
-// A seeded level replays: the birds' path jitter follows the runner's seed,
-// not the clock.
-TEST_F(LevelRunner, AFixedSeedReplaysALevel)
-{
-    auto paths = [&](unsigned seed) {
-        build(shippedMap());
-        runner->fixedSeed = seed;
-        runner->level = 5;
-        SetRandomSeed(1);  // the same placement each time
-        runner->startLevel(upgrades);
-        for (int u = 0; u < 20; ++u)
-            update();
-        std::string text;
-        for (const Enemy &e : runner->enemies)
-            for (const Vec2 &at : e.path)
-                text += std::to_string(at.x) + "," + std::to_string(at.y) + " ";
-        return text;
-    };
-    const std::string first = paths(3);
-    EXPECT_NE(first, "");
-    EXPECT_TRUE(paths(3) == first) << "the same seed, the same paths";
-    EXPECT_FALSE(paths(4) == first) << "the seed, not the clock, decides them";
-}
-
 TEST_F(LevelRunner, AMapWithoutInnerFloorStartsWithoutEnemies)
 {
     std::string walls = "0" + std::string(19, '1') + "\n";  // one floor tile, on the outer ring
