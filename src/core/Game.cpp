@@ -2,14 +2,16 @@
 
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "system/StepClock.h"
 
-Game::Game()
+Game::Game(SaveFolder saveFolder) : saves(std::move(saveFolder))
 {
     animTick = 0;
     animFrame = 0;
-    settings.loadFromFile("data/settings");
+    settingsMenu.path = saves.file("settings");
+    settings.loadFromFile(settingsMenu.path.c_str());
     hud.setRunner(&runner);
     shop.setRunner(&runner);
     state = STATE_MENU;
@@ -17,8 +19,9 @@ Game::Game()
     loadSettings();
     upgrades.init();
     std::string problem;
-    best.loadFromFile(BestRun::kPath, &problem);
-    if (!problem.empty()) std::cout << "Ignoring the best run in " << BestRun::kPath << ": " << problem << std::endl;
+    const std::string bestPath = saves.file("best");
+    best.loadFromFile(bestPath.c_str(), &problem);
+    if (!problem.empty()) std::cout << "Ignoring the best run in " << bestPath << ": " << problem << std::endl;
     mainMenu.bestLevel = best.level;
 }
 
@@ -134,16 +137,17 @@ void Game::recordDeath()
 {
     // Another game may have kept a better run meanwhile: that one stands. A
     // damaged file was reported at start-up and is replaced by this run.
+    const std::string bestPath = saves.file("best");
     BestRun kept;
-    if (kept.loadFromFile(BestRun::kPath, nullptr) && kept.betterThan(best)) best = kept;
+    if (kept.loadFromFile(bestPath.c_str(), nullptr) && kept.betterThan(best)) best = kept;
     const BestRun run = BestRun::fromRun(runner.runStats);
     deadMenu.chart.run = runner.runStats;
     deadMenu.chart.newBest = run.betterThan(best);
     if (deadMenu.chart.newBest) {
         best = run;
         std::string problem;
-        if (!best.saveToFile(BestRun::kPath, &problem))
-            std::cout << "Error: Could not save the best run to " << BestRun::kPath << ": " << problem << std::endl;
+        if (!best.saveToFile(bestPath.c_str(), &problem))
+            std::cout << "Error: Could not save the best run to " << bestPath << ": " << problem << std::endl;
     }
     mainMenu.bestLevel = best.level;
 }

@@ -10,6 +10,7 @@
 #include "economy/Upgrades.h"
 #include "level/GameRunner.h"
 #include "record/BestRun.h"
+#include "system/SaveFolder.h"
 #include "ui/DeadMenu.h"
 #include "ui/GameUI.h"
 #include "ui/MainMenu.h"
@@ -37,9 +38,10 @@ public:
     int animTick = 0;
     int animFrame = 0;
     PauseState pause;
-    BestRun best;  // the best run kept on disk, as last read or written
+    BestRun best;      // the best run kept on disk, as last read or written
+    SaveFolder saves;  // where settings and the best run are kept
 
-    Game();
+    explicit Game(SaveFolder saves = {});
     Game(const Game &) = delete;
     Game &operator=(const Game &) = delete;
 

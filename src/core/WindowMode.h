@@ -5,8 +5,6 @@
 // a one-character file ("1" borderless, "0" windowed).
 class WindowMode {
 public:
-    static constexpr const char *kPath = "data/window";
-
     // A missing, unreadable or damaged file reads as windowed.
     static bool load(const char *path);
     // Crash-safe; false, with one line on standard output, when it failed.

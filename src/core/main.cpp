@@ -1,8 +1,12 @@
 // Tallowfen: a small top-down arena shooter. main opens the window and the
 // audio device, builds the Game and runs the frame loop: update, draw into
 // the 320x240 virtual screen, then scale that into the window.
+#include <pwd.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -14,6 +18,19 @@
 #include "system/DisplayProbe.h"
 #include "system/FrameTimes.h"
 #include "system/RootSearch.h"
+#include "system/SaveFolder.h"
+
+namespace {
+
+// HOME, or the account's home when HOME is unset, as the XDG rules expect.
+const char *HomeFolder()
+{
+    if (const char *home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
+    const passwd *account = getpwuid(getuid());
+    return account != nullptr ? account->pw_dir : nullptr;
+}
+
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -26,18 +43,24 @@ int main(int argc, char **argv)
         std::fputs(CommandLine::usage(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::puts(CommandLine::versionText());
+        return 0;
+    }
 
     // Set first: the directory calls below may log too.
     SetTraceLogLevel(LOG_WARNING);
     // The game's files are found wherever it was started from.
     std::error_code cwdError;
     const std::string workingDir = std::filesystem::current_path(cwdError).string();
-    const std::optional<std::string> root = RootSearch::find(
+    const std::optional<RootSearch::Found> root = RootSearch::find(
         workingDir, GetApplicationDirectory(), [](const std::string &dir) { return DirectoryExists(dir.c_str()); });
-    if (!root || !ChangeDirectory(root->c_str())) {
+    if (!root || !ChangeDirectory(root->dir.c_str())) {
         std::puts("Tallowfen could not find its assets folder in the working directory or near the program.");
         return 1;
     }
+    SaveFolder saves = SaveFolder::choose(root->installed, std::getenv("XDG_DATA_HOME"), HomeFolder());
+    if (!saves.make()) std::puts(saves.problem.c_str());
 
     const char *noWindow = "Tallowfen could not open its window: is a graphical display available?";
     if (!DisplayReachable()) {
@@ -54,17 +77,18 @@ int main(int argc, char **argv)
     }
     SetTargetFPS(60);
     SetWindowState(FLAG_WINDOW_RESIZABLE);
-    WindowMode::applyRemembered(WindowMode::kPath);
+    const std::string windowPath = saves.file("window");
+    WindowMode::applyRemembered(windowPath.c_str());
     InitAudioDevice();
     RenderTexture2D virtualScreen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     {
-        Game game;
+        Game game(saves);
         if (options.startLevel > 0) game.startNewGameAt(options.startLevel);
         FrameTimes frameTimes;
         bool quit = false;
 
         while (!WindowShouldClose() && !quit) {
-            WindowMode::update(WindowMode::kPath);
+            WindowMode::update(windowPath.c_str());
             ClearBackground(WHITE);
             game.update(&quit);
             BeginTextureMode(virtualScreen);

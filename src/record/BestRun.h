@@ -17,8 +17,6 @@
 // kills decide.
 class BestRun {
 public:
-    static constexpr const char *kPath = "data/best";
-
     int level = 0;  // 0: no best run yet
     int gold = 0;
     int kills = 0;

@@ -18,6 +18,8 @@ CommandLine CommandLine::parse(int argc, const char *const *argv)
         const char *arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             line.help = true;
+        } else if (std::strcmp(arg, "--version") == 0) {
+            line.version = true;
         } else if (std::strcmp(arg, "--level") == 0) {
             const char *value = i + 1 < argc ? argv[++i] : "";
             int level = 0;
@@ -37,12 +39,15 @@ CommandLine CommandLine::parse(int argc, const char *const *argv)
     return line;
 }
 
+const char *CommandLine::versionText() { return "Tallowfen " TALLOWFEN_VERSION; }
+
 const char *CommandLine::usage()
 {
-    return "Usage: tallowfen [--level L] [--help]\n"
-           "A top-down arena shooter. It finds its assets/, shaders/ and data/ in the working directory\n"
-           "or near the program.\n"
+    return "Usage: tallowfen [--level L] [--help] [--version]\n"
+           "A top-down arena shooter. It finds its assets/, shaders/ and data/ in the working directory,\n"
+           "near the program, or installed in ../share/tallowfen beside it.\n"
            "  --level L   start a new game at level L (L birds, L from 1 to 3000) instead of at the main menu\n"
            "  --help      show this text\n"
+           "  --version   show the version\n"
            "Setting TALLOWFEN_FRAME_TIMES=FILE writes each frame's time and the process's CPU time to FILE on exit.\n";
 }

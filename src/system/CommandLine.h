@@ -6,9 +6,11 @@
 // serve measurement and quick testing.
 struct CommandLine {
     bool help = false;
+    bool version = false;
     int startLevel = 0;  // 0: start at the main menu
     std::string error;   // non-empty when the arguments make no sense
 
     static CommandLine parse(int argc, const char *const *argv);
     static const char *usage();
+    static const char *versionText();  // "Tallowfen X.Y.Z", from the build
 };

@@ -11,6 +11,16 @@ std::string withoutTrailingSlash(std::string dir)
     return dir;
 }
 
+std::filesystem::path normalProgramDir(const std::string &programDir)
+{
+    return std::filesystem::path(withoutTrailingSlash(programDir)).lexically_normal();
+}
+
+std::string installedRoot(const std::string &programDir)
+{
+    return withoutTrailingSlash((normalProgramDir(programDir) / "../share/tallowfen").lexically_normal().string());
+}
+
 }  // namespace
 
 std::vector<std::string> RootSearch::candidates(const std::string &workingDir, const std::string &programDir)
@@ -18,19 +28,24 @@ std::vector<std::string> RootSearch::candidates(const std::string &workingDir, c
     std::vector<std::string> found;
     if (!workingDir.empty()) found.push_back(withoutTrailingSlash(workingDir));
     if (programDir.empty()) return found;
-    std::filesystem::path dir = std::filesystem::path(withoutTrailingSlash(programDir)).lexically_normal();
+    std::filesystem::path dir = normalProgramDir(programDir);
     for (int up = 0; up <= 3; ++up) {
         found.push_back(withoutTrailingSlash(dir.string()));
         if (dir == dir.parent_path()) break;  // the file system's root has nothing above it
         dir = dir.parent_path();
     }
+    found.push_back(installedRoot(programDir));
     return found;
 }
 
-std::optional<std::string> RootSearch::find(const std::string &workingDir, const std::string &programDir,
-                                            const std::function<bool(const std::string &)> &hasAssets)
+std::optional<RootSearch::Found> RootSearch::find(const std::string &workingDir, const std::string &programDir,
+                                                  const std::function<bool(const std::string &)> &hasAssets)
 {
-    for (const std::string &dir : candidates(workingDir, programDir))
-        if (hasAssets(dir == "/" ? "/assets" : dir + "/assets")) return dir;
+    for (const std::string &dir : candidates(workingDir, programDir)) {
+        if (!hasAssets(dir == "/" ? "/assets" : dir + "/assets")) continue;
+        // Started from inside the installed folder, the game is still the
+        // installed one: its saves belong to the player, not to share/.
+        return Found{dir, !programDir.empty() && dir == installedRoot(programDir)};
+    }
     return std::nullopt;
 }

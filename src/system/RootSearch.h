@@ -8,12 +8,18 @@
 // Finds the folder that holds the game's files (assets/, shaders/, data/),
 // so the game runs whatever directory it was started from: the working
 // directory first, then the program's own directory and up to three
-// folders above it. Pure: the file system is asked only through `hasAssets`.
+// folders above it (a source tree or build folder), and last the installed
+// layout, share/tallowfen beside the program's bin/. Pure: the file system
+// is asked only through `hasAssets`.
 class RootSearch {
 public:
+    struct Found {
+        std::string dir;
+        bool installed = false;  // found through the installed layout
+    };
     // The folders to try, in order; directories given without a trailing slash.
     static std::vector<std::string> candidates(const std::string &workingDir, const std::string &programDir);
     // The first candidate for which hasAssets(candidate + "/assets") holds.
-    static std::optional<std::string> find(const std::string &workingDir, const std::string &programDir,
-                                           const std::function<bool(const std::string &)> &hasAssets);
+    static std::optional<Found> find(const std::string &workingDir, const std::string &programDir,
+                                     const std::function<bool(const std::string &)> &hasAssets);
 };

@@ -30,10 +30,10 @@ void SettingsMenu::update(SoundManager &sound, GameState *state, GameSettings *s
     if ((pressed && saveButton.isMouseOn()) || chosen == 4) {
         sound.play("select");  // before the switches apply, so even muting plays it
         savedTimer = 60;
-        saveFailed = !settings->saveToFile("data/settings");
+        saveFailed = !settings->saveToFile(path.c_str());
         // Reading back a file that was not written would undo the switches
         // just chosen with whatever an older save left there.
-        if (!saveFailed) settings->loadFromFile("data/settings");
+        if (!saveFailed) settings->loadFromFile(path.c_str());
         changed = true;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "assets/GameAssets.h"
 #include "assets/SoundManager.h"
 #include "core/GameSettings.h"
@@ -11,7 +13,7 @@
 #include "ui/MenuHighlight.h"
 
 // The screen for the three switches: a checkbox each, Back to the main menu,
-// and Save, which writes them to data/settings and has the game apply them.
+// and Save, which writes them to the settings file and has the game apply them.
 class SettingsMenu {
 public:
     GUIText titleText{200, 10, 32, "Settings", WHITE, true};
@@ -31,7 +33,8 @@ public:
     // Wider than "Saved :)": centred further right, it starts at x 10 like
     // the labels instead of off the screen's left edge.
     GUIText failedText{74, 165, 25, "Not saved!", RED, true};
-    MenuHighlight highlight;  // over the three boxes, Back, Save
+    MenuHighlight highlight;             // over the three boxes, Back, Save
+    std::string path = "data/settings";  // the game points it into its save folder
 
     SettingsMenu() = default;
 
