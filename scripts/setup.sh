@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 
 build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libgl-dev libstb-dev libpulse-dev
                 libsndfile1-dev libgtest-dev libbenchmark-dev libgl1-mesa-dri)
-test_packages=(xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils openbox lame glslang-tools)
+test_packages=(xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils openbox lame glslang-tools
+               desktop-file-utils appstream lintian)
 
 packages=("${build_packages[@]}")
 if [ "${TALLOWFEN_PACKAGES:-}" = "test" ]; then packages+=("${test_packages[@]}"); fi
