@@ -38,6 +38,10 @@ def expected_files():
 
 def run(command, problems, what, quiet_ok=True):
     """Run a validator; anything it prints (or a failure) is a problem."""
+    if not shutil.which(command[0]):
+        problems.append(f"{what}: {command[0]} is not installed (scripts/setup.sh installs it "
+                        f"with TALLOWFEN_PACKAGES=test)")
+        return ""
     result = subprocess.run(command, capture_output=True, text=True)
     output = (result.stdout + result.stderr).strip()
     print(f"$ {' '.join(map(str, command))}\n{output}")
