@@ -10,22 +10,26 @@ cd "$(dirname "$0")/.."
 build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libgl-dev libstb-dev libpulse-dev
                 libsndfile1-dev libgl1-mesa-dri)
 test_packages=(libgtest-dev libbenchmark-dev xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils
-               openbox lame glslang-tools)
+               openbox lame glslang-tools desktop-file-utils appstream lintian dpkg-dev)
 
 # Only the tests need GoogleTest and the test tools: a player's build is the game alone.
 packages=("${build_packages[@]}")
-tests=OFF
+# An existing build folder keeps its choice, so the run and package commands
+# do not undo a test build.
+build_dir="${1:-build}"
+tests=()
 if [ "${TALLOWFEN_PACKAGES:-}" = "test" ]; then
   packages+=("${test_packages[@]}")
-  tests=ON
+  tests=(-DTALLOWFEN_TESTS=ON)
+elif [ ! -f "$build_dir/CMakeCache.txt" ]; then
+  tests=(-DTALLOWFEN_TESTS=OFF)
 fi
 
 scripts/install_packages.sh "${packages[@]}"
 
-build_dir="${1:-build}"
 shift || true
 mkdir -p "$build_dir"
-if ! cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWFEN_TESTS="$tests" "$@" >"$build_dir/configure.log" 2>&1; then
+if ! cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${tests[@]}" "$@" >"$build_dir/configure.log" 2>&1; then
   cat "$build_dir/configure.log"
   exit 1
 fi

@@ -78,11 +78,11 @@ class InstallTest(unittest.TestCase):
                  if not line.startswith("d")]
         run("dpkg", "-i", self.deb)
         try:
-            self.assertEqual(run("/usr/bin/tallowfen", "--version").strip(),
+            self.assertEqual(run("/usr/games/tallowfen", "--version").strip(),
                              "Tallowfen " + run("dpkg-deb", "-f", self.deb, "Version").strip())
             xdg = self.folder("xdg")
             settings = os.path.join(xdg, "tallowfen", "settings")
-            game = self.start("/usr/bin/tallowfen", xdg)
+            game = self.start("/usr/games/tallowfen", xdg)
             self.open_settings(game)
             game.click_until(205, 62, lambda: not self.music_ticked(game), "the music box unticked")
 
@@ -92,14 +92,14 @@ class InstallTest(unittest.TestCase):
             self.quit(game)
             self.assertEqual(sorted(os.listdir("/usr/share/tallowfen/data")), ["map", "maprender"])
 
-            game = self.start("/usr/bin/tallowfen", xdg)
+            game = self.start("/usr/games/tallowfen", xdg)
             self.open_settings(game)
             time.sleep(0.3)
             self.assertFalse(self.music_ticked(game), "music stays off after a restart")
             self.quit(game)
         finally:
             run("dpkg", "--purge", "tallowfen")
-        self.assertIn("/usr/bin/tallowfen", files)
+        self.assertIn("/usr/games/tallowfen", files)
         self.assertEqual([f for f in files if os.path.lexists(f)], [], "left behind after removal")
         self.assertFalse(os.path.exists("/usr/share/tallowfen"))
 

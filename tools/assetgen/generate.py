@@ -32,22 +32,34 @@ MUSIC_PEAK = 0.85   # leaves room for the MP3 encoder's overshoot
 
 
 def read_manifest(sources):
-    """The (kind, source path, output path) rows of the manifest."""
+    """The (kind, source path, output path, scale) rows of the manifest.
+
+    An image row may end in xN: the picture is written N times larger, each
+    pixel a block, which is how one drawing gives the icon at several sizes.
+    """
     path = sources / "manifest.txt"
     rows = []
     for line, text in source_lines(path):
         fields = text.split()
-        if len(fields) != 3 or fields[0] not in BUILDERS:
-            raise SourceError(path, line, f"expected 'KIND SOURCE OUTPUT' with KIND one of "
+        if len(fields) not in (3, 4) or fields[0] not in BUILDERS:
+            raise SourceError(path, line, f"expected 'KIND SOURCE OUTPUT [xN]' with KIND one of "
                                           f"{', '.join(BUILDERS)}")
-        rows.append((fields[0], sources / fields[1], fields[2]))
+        scale = 1
+        if len(fields) == 4:
+            digits = fields[3][1:]
+            if fields[0] != "image" or not fields[3].startswith("x") or not digits.isdigit() \
+                    or not 1 <= int(digits) <= 64:
+                raise SourceError(path, line, "only an image takes a scale, written x1 to x64")
+            scale = int(digits)
+        rows.append((fields[0], sources / fields[1], fields[2], scale))
     return rows
 
 
-def build_image(source, sources):
+def build_image(source, sources, scale=1):
     palette = pixelsrc.load_palette(sources / "palette.txt")
     width, height, rows = pixelsrc.build_image(source, palette)
-    return encode_rgba(width, height, rows)
+    rows = [[pixel for pixel in row for _ in range(scale)] for row in rows for _ in range(scale)]
+    return encode_rgba(width * scale, height * scale, rows)
 
 
 def build_shader(source, sources):
@@ -76,8 +88,8 @@ BUILDERS = {"image": build_image, "shader": build_shader,
 def generate(sources, out_root, log=print):
     """Build every asset of the manifest under out_root; return the outputs."""
     outputs = []
-    for kind, source, output in read_manifest(sources):
-        data = BUILDERS[kind](source, sources)
+    for kind, source, output, scale in read_manifest(sources):
+        data = build_image(source, sources, scale) if kind == "image" else BUILDERS[kind](source, sources)
         target = out_root / output
         target.parent.mkdir(parents=True, exist_ok=True)
         target.write_bytes(data)

@@ -38,6 +38,9 @@ IMAGES = {
     "assets/upgrade_icons/Ricochet.png": (16, 16),
     "assets/tilemap.png": (24, 24),
 }
+# the desktop icon: size -> (drawing it is scaled from, scale)
+ICONS = {16: (16, 1), 32: (32, 1), 48: (16, 3), 64: (32, 2), 128: (32, 4), 256: (32, 8)}
+IMAGES.update({f"packaging/icons/{n}x{n}/tallowfen.png": (n, n) for n in ICONS})
 # shortest and longest acceptable length of each sound, in seconds
 SOUNDS = {
     "assets/select.wav": (0.03, 0.25), "assets/explosion.wav": (0.15, 0.6),
@@ -85,7 +88,7 @@ class GeneratorRuns(unittest.TestCase):
     def test_two_runs_are_byte_identical(self):
         self.assertEqual(self.results[0][0], 0, self.results[0][2])
         files = sorted(p.relative_to(self.run_a) for p in self.run_a.rglob("*") if p.is_file())
-        self.assertEqual(len(files), 23)
+        self.assertEqual(len(files), 23 + len(ICONS))
         for relative in files:
             self.assertEqual((self.run_a / relative).read_bytes(),
                              (self.run_b / relative).read_bytes(), str(relative))
@@ -147,6 +150,16 @@ class MalformedSources(unittest.TestCase):
             music.parse_song(path)
         self.assertEqual((caught.exception.line, caught.exception.path), (line, str(path)))
 
+    def test_bad_scale_in_manifest(self):
+        manifest = self.sources / "manifest.txt"
+        original = manifest.read_text()
+        for row in ("image images/icon.txt out.png x0", "image images/icon.txt out.png 2",
+                    "sound sounds/hit.txt out.wav x2", "image images/icon.txt out.png x2 x3"):
+            manifest.write_text(original + row + "\n")
+            code, _, err = self.run_generator()
+            self.assertEqual(code, 2, row)
+            self.assertIn(f"manifest.txt:{len(original.splitlines()) + 1}:", err, row)
+
     def test_bad_voice_setting_names_the_line(self):
         path = self.sources / "sounds/hit.txt"
         path.write_text("peak 0.5\nvoice wave=square freq=abc\n")
@@ -189,6 +202,16 @@ class CommittedImages(unittest.TestCase):
         self.assertLess(self.opaque_count(bird, 80, 32), self.opaque_count(bird, 16, 32))
         # the idle row really animates
         self.assertNotEqual([r[0:16] for r in crab[0:16]], [r[48:64] for r in crab[0:16]])
+
+    def test_icons_are_block_copies_of_two_drawings(self):
+        drawings = {n: self.load(f"packaging/icons/{n}x{n}/tallowfen.png")[2] for n in (16, 32)}
+        self.assertNotEqual(drawings[16], [row[::2] for row in drawings[32][::2]])
+        for size, (base, scale) in ICONS.items():
+            _, _, rows = self.load(f"packaging/icons/{size}x{size}/tallowfen.png")
+            expected = [[p for p in row for _ in range(scale)] for row in drawings[base] for _ in range(scale)]
+            self.assertEqual(rows, expected, size)
+            # rounded corners, an opaque middle
+            self.assertEqual((rows[0][0][3], rows[-1][-1][3], rows[size // 2][size // 2][3]), (0, 0, 255))
 
     def test_tiles_are_opaque_and_centre_differs_from_edges(self):
         _, _, rows = self.load("assets/tilemap.png")

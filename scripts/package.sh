@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the game's packages and checks them:
+#   scripts/package.sh [build-dir]
+# configures and builds (scripts/setup.sh), runs cpack for the .deb and the
+# .tar.gz (into BUILD/packages), then checks the install with
+# desktop-file-validate and appstreamcli and the .deb with lintian.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir="${1:-build}"
+scripts/setup.sh "$build_dir"
+# The checks' tools, and dpkg-shlibdeps for the .deb's dependencies.
+scripts/install_packages.sh desktop-file-utils appstream lintian dpkg-dev
+rm -rf "$build_dir/packages"
+(cd "$build_dir" && cpack)
+deb=$(ls "$build_dir"/packages/tallowfen_*.deb)
+python3 tools/check_package.py "$build_dir" --deb "$deb"
+ls -l "$build_dir"/packages/*.deb "$build_dir"/packages/*.tar.gz
