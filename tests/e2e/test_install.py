@@ -87,7 +87,10 @@ class InstallTest(unittest.TestCase):
             game.click_until(205, 62, lambda: not self.music_ticked(game), "the music box unticked")
 
             def saved():
-                return os.path.exists(settings) and open(settings, "rb").read() == b"011"
+                if not os.path.exists(settings):
+                    return False
+                with open(settings, "rb") as f:
+                    return f.read() == b"011"
             game.click_until(60, 205, saved, "the settings saved in the player's folder")
             self.quit(game)
             self.assertEqual(sorted(os.listdir("/usr/share/tallowfen/data")), ["map", "maprender"])
