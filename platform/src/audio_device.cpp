@@ -1,10 +1,6 @@
-// The audio device: one PulseAudio playback stream fed by a mixer thread,
-// and the registry of the buffers behind live Sound and Music handles.
-#include <pulse/error.h>
-#include <pulse/simple.h>
-
-#include <cerrno>
-
+// The audio device: one playback output (a PulseAudio stream, or ALSA's
+// default device when no server answers) fed by a mixer thread, and the
+// registry of the buffers behind live Sound and Music handles.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -12,17 +8,14 @@
 #include <unordered_set>
 
 #include "audio_internal.h"
+#include "audio_output.h"
 
 namespace {
 
 using namespace rlp::audio;
 
-// The mixer's period, and how much the server holds ahead of the speakers.
-constexpr int kPeriodFrames = kDeviceRate / 100;
-constexpr int kAheadPeriods = 4;
-
 struct DeviceState {
-    pa_simple *output = nullptr;
+    std::unique_ptr<Output> output;
     std::thread mixer;
     std::atomic<bool> running{false};
     std::mutex lock;
@@ -38,10 +31,10 @@ DeviceState &Audio()
     return *state;
 }
 
-// Mixes a period at a time and hands it to the server, which blocks while it
-// holds enough. Should the server go away, the voices still move on in real
+// Mixes a period at a time and hands it to the output, which blocks while it
+// holds enough. Should the output go away, the voices still move on in real
 // time, so sounds end and streams drain as if heard.
-void RunMixer(pa_simple *output)
+void RunMixer(Output *output)
 {
     std::vector<float> period(std::size_t(kPeriodFrames) * kDeviceChannels);
     bool writing = true;
@@ -54,9 +47,7 @@ void RunMixer(pa_simple *output)
         }
         for (float &sample : period)
             sample = std::clamp(sample, -1.0f, 1.0f);
-        int error = 0;
-        if (writing && pa_simple_write(output, period.data(), period.size() * sizeof(float), &error) < 0) {
-            TraceLog(LOG_WARNING, "AUDIO: Playback stopped: %s", pa_strerror(error));
+        if (writing && !output->Write(period.data())) {
             writing = false;
             next = std::chrono::steady_clock::now();
         }
@@ -65,17 +56,6 @@ void RunMixer(pa_simple *output)
             std::this_thread::sleep_until(next);
         }
     }
-}
-
-pa_simple *OpenOutput()
-{
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kDeviceRate, kDeviceChannels};
-    const std::uint32_t period = kPeriodFrames * kDeviceChannels * sizeof(float);
-    const std::uint32_t unset = static_cast<std::uint32_t>(-1);
-    const pa_buffer_attr attr{unset, period * kAheadPeriods, unset, period, unset};
-    int error = 0;
-    return pa_simple_new(nullptr, program_invocation_short_name, PA_STREAM_PLAYBACK, nullptr, "Playback", &format,
-                         nullptr, &attr, &error);
 }
 
 }  // namespace
@@ -121,17 +101,18 @@ void InitAudioDevice(void)
         TraceLog(LOG_WARNING, "AUDIO: Device already initialized");
         return;
     }
-    pa_simple *output = OpenOutput();
+    std::unique_ptr<rlp::audio::Output> output = rlp::audio::OpenPulseOutput();
+    if (output == nullptr) output = rlp::audio::OpenAlsaOutput();
     if (output == nullptr) {
         TraceLog(LOG_WARNING, "AUDIO: Failed to initialize playback device");
         return;
     }
-    Audio().output = output;
+    Audio().output = std::move(output);
     Audio().running = true;
-    Audio().mixer = std::thread(RunMixer, output);
+    Audio().mixer = std::thread(RunMixer, Audio().output.get());
     TraceLog(LOG_INFO, "AUDIO: Device initialized successfully");
-    TraceLog(LOG_INFO, "    > Backend:       PulseAudio");
-    TraceLog(LOG_INFO, "    > Format:        32-bit float -> 32-bit float");
+    TraceLog(LOG_INFO, "    > Backend:       %s", Audio().output->backend);
+    TraceLog(LOG_INFO, "    > Format:        32-bit float -> %s", Audio().output->format);
     TraceLog(LOG_INFO, "    > Channels:      %d -> %d", kDeviceChannels, kDeviceChannels);
     TraceLog(LOG_INFO, "    > Sample rate:   %d -> %d", kDeviceRate, kDeviceRate);
 }
@@ -141,8 +122,7 @@ void CloseAudioDevice(void)
     if (!rlp::audio::DeviceReady()) return;
     Audio().running = false;
     Audio().mixer.join();
-    pa_simple_free(Audio().output);
-    Audio().output = nullptr;
+    Audio().output.reset();
     // Handles outlive the device: they keep their data until unloaded but
     // stop playing.
     std::lock_guard<std::mutex> hold(Audio().lock);

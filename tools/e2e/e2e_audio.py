@@ -1,15 +1,23 @@
-"""Recording what programs play into the session's null sink, and measuring
-it: loudness, silence, and when sound starts and stops."""
+"""Recording what programs play into the session's null sink, or without a
+sound server on ALSA's default device, and measuring it: loudness, silence,
+when sound starts and stops, and which track it is.
+
+`python3 e2e_audio.py OUT` is the reader behind write_asoundrc's device."""
 
 import array
+import itertools
 import math
+import operator
 import os
+import shlex
 import signal
 import subprocess
 import sys
+import tempfile
+import time
 import wave
 
-from e2e_common import HarnessError, require, tail, wait_until
+from e2e_common import HarnessError, require, run_tool, tail, wait_until
 
 RATE = 44100
 CHANNELS = 2
@@ -35,6 +43,15 @@ class Sound:
         if sys.byteorder == "big":
             samples.byteswap()
         return cls(samples, rate, channels)
+
+    @classmethod
+    def from_mp3(cls, path):
+        """Decodes an MP3 file with lame, e.g. a track to compare a recording with."""
+        with tempfile.TemporaryDirectory() as work:
+            wav = os.path.join(work, "decoded.wav")
+            run_tool(["lame", "--quiet", "--decode", path, wav], os.environ, timeout=60)
+            with wave.open(wav) as w:
+                return cls.from_s16le(w.readframes(w.getnframes()), w.getframerate(), w.getnchannels())
 
     def __repr__(self):
         return f"<Sound {self.duration():.2f} s, rms {self.rms():.4f}, peak {self.peak():.4f}>"
@@ -106,6 +123,30 @@ class Sound:
         loud = [t for t, level in self.rms_over_time(window_ms) if level > threshold]
         return loud[-1] + window_ms / 1000 if loud else None
 
+    def likeness(self, reference, start, seconds=2.0):
+        """The best correlation of `seconds` of the mono mix from `start` with
+        reference's first ten seconds: near 1 for the same track at any level,
+        near 0 for others. Zero crossings per 10 ms, which follow the notes,
+        find the offset; a quarter second of samples around it scores."""
+        part, whole = self._mono(start, start + seconds), reference._mono(0, 10 + seconds)
+        step = self.rate // 100
+
+        def crossings(mono):
+            changes = list(map(operator.ne, (v < 0 for v in mono), (v < 0 for v in mono[1:])))
+            return [sum(changes[i:i + step]) for i in range(0, len(changes) - step + 1, step)]
+
+        notes, whole_notes = crossings(part), crossings(whole)
+        if not notes or len(whole_notes) < len(notes):
+            raise HarnessError(f"too short to compare: {self!r} from {start:g} s with {reference!r}")
+        _, near = _best_match(notes, whole_notes, range(len(whole_notes) - len(notes) + 1))
+        head = part[:self.rate // 4]
+        near_samples = range(max(0, (near - 2) * step), min(len(whole) - len(head), (near + 2) * step) + 1)
+        return _best_match(head, whole, near_samples)[0]
+
+    def _mono(self, start, end):
+        part = self._span(start, end)
+        return [sum(part[i:i + self.channels]) for i in range(0, len(part), self.channels)]
+
     def save_wav(self, path):
         """Writes the recording as a WAV file for a person to listen to."""
         data = array.array("h", self.samples)
@@ -117,6 +158,22 @@ class Sound:
             w.setframerate(self.rate)
             w.writeframes(data.tobytes())
         return path
+
+
+def _best_match(part, whole, offsets):
+    """(correlation coefficient, offset): the offset into whole where part
+    correlates best with the same length of whole."""
+    n, mean = len(part), sum(part) / len(part)
+    centred = [v - mean for v in part]
+    spread = sum(map(operator.mul, centred, centred))
+    sums = list(itertools.accumulate(whole, initial=0))
+    squares = list(itertools.accumulate(map(operator.mul, whole, whole), initial=0))
+    best = (0.0, offsets[0])
+    for k in offsets:
+        other = squares[k + n] - squares[k] - (sums[k + n] - sums[k]) ** 2 / n
+        if spread > 0 and other > 0:
+            best = max(best, (sum(map(operator.mul, centred, whole[k:k + n])) / math.sqrt(spread * other), k))
+    return best
 
 
 class Recorder:
@@ -194,3 +251,30 @@ class Recorder:
 
     def rms_over_time(self, window_ms=50):
         return self._stopped().rms_over_time(window_ms)
+
+
+def write_asoundrc(home, path, floats=True):
+    """Makes HOME/.asoundrc send what a program plays on ALSA's default device
+    to path, as 16-bit stereo at RATE, through a reader that takes it no faster
+    than a sound card would play it, so the program's writes block as on one.
+    Without floats the device takes integer samples only."""
+    reader = shlex.join([sys.executable, os.path.abspath(__file__), path])
+    to_s16 = (f'type plug; slave {{ pcm "keep"; format S16_LE; rate {RATE}; channels {CHANNELS} }}' if floats
+              else f'type rate; slave {{ pcm {{ type linear; slave {{ pcm "keep"; format S16_LE }} }}; rate {RATE} }}')
+    with open(os.path.join(home, ".asoundrc"), "w") as f:
+        f.write(f'pcm.!default {{ {to_s16} }}\n'
+                f'pcm.keep {{ type file; slave.pcm "null"; file "|exec {reader}"; format "raw" }}\n')
+
+
+def _drain(path):
+    per_second, total = RATE * FRAME_BYTES, 0
+    with open(path, "wb") as out:
+        while chunk := os.read(0, per_second // 100):
+            start = time.monotonic() if total == 0 else start
+            out.write(chunk)
+            total += len(chunk)
+            time.sleep(max(0.0, start + total / per_second - time.monotonic()))
+
+
+if __name__ == "__main__":
+    _drain(sys.argv[1])

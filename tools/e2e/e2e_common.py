@@ -21,6 +21,7 @@ PACKAGE_OF = {
     "pulseaudio": "pulseaudio",
     "pactl": "pulseaudio-utils",
     "parec": "pulseaudio-utils",
+    "lame": "lame",
 }
 
 TOOL_TIMEOUT = 10.0

@@ -44,6 +44,15 @@ def tone_then_silence(lead, tone, amplitude, rate=44100):
     return Sound(s, rate, 2)
 
 
+def tune(pitches, rate=44100):
+    """Twelve seconds of stereo samples: a quarter second of each pitch in turn, over and over."""
+    s = array.array("h")
+    for i in range(12 * rate):
+        v = int(8000 * math.sin(2 * math.pi * pitches[i * 4 // rate % len(pitches)] * i / rate))
+        s.extend((v, v))
+    return Sound(s, rate, 2)
+
+
 class ShotTest(unittest.TestCase):
     """Pixel queries and the PNG writer."""
 
@@ -121,6 +130,13 @@ class SoundTest(unittest.TestCase):
         self.assertEqual(levels[0][1], 0.0)
         self.assertAlmostEqual(levels[2][1], 0.4 / math.sqrt(2), delta=0.01)
         self.assertEqual(levels[-1][1], 0.0)
+
+    def test_likeness_finds_a_tune_at_any_offset_and_level_but_not_another(self):
+        pitches = [220, 330, 262, 294, 392, 440, 349, 247, 523, 196, 370, 311]
+        theme = tune(pitches)
+        heard = Sound(array.array("h", [v // 3 for v in theme.samples[2 * 98765:]]))
+        self.assertGreater(heard.likeness(theme, 1.0), 0.99)
+        self.assertLess(heard.likeness(tune([p * 1.06 for p in pitches]), 1.0), 0.5, "a semitone up")
 
     def test_from_raw_bytes_drops_a_partial_frame(self):
         data = struct.pack("<4h", 1000, -1000, 2000, -2000) + b"\x01"

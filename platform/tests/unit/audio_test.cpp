@@ -112,6 +112,9 @@ TEST_F(AudioDevice, HandlesOutliveACloseSilentlyAndTheDeviceReopens)
 bool BehavesWithoutDevice()
 {
     TempDir dir;
+    // ALSA's default device fails to open too, whatever cards the machine has.
+    WriteBytes(dir.File(".asoundrc"), "pcm.!default { type hw card 57 }\n");
+    setenv("HOME", dir.File("").c_str(), 1);
     const std::string wav = dir.File("tone.wav");
     WriteToneWav(wav, 4410);
     int failures = 0;
@@ -152,8 +155,8 @@ bool BehavesWithoutDevice()
     return failures == 0 && !testing::Test::HasFailure();
 }
 
-// In a child process, PulseAudio is pointed at a server that does not exist,
-// so InitAudioDevice fails.
+// In a child process, PulseAudio is pointed at a server that does not exist
+// and ALSA at a card that does not, so InitAudioDevice fails.
 [[noreturn]] void RunWithoutDevice()
 {
     setenv("PULSE_SERVER", "unix:/nonexistent/tallowfen-no-server", 1);

@@ -1,0 +1,42 @@
+"""Where no PulseAudio server answers, the game's music comes out of ALSA's
+default device, as a raylib game's does."""
+
+import os
+import sys
+import time
+import unittest
+
+from test_game import BINARY, ROOT, GameCase
+
+sys.path.insert(0, os.path.join(ROOT, "tools", "e2e"))
+
+from e2e_audio import write_asoundrc  # noqa: E402
+from harness import Sound  # noqa: E402
+
+
+class AlsaFallbackTest(GameCase):
+    def test_menu_music_plays_on_alsa_default_device_without_a_server(self):
+        menu, ingame = (Sound.from_mp3(os.path.join(ROOT, "assets", name)) for name in ("menu.mp3", "ingame.mp3"))
+        for floats in (True, False):
+            with self.subTest(device_takes_floats=floats):
+                run = self.game()
+                played = os.path.join(run.dir, "played.raw")
+                write_asoundrc(run.dir, played, floats)
+                # A server named but not there, and nowhere else to look for one.
+                env = {"HOME": run.dir, "XDG_RUNTIME_DIR": run.dir, "PULSE_SERVER": f"unix:{run.dir}/none"}
+                run.app = self.session.start([BINARY], cwd=run.dir, env_extra=env)
+                run.win = run.app.window("Tallowfen", timeout=20)
+                time.sleep(4.0)
+                self.quit_with_escape(run)
+                self.assertTrue(os.path.exists(played), "nothing was played on ALSA's default device")
+                with open(played, "rb") as f:
+                    heard = Sound.from_s16le(f.read())
+                start = heard.sound_start()
+                self.assertIsNotNone(start, "the menu track plays")
+                # The samples follow the menu track's, and not just any music's.
+                self.assertGreater(heard.likeness(menu, start + 0.5), 0.9, "the menu track")
+                self.assertLess(heard.likeness(ingame, start + 0.5), 0.5, "another track")
+
+
+if __name__ == "__main__":
+    unittest.main()
