@@ -16,6 +16,10 @@ class SourceError(Exception):
         where = f"{self.path}:{line}" if line else self.path
         super().__init__(f"{where}: {message}")
 
+    def __reduce__(self):
+        # rebuilt from its parts when it comes back from a worker process
+        return SourceError, (self.path, self.line, self.message)
+
 
 def source_lines(path):
     """Yield (line_number, text) for the meaningful lines of a source file.

@@ -10,6 +10,7 @@ root (the tests use them). A mistake in a source is reported as FILE:LINE.
 
 import argparse
 import filecmp
+import multiprocessing
 import os
 import sys
 import tempfile
@@ -87,14 +88,22 @@ BUILDERS = {"image": build_image, "shader": build_shader,
 
 def generate(sources, out_root, log=print):
     """Build every asset of the manifest under out_root; return the outputs."""
-    outputs = []
-    for kind, source, output, scale in read_manifest(sources):
-        data = build_image(source, sources, scale) if kind == "image" else BUILDERS[kind](source, sources)
-        target = out_root / output
-        target.parent.mkdir(parents=True, exist_ok=True)
-        target.write_bytes(data)
-        outputs.append(output)
-        log(f"{kind:6} {output} ({len(data)} bytes)")
+    rows, outputs = read_manifest(sources), []
+    music_rows = [source for kind, source, _, _ in rows if kind == "music"]
+    # The music takes most of the time: one process per track keeps every core
+    # busy. Leaving the block ends the workers, so a bad source elsewhere stops
+    # the run at once.
+    with multiprocessing.Pool(max(1, min(len(music_rows), os.cpu_count() or 1))) as pool:
+        tracks = {source: pool.apply_async(build_music, (source, sources)) for source in music_rows}
+        for kind, source, output, scale in rows:
+            data = (build_image(source, sources, scale) if kind == "image"
+                    else tracks[source].get() if kind == "music"
+                    else BUILDERS[kind](source, sources))
+            target = out_root / output
+            target.parent.mkdir(parents=True, exist_ok=True)
+            target.write_bytes(data)
+            outputs.append(output)
+            log(f"{kind:6} {output} ({len(data)} bytes)")
     return outputs
 
 

@@ -9,11 +9,16 @@ Source lines:
                                exactly N tokens: a note (C4, F#3, Bb2), notes
                                joined by '+' (a chord), 'x' (the instrument's
                                own pitch, for drums), '-' (hold) or '.' (rest)
+  group NAME PATTERN...        a name for patterns (or groups) that sound together
   play COUNT PATTERN...        COUNT bars, each playing all the patterns given
+  section NAME ... end         the play lines in between form a block of bars
+                               that is not played yet; 'play COUNT NAME' plays
+                               the whole block COUNT times
 The track is a whole number of bars. Notes and echoes that ring past the last
 bar are folded back onto the start, so the end flows into the beginning.
 """
 
+import operator
 import re
 
 import synth
@@ -41,6 +46,7 @@ class Song:
         self.tempo, self.steps = None, 16
         self.echo = (3, 0.0, 0.0)
         self.instruments, self.patterns, self.bars = {}, {}, []
+        self.groups, self.sections = {}, {}
 
 
 def _parse_pattern(path, line, text, song, instrument):
@@ -69,8 +75,34 @@ def _parse_pattern(path, line, text, song, instrument):
     return notes
 
 
+def _expand(song, names, complain):
+    """Pattern names behind a list of pattern and group names, in order."""
+    patterns = []
+    for name in names:
+        if name in song.groups:
+            patterns += song.groups[name]
+        elif name in song.patterns:
+            patterns.append(name)
+        else:
+            complain(f"unknown pattern or group {name!r}")
+    return patterns
+
+
+def _play(song, args, complain, path, line):
+    """The bars one play line adds: COUNT bars of patterns, or a section COUNT times."""
+    count = parse_int(path, line, args[0], "play count")
+    if count <= 0:
+        complain("play count must be positive")
+    if args[1] in song.sections:
+        if len(args) != 2:
+            complain(f"section {args[1]!r} must be played on its own")
+        return song.sections[args[1]] * count
+    return [_expand(song, args[1:], complain)] * count
+
+
 def parse_song(path):
     song, lines = Song(), source_lines(path)
+    section = None   # (name, line, bars) of the section being written, if any
     for line, text in lines:
         fields = text.split()
         word, args = fields[0], fields[1:]
@@ -105,17 +137,42 @@ def parse_song(path):
             except StopIteration:
                 complain("pattern has no note line after it")
             song.patterns[args[0]] = (args[1], _parse_pattern(path, row_line, row, song, args[1]))
+        elif word == "group" and len(args) >= 2:
+            if args[0] in song.patterns:
+                complain(f"group {args[0]!r} has the name of a pattern")
+            song.groups[args[0]] = _expand(song, args[1:], complain)
         elif word == "play" and len(args) >= 2:
-            count = parse_int(path, line, args[0], "play count")
-            for name in args[1:]:
-                if name not in song.patterns:
-                    complain(f"play uses unknown pattern {name!r}")
-            song.bars += [args[1:]] * count
+            bars = _play(song, args, complain, path, line)
+            (section[2] if section else song.bars).extend(bars)
+        elif word == "section" and len(args) == 1 and section is None:
+            section = (args[0], line, [])
+        elif word == "end" and not args and section is not None:
+            if not section[2]:
+                complain(f"section {section[0]!r} has no play lines")
+            song.sections[section[0]] = section[2]
+            section = None
         else:
             complain(f"cannot read {text!r}")
+    if section is not None:
+        raise SourceError(path, section[1], f"section {section[0]!r} has no 'end'")
     if song.tempo is None or not song.bars:
         raise SourceError(path, 0, "a song needs a tempo line and at least one play line")
     return song
+
+
+def _render_chord(params, freqs, seconds):
+    """One instrument playing the given pitches together for `seconds`:
+    the dry samples and their left and right parts after panning."""
+    mixed = []
+    for freq in freqs:
+        voice = dict(params, freq=freq, dur=seconds)
+        if params["to"] > 0:
+            voice["to"] = params["to"] * freq / params["freq"]
+        samples = synth.render_voice(voice)
+        mixed = samples if not mixed else list(map(operator.add, mixed, samples))
+    pan = params["pan"]
+    gains = (((1.0 - pan) / 2) ** 0.5, ((1.0 + pan) / 2) ** 0.5)
+    return [mixed] + [list(map(gain.__mul__, mixed)) for gain in gains]
 
 
 def render_song(song):
@@ -124,25 +181,21 @@ def render_song(song):
     length = int(round(len(song.bars) * song.steps * step_samples))
     tail = int(synth.RATE * 4)
     left, right, send = [0.0] * (length + tail), [0.0] * (length + tail), [0.0] * (length + tail)
-    cache = {}
+    cache = {}   # a chord sounds the same wherever it is played: render it once
     for bar_index, names in enumerate(song.bars):
         for name in names:
             instrument, notes = song.patterns[name]
             params = song.instruments[instrument]
             for start, steps, freqs in notes:
                 offset = int(round((bar_index * song.steps + start) * step_samples))
-                for freq in freqs:
-                    key = (instrument, round(freq, 3), steps)
-                    if key not in cache:
-                        voice = dict(params, freq=freq, dur=steps * step_samples / synth.RATE)
-                        if params["to"] > 0:
-                            voice["to"] = params["to"] * freq / params["freq"]
-                        cache[key] = synth.render_voice(voice)
-                    samples, pan = cache[key], params["pan"]
-                    synth.mix_into(left, samples, offset, ((1.0 - pan) / 2) ** 0.5)
-                    synth.mix_into(right, samples, offset, ((1.0 + pan) / 2) ** 0.5)
-                    if params["echo"]:
-                        synth.mix_into(send, samples, offset)
+                key = (instrument, tuple(round(freq, 3) for freq in freqs), steps)
+                if key not in cache:
+                    cache[key] = _render_chord(params, freqs, steps * step_samples / synth.RATE)
+                dry, on_left, on_right = cache[key]
+                synth.mix_into(left, on_left, offset)
+                synth.mix_into(right, on_right, offset)
+                if params["echo"]:
+                    synth.mix_into(send, dry, offset)
     _add_echo(song, step_samples, send, left, right)
     for channel in (left, right):
         for i in range(tail):
@@ -159,11 +212,16 @@ def _add_echo(song, step_samples, send, left, right):
     if wet <= 0:
         return
     delay = int(round(steps * step_samples))
-    echo_left, echo_right = [0.0] * len(send), [0.0] * len(send)
-    for i in range(delay, len(send)):
-        # ping-pong: each repeat crosses to the other side
-        echo_left[i] = send[i - delay] + feedback * echo_right[i - delay]
-        echo_right[i] = feedback * echo_left[i - delay]
-    for i in range(len(send)):
-        left[i] += wet * (echo_left[i] + 0.3 * echo_right[i])
-        right[i] += wet * (echo_right[i] + 0.3 * echo_left[i])
+    size = len(send)
+    echo_left, echo_right = [0.0] * size, [0.0] * size
+    # Each block of `delay` samples depends only on the block before it, so
+    # whole blocks are computed at once. Ping-pong: each repeat crosses sides.
+    for start in range(delay, size, delay):
+        end = min(start + delay, size)
+        before = slice(start - delay, end - delay)
+        echo_left[start:end] = map(operator.add, send[before],
+                                   map(feedback.__mul__, echo_right[before]))
+        echo_right[start:end] = map(feedback.__mul__, echo_left[before])
+    for channel, near, far in ((left, echo_left, echo_right), (right, echo_right, echo_left)):
+        wet_mix = map(wet.__mul__, map(operator.add, near, map((0.3).__mul__, far)))
+        channel[:] = map(operator.add, channel, wet_mix)

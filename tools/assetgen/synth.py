@@ -52,23 +52,26 @@ class XorShift:
         return x / 2147483648.0 - 1.0
 
 
-def envelope_level(t, p):
-    """ADSR level at time t seconds after note-on."""
+def envelope(p, times):
+    """ADSR levels at the given times (seconds after note-on), in one pass."""
     attack, decay, sustain, dur = p["attack"], p["decay"], p["sustain"], p["dur"]
+    release, peak_at = p["release"], attack + decay
 
     def held(u):
         if u < attack:
             return u / attack
-        if u < attack + decay:
+        if u < peak_at:
             return 1.0 - (1.0 - sustain) * (u - attack) / decay
         return sustain
 
-    if t < dur:
-        return held(t)
-    release = p["release"]
-    if release <= 0 or t >= dur + release:
-        return 0.0
-    return held(dur) * (1.0 - (t - dur) / release)
+    released = held(dur)
+    end = dur + release if release > 0 else dur
+    # one expression per sample instead of a call: this runs for every sample
+    # of every voice, and the music has millions of them
+    return [(t / attack if t < attack else 1.0 - (1.0 - sustain) * (t - attack) / decay
+             if t < peak_at else sustain) if t < dur
+            else released * (1.0 - (t - dur) / release) if t < end else 0.0
+            for t in times]
 
 
 def render_voice(p):
@@ -85,14 +88,23 @@ def render_voice(p):
     lp_from, lp_to = p["lp"], (p["lpto"] or p["lp"])
     rng = XorShift(int(p["seed"]))
     out = [0.0] * total
+    levels = envelope(p, [i / RATE for i in range(total)])
+    # Most music notes hold one pitch and one filter setting: work those out
+    # once instead of per sample (the results are the same to the last bit).
+    steady = slide_step == 1.0 and arp == [1.0] and not vib_depth
+    sweep = lp_from != lp_to
+    step = freq / RATE
+    alpha = 1.0 - math.exp(-2 * math.pi * lp_from / RATE)
     phase, held_noise, filtered, base = 0.0, 0.0, 0.0, freq
     for i in range(total):
-        if i < slide_samples:
-            base *= slide_step
-        f = base * arp[(i // arp_len) % len(arp)]
-        if vib_depth and i >= vib_start:
-            f *= 2 ** (vib_depth * math.sin(2 * math.pi * vib_rate * (i - vib_start) / RATE))
-        phase += f / RATE
+        if not steady:
+            if i < slide_samples:
+                base *= slide_step
+            f = base * arp[(i // arp_len) % len(arp)]
+            if vib_depth and i >= vib_start:
+                f *= 2 ** (vib_depth * math.sin(2 * math.pi * vib_rate * (i - vib_start) / RATE))
+            step = f / RATE
+        phase += step
         if phase >= 1.0:
             phase -= int(phase)
             if wave == "noise":
@@ -108,10 +120,12 @@ def render_voice(p):
         else:
             s = held_noise
         if lp_from:
-            cutoff = lp_from + (lp_to - lp_from) * i / total
-            filtered += (1.0 - math.exp(-2 * math.pi * cutoff / RATE)) * (s - filtered)
+            if sweep:
+                cutoff = lp_from + (lp_to - lp_from) * i / total
+                alpha = 1.0 - math.exp(-2 * math.pi * cutoff / RATE)
+            filtered += alpha * (s - filtered)
             s = filtered
-        out[i] = s * vol * envelope_level(i / RATE, p)
+        out[i] = s * vol * levels[i]
     return out
 
 

@@ -150,6 +150,26 @@ class MalformedSources(unittest.TestCase):
             music.parse_song(path)
         self.assertEqual((caught.exception.line, caught.exception.path), (line, str(path)))
 
+    def test_sections_and_groups(self):
+        head = "tempo 120\nsteps 2\ninstrument i\npattern p i\nA4 -\npattern q i\n. C5\n"
+        path = self.scratch / "song.txt"
+        path.write_text(head + "group g p q\ngroup h g p\nsection s\nplay 1 h\nplay 1 q\nend\n"
+                               "play 2 s\nplay 1 p\n")
+        self.assertEqual(music.parse_song(path).bars,
+                         [["p", "q", "p"], ["q"], ["p", "q", "p"], ["q"], ["p"]])
+        # the last line of each case is the one named in the error
+        for tail, message in (("section s\nplay 1 p", "section 's' has no 'end'"),
+                              ("end", "cannot read 'end'"),
+                              ("section s\nend", "section 's' has no play lines"),
+                              ("section s\nplay 1 p\nend\nplay 1 s p", "must be played on its own"),
+                              ("section s\nplay 1 s", "unknown pattern or group 's'"),
+                              ("group p q", "has the name of a pattern"),
+                              ("play 0 p", "play count must be positive")):
+            path.write_text(head + tail + "\n")
+            line = len((head + tail).splitlines()) - (1 if "no 'end'" in message else 0)
+            with self.assertRaisesRegex(SourceError, f"song.txt:{line}: .*{message}", msg=tail):
+                music.parse_song(path)
+
     def test_bad_scale_in_manifest(self):
         manifest = self.sources / "manifest.txt"
         original = manifest.read_text()
