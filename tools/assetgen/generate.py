@@ -17,7 +17,9 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-import music  # noqa: E402  (the path above must be set first)
+import dc  # noqa: E402  (the path above must be set first)
+import loudness  # noqa: E402
+import music  # noqa: E402
 import mp3  # noqa: E402
 import pixelsrc  # noqa: E402
 import sfx  # noqa: E402
@@ -28,7 +30,11 @@ from wavio import encode_wav  # noqa: E402
 
 HERE = Path(__file__).resolve().parent
 REPO_ROOT = HERE.parents[1]
-MUSIC_PEAK = 0.85   # leaves room for the MP3 encoder's overshoot
+# The music sits under the effects: its integrated loudness, in LUFS. Its
+# peak stays under the ceiling (a spiky track is turned down to it), leaving
+# the effects that land on it room below full scale.
+MUSIC_LUFS = -25.0
+MUSIC_PEAK_CEILING = 0.3
 
 
 def read_manifest(sources):
@@ -76,9 +82,22 @@ def build_sound(source, sources):
     return encode_wav(sfx.build_sound(source))
 
 
+def normalise_music(samples):
+    """A rendered stereo loop, without DC and at the music's loudness, as int16."""
+    samples = dc.remove_dc_loop(samples, 2, synth.RATE)
+    heard = loudness.measure(samples, channels=2).integrated
+    top = synth.peak(samples)
+    if top == 0:
+        return synth.to_pcm16(samples, 0)
+    # whole tenths of a dB, so that the file does not depend on the last
+    # digits of the measurement
+    gain = min(10 ** (round(MUSIC_LUFS - heard, 1) / 20), MUSIC_PEAK_CEILING / top)
+    return synth.to_pcm16(samples, top * gain)
+
+
 def build_music(source, sources):
     song = music.parse_song(source)
-    return mp3.encode_mp3(synth.to_pcm16(music.render_song(song), MUSIC_PEAK))
+    return mp3.encode_mp3(normalise_music(music.render_song(song)))
 
 
 BUILDERS = {"image": build_image, "shader": build_shader,
@@ -130,7 +149,7 @@ def main(argv=None):
         return 0
     except SourceError as exc:
         print(f"error: {exc}", file=sys.stderr)
-    except mp3.EncoderError as exc:
+    except (mp3.EncoderError, loudness.LoudnessError) as exc:
         print(f"error: {exc}", file=sys.stderr)
     except OSError as exc:
         print(f"error: {exc.filename or ''}: {exc.strerror}", file=sys.stderr)
