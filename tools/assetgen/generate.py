@@ -18,6 +18,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import dc  # noqa: E402  (the path above must be set first)
+import limiter  # noqa: E402
 import loudness  # noqa: E402
 import music  # noqa: E402
 import mp3  # noqa: E402
@@ -30,11 +31,11 @@ from wavio import encode_wav  # noqa: E402
 
 HERE = Path(__file__).resolve().parent
 REPO_ROOT = HERE.parents[1]
-# The music sits under the effects: its integrated loudness, in LUFS. Its
-# peak stays under the ceiling (a spiky track is turned down to it), leaving
-# the effects that land on it room below full scale.
-MUSIC_LUFS = -25.0
-MUSIC_PEAK_CEILING = 0.3
+# The music's integrated loudness in LUFS, under the effects, and the peak
+# its loudest moments are limited to, leaving the effects that land on it
+# room below full scale.
+MUSIC_LUFS = -18.5
+MUSIC_PEAK_CEILING = 0.38
 
 
 def read_manifest(sources):
@@ -83,16 +84,17 @@ def build_sound(source, sources):
 
 
 def normalise_music(samples):
-    """A rendered stereo loop, without DC and at the music's loudness, as int16."""
+    """A rendered stereo loop, without DC, at the music's loudness and
+    limited to its ceiling, as int16."""
     samples = dc.remove_dc_loop(samples, 2, synth.RATE)
     heard = loudness.measure(samples, channels=2).integrated
-    top = synth.peak(samples)
-    if top == 0:
+    if heard == float("-inf"):
         return synth.to_pcm16(samples, 0)
     # whole tenths of a dB, so that the file does not depend on the last
     # digits of the measurement
-    gain = min(10 ** (round(MUSIC_LUFS - heard, 1) / 20), MUSIC_PEAK_CEILING / top)
-    return synth.to_pcm16(samples, top * gain)
+    gain = 10 ** (round(MUSIC_LUFS - heard, 1) / 20)
+    samples = limiter.limit_loop([s * gain for s in samples], 2, MUSIC_PEAK_CEILING, synth.RATE)
+    return synth.to_pcm16(samples, synth.peak(samples))
 
 
 def build_music(source, sources):
