@@ -20,7 +20,7 @@ from errors import SourceError, parse_number, source_lines
 FADE_SECONDS = 0.004
 # Effects are measured by their loudest momentary (400 ms) loudness, as the
 # game plays them on both sides. An effect at 0 LU sits this loud.
-REFERENCE_LUFS = -19.0
+REFERENCE_LUFS = -20.0
 # Several effects land on the music at once; each keeps well clear of full scale.
 PEAK_CEILING = 0.45
 
