@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libgl-dev libstb-dev libpulse-dev
                 libasound2-dev libsndfile1-dev libgl1-mesa-dri)
 test_packages=(libgtest-dev libbenchmark-dev xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils
-               openbox lame glslang-tools desktop-file-utils appstream lintian dpkg-dev)
+               openbox lame libebur128-1 glslang-tools desktop-file-utils appstream lintian dpkg-dev)
 
 # Only the tests need GoogleTest and the test tools: a player's build is the game alone.
 packages=("${build_packages[@]}")

@@ -43,8 +43,8 @@ class GameRun:
         self.app = None
         self.win = None
 
-    def start(self):
-        self.app = self.session.start([BINARY], cwd=self.dir)
+    def start(self, *args):
+        self.app = self.session.start([BINARY, *args], cwd=self.dir)
         self.win = self.app.window("Tallowfen", timeout=20)
         time.sleep(0.5)  # a few frames: the loop is running
         return self

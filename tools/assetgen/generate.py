@@ -18,7 +18,10 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-import music  # noqa: E402  (the path above must be set first)
+import dc  # noqa: E402  (the path above must be set first)
+import limiter  # noqa: E402
+import loudness  # noqa: E402
+import music  # noqa: E402
 import mp3  # noqa: E402
 import pixelsrc  # noqa: E402
 import sfx  # noqa: E402
@@ -29,7 +32,11 @@ from wavio import encode_wav  # noqa: E402
 
 HERE = Path(__file__).resolve().parent
 REPO_ROOT = HERE.parents[1]
-MUSIC_PEAK = 0.85   # leaves room for the MP3 encoder's overshoot
+# The music's integrated loudness in LUFS, under the effects, and the peak
+# its loudest moments are limited to, leaving the effects that land on it
+# room below full scale.
+MUSIC_LUFS = -18.5
+MUSIC_PEAK_CEILING = 0.38
 
 
 def read_manifest(sources):
@@ -77,9 +84,23 @@ def build_sound(source, sources):
     return encode_wav(sfx.build_sound(source))
 
 
+def normalise_music(samples):
+    """A rendered stereo loop, without DC, at the music's loudness and
+    limited to its ceiling, as int16."""
+    samples = dc.remove_dc_loop(samples, 2, synth.RATE)
+    heard = loudness.measure(samples, channels=2).integrated
+    if heard == float("-inf"):
+        return synth.to_pcm16(samples, 0)
+    # whole tenths of a dB, so that the file does not depend on the last
+    # digits of the measurement
+    gain = 10 ** (round(MUSIC_LUFS - heard, 1) / 20)
+    samples = limiter.limit_loop([s * gain for s in samples], 2, MUSIC_PEAK_CEILING, synth.RATE)
+    return synth.to_pcm16(samples, synth.peak(samples))
+
+
 def build_music(source, sources):
     song = music.parse_song(source)
-    return mp3.encode_mp3(synth.to_pcm16(music.render_song(song), MUSIC_PEAK))
+    return mp3.encode_mp3(normalise_music(music.render_song(song)))
 
 
 BUILDERS = {"image": build_image, "shader": build_shader,
@@ -139,7 +160,7 @@ def main(argv=None):
         return 0
     except SourceError as exc:
         print(f"error: {exc}", file=sys.stderr)
-    except mp3.EncoderError as exc:
+    except (mp3.EncoderError, loudness.LoudnessError) as exc:
         print(f"error: {exc}", file=sys.stderr)
     except OSError as exc:
         print(f"error: {exc.filename or ''}: {exc.strerror}", file=sys.stderr)

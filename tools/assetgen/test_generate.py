@@ -4,6 +4,7 @@ Run from the repository root:  python3 -m unittest tools/assetgen/test_generate.
 The generator runs three times, side by side (about 30 s of CPU each).
 """
 
+import array
 import math
 import os
 import shutil
@@ -18,6 +19,7 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 
+import loudness  # noqa: E402
 import music  # noqa: E402
 import mp3  # noqa: E402
 import pixelsrc  # noqa: E402
@@ -52,6 +54,17 @@ SOUNDS = {
 # each track and its source; every track lasts at least this long, in seconds
 MUSIC = {"assets/menu.mp3": "music/menu.txt", "assets/ingame.mp3": "music/ingame.txt"}
 SHORTEST_TRACK = 90.0
+# Levels as played, with the rest of the mix in mind: (quietest, loudest)
+# in LUFS, loudest momentary for an effect and integrated for music, and the
+# highest sample peak. Frequent effects stay low, the hurt and the death stand
+# out, the music sits under the effects.
+FREQUENT, EVENT, STANDOUT, BED = (-29, -20, 0.3), (-21, -15, 0.42), (-16.5, -11, 0.42), (-21, -17, 0.42)
+LEVELS = {
+    "assets/click.wav": FREQUENT, "assets/hit.wav": FREQUENT, "assets/gold_spawn.wav": FREQUENT,
+    "assets/select.wav": EVENT, "assets/levelup.wav": EVENT, "assets/pickupCoin.wav": EVENT,
+    "assets/potion_health.wav": EVENT, "assets/explosion.wav": STANDOUT, "assets/death.wav": STANDOUT,
+    "assets/menu.mp3": BED, "assets/ingame.mp3": BED,
+}
 SHADERS = ["shaders/grain.fs", "shaders/white_mask.fs"]
 
 
@@ -263,7 +276,7 @@ class CommittedAudio(unittest.TestCase):
             top = max(abs(s) for s in samples)
             rms = math.sqrt(sum(s * s for s in samples) / frames)
             self.assertLess(top, 32000, f"{relative} clips")
-            self.assertGreater(top, 8000, f"{relative} is too quiet")
+            self.assertGreater(top, 3000, f"{relative} is too quiet")  # about -21 dBFS
             self.assertGreater(rms, 1000, f"{relative} is nearly silent")
             self.assertLess(abs(samples[-1]), 200, f"{relative} ends with a click")
 
@@ -305,6 +318,32 @@ class CommittedAudio(unittest.TestCase):
         # the note on the very last step rings on past the end: its release
         # must reappear at the start instead of being cut off
         self.assertGreater(max(abs(s) for s in mixed[:2000]), 0.05)
+
+
+class AudioLevels(unittest.TestCase):
+    def decoded(self, relative):
+        """(int16 samples, channels): a WAV as it is, an MP3 as lame decodes it."""
+        with tempfile.TemporaryDirectory() as scratch:
+            path = str(REPO / relative)
+            if path.endswith(".mp3"):
+                subprocess.run(["lame", "--quiet", "--decode", path, scratch + "/out.wav"], check=True)
+                path = scratch + "/out.wav"
+            with wave.open(path) as handle:
+                samples = array.array("h", handle.readframes(handle.getnframes()))
+                return samples, handle.getnchannels()
+
+    def test_no_dc_peaks_clear_of_full_scale_loudness_in_its_band(self):
+        heard = {}
+        for relative, (quietest, loudest, highest) in LEVELS.items():
+            samples, channels = self.decoded(relative)
+            self.assertLessEqual(abs(sum(samples) / len(samples) / 32768), 0.002, f"{relative}: DC offset")
+            measured = loudness.measure(samples, channels)
+            heard[relative] = measured.integrated if channels == 2 else measured.momentary_max
+            self.assertLessEqual(measured.peak, highest, relative)
+            self.assertTrue(quietest <= heard[relative] <= loudest, f"{relative}: {heard[relative]:.1f} LUFS")
+        others = [level for relative, level in heard.items() if LEVELS[relative] != STANDOUT]
+        for relative in ("assets/explosion.wav", "assets/death.wav"):
+            self.assertGreater(heard[relative], max(others), f"{relative} stands out")
 
 
 class Shaders(unittest.TestCase):

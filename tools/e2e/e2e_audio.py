@@ -19,6 +19,10 @@ import wave
 
 from e2e_common import HarnessError, require, run_tool, tail, wait_until
 
+# EBU R128 through libebur128, shared with the asset generator
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "assetgen"))
+import loudness as ebur128  # noqa: E402
+
 RATE = 44100
 CHANNELS = 2
 FRAME_BYTES = 2 * CHANNELS
@@ -78,6 +82,14 @@ class Sound:
         if not part:
             return 0.0
         return max(max(part), -min(part)) / 32768.0
+
+    def loudness(self):
+        """EBU R128: .integrated and .momentary_max in LUFS, .peak 0..1."""
+        return ebur128.measure(self.samples, self.channels, self.rate)
+
+    def clipped(self, level=32767):
+        """How many samples reach `level` or beyond (full scale by default)."""
+        return sum(1 for s in self.samples if s >= level or s <= -level)
 
     def is_silent(self, threshold=SILENCE):
         """True when no sample rises above threshold."""

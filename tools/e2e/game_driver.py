@@ -119,3 +119,26 @@ class GameDriver:
         finally:
             self.win.mouseup()
         raise AssertionError(f"the level was not finished within {timeout} s")
+
+    def fight_while_walking(self, seconds, path=("a", "w", "d", "s"), stride=0.6):
+        """Holds fire at the birds in view for `seconds` while walking round a
+        small square, stride seconds a side, as a player does under attack."""
+        start, held = time.monotonic(), None
+        self.win.move_mouse(*self.to_window(120, 120))
+        self.win.mousedown()
+        try:
+            while (now := time.monotonic() - start) < seconds:
+                key = path[int(now / stride) % len(path)]
+                if key != held:
+                    if held:
+                        self.win.keyup(held)
+                    self.win.keydown(key)
+                    held = key
+                target = self.bird_at(self.shot())
+                if target is not None:
+                    self.win.move_mouse(*target)
+                time.sleep(0.05)
+        finally:
+            if held:
+                self.win.keyup(held)
+            self.win.mouseup()

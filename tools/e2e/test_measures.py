@@ -105,6 +105,19 @@ class SoundTest(unittest.TestCase):
         self.assertAlmostEqual(sound.rms(0.0, 0.5), 0.5 / math.sqrt(2), delta=0.002)
         self.assertFalse(sound.is_silent())
 
+    def test_ebu_r128_loudness_of_sines(self):
+        # a 1 kHz sine at -20 dBFS on both sides reads -20 LUFS; a tenth of a
+        # second of it fills a quarter of the 400 ms window: 6 LU less
+        for seconds, channels, momentary in ((3.0, 2, -20.0), (3.0, 1, -20.0), (0.1, 2, -26.0)):
+            stereo = tone_then_silence(0.0, seconds, 0.1)
+            sound = Sound(stereo.samples[::2], channels=1) if channels == 1 else stereo
+            measured = sound.loudness()
+            self.assertAlmostEqual(measured.momentary_max, momentary, delta=0.2, msg=(seconds, channels))
+            self.assertAlmostEqual(measured.peak, 0.1, delta=0.001)
+        self.assertAlmostEqual(tone_then_silence(0.0, 3.0, 0.1).loudness().integrated, -20.0, delta=0.3)
+        self.assertEqual(Sound(array.array("h", [0] * 8820)).loudness().integrated, -math.inf)
+        self.assertEqual(Sound(array.array("h", [32767, -32768, 100, 32766])).clipped(), 2)
+
     def test_pitch_and_sides_of_a_sine(self):
         sound = tone_then_silence(0.1, 0.5, 0.5)
         self.assertAlmostEqual(sound.frequency(), 1000.0, delta=1.0)
