@@ -13,6 +13,7 @@
 #include "level/GoldManager.h"
 #include "level/Gun.h"
 #include "level/HealthPotionEffect.h"
+#include "options/Bindings.h"
 #include "raylib.h"
 #include "record/RunStats.h"
 #include "ui/GUIText.h"
@@ -45,8 +46,9 @@ public:
     int level = 0;
     bool levelFinished = false;
     Inventory &inventory;
-    AimSwitch aimSwitch;  // the mouse or the pad, whichever was used last, aims the gun
-    RunStats runStats;    // gold and kills of this run, level by level; Game closes each level
+    const Bindings *bindings = &DefaultBindings();  // not owned; the player walks by it too
+    AimSwitch aimSwitch;                            // the mouse or the pad, whichever was used last, aims the gun
+    RunStats runStats;  // gold and kills of this run, level by level; Game closes each level
     // Empty, each level seeds rand from the clock; set, level L seeds it with
     // fixedSeed + L, so a seeded test or soak draws the same numbers again.
     std::optional<unsigned> fixedSeed;
