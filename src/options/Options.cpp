@@ -84,7 +84,7 @@ void Options::parse(const std::string &text, std::string *problem)
         if (damaged++ == 0) first = "line " + std::to_string(lineNo) + ": " + what;
     };
     if (text.size() > kMaxFile) {
-        if (problem) *problem = "the file is " + std::to_string(text.size()) + " bytes, too long to be options";
+        if (problem) *problem = "the file is over " + std::to_string(kMaxFile / 1024) + " KB, too long to be options";
         return;
     }
     if (text.find('\0') != std::string::npos) {
