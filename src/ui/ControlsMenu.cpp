@@ -78,7 +78,9 @@ void ControlsMenu::press(int control, SoundManager &sound, GameState *state, Opt
 
 void ControlsMenu::capture(Options &options)
 {
-    if (IsKeyPressed(KEY_ESCAPE)) {
+    // A pad button cancels a wait for a key, so a player on the pad alone is
+    // never stuck on it.
+    if (IsKeyPressed(KEY_ESCAPE) || (!waitingPad && ActionInput::anyPadPressed() >= 0)) {
         stopWaiting();
         return;
     }
