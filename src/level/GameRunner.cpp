@@ -162,6 +162,8 @@ void GameRunner::update(SoundManager &sound, GameState &state, Upgrades &upgrade
     }
     if (enemies.empty() && enemyDeaths.empty() && !levelFinished) {
         levelFinished = true;
+        returnLabel = "Return to shop: " + bindings->keyName(ACTION_SHOP);
+        returnText.setValue(returnLabel.c_str());
         sound.play("levelup");
     }
     if (levelFinished && ActionInput::pressed(*bindings, ACTION_SHOP)) state = STATE_SHOP;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "assets/GameAssets.h"
@@ -39,6 +40,7 @@ public:
     bool playerDead = false;
     GUIText levelFinishedText{120, 25, 22, "Level finished!", Color{0, 228, 48, 255}, true};
     GUIText returnText{120, 55, 18, "Return to shop: Q", Color{0, 228, 48, 255}, true};
+    std::string returnLabel;  // returnText's words, naming the shop's key as bound
     Player player{10, 10, 32, 32};
     Gun gun;
     GoldManager goldManager;

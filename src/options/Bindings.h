@@ -52,6 +52,11 @@ public:
     void bindKey(Action action, int code) { bindInto(keys, action, code); }
     void bindPad(Action action, int button) { bindInto(pad, action, button); }
     static bool mouseAllowed(Action action) { return action == ACTION_FIRE; }
+    // The name of the action's first key, as hints on the screen show it.
+    std::string keyName(Action action) const
+    {
+        return keys[action].empty() ? "none" : NameOf(KeyNames(), keys[action][0]);
+    }
 
     // "W, Up" or "none".
     static std::string listText(const std::vector<InputName> &names, const std::vector<int> &codes);

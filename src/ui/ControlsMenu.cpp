@@ -25,8 +25,8 @@ GUIButton smallButton(Rectangle r, const char *text)
 
 Rectangle ControlsMenu::controlRect(int control)
 {
-    if (control == kBack) return ControlRect(ControlsMenu().backButton);
-    if (control == kDefaults) return ControlRect(ControlsMenu().defaultsButton);
+    if (control == kBack) return Rectangle{10, 5, 60, 20};  // backButton's
+    if (control == kDefaults) return Rectangle{240, 5, 75, 20};
     if (control < kFirstPad) return Rectangle{80, float(rowY(control - kFirstKey)), 130, 16};
     if (control < kMusicDown) return Rectangle{215, float(rowY(control - kFirstPad)), 100, 16};
     const float x[] = {60, 114, 215, 269};

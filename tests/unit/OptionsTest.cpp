@@ -122,6 +122,8 @@ TEST(Bindings, ARebindReplacesTheFirstAndSwapsWithTheKeysOldPlace)
     b.bindKey(ACTION_SHOP, KEY_P);  // nothing displaced: the key leaves pause
     EXPECT_EQ(Bindings::listText(KeyNames(), b.keys[ACTION_SHOP]), "P");
     EXPECT_EQ(Bindings::listText(KeyNames(), b.keys[ACTION_PAUSE]), "none");
+    EXPECT_EQ(b.keyName(ACTION_SHOP), "P") << "the hint on screen";
+    EXPECT_EQ(b.keyName(ACTION_PAUSE), "none");
 }
 
 TEST(Bindings, ThePlayerWalksByTheKeysBound)
