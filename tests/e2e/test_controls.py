@@ -36,10 +36,7 @@ class ControlsTest(GameCase):
 
     def options_text(self, run):
         path = os.path.join(run.dir, "data", "options")
-        if not os.path.exists(path):
-            return ""
-        with open(path) as f:
-            return f.read()
+        return open(path).read() if os.path.exists(path) else ""
 
     def test_fire_rebound_to_space_fires_with_space_and_no_longer_with_the_mouse(self):
         run = self.game().start()
@@ -90,7 +87,6 @@ class ControlsTest(GameCase):
         self.quit_with_escape(run)
 
         again = self.game()
-        os.makedirs(os.path.join(again.dir, "data"), exist_ok=True)
         with open(os.path.join(again.dir, "data", "options"), "w") as f:
             f.write(self.options_text(run))
         again.start()

@@ -31,7 +31,6 @@ TEST(OptionsFile, ReadsWhatIsWellFormedAndReportsTheFirstDamage)
          "Pad RT, Pad RB", "line 1: music_volume must be a whole number from 0 to 100, not \"101\""},
         {"volume not whole", "effects_volume = 5.5\n", 100, 100, ACTION_FIRE, "Left mouse", "Pad RT, Pad RB",
          "not \"5.5\""},
-        {"negative volume", "music_volume = -10\n", 100, 100, ACTION_FIRE, "Left mouse", "Pad RT, Pad RB", "-10"},
         {"an unknown key spoils only its line", "walk_up = I, Flux\nwalk_down = K\n", 100, 100, ACTION_WALK_UP, "W, Up",
          "Pad up", "line 1: walk_up names no key \"Flux\""},
         {"a key name on a pad line", "drink_pad = Z\n", 100, 100, ACTION_DRINK, "Z", "Pad A",
