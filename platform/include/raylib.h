@@ -488,6 +488,7 @@ RLAPI void StopMusicStream(Music music);
 RLAPI void PauseMusicStream(Music music);
 RLAPI void ResumeMusicStream(Music music);
 RLAPI void SetMusicVolume(Music music, float volume);
+RLAPI void SetSoundVolume(Sound sound, float volume);
 RLAPI float GetMusicTimeLength(Music music);
 RLAPI float GetMusicTimePlayed(Music music);
 

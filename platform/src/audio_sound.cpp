@@ -2,6 +2,7 @@
 // so a sound restarts when played again.
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <memory>
 
 #include "audio_internal.h"
@@ -99,6 +100,15 @@ void PlaySound(Sound sound)
     std::lock_guard<std::mutex> hold(Lock());
     buffer->cursor = 0.0;
     buffer->playing = true;
+}
+
+// Like a music's, the volume stays with the sound across plays.
+void SetSoundVolume(Sound sound, float volume)
+{
+    rAudioBuffer *buffer = Playable(sound);
+    if (buffer == nullptr || std::isnan(volume)) return;
+    std::lock_guard<std::mutex> hold(Lock());
+    buffer->volume = std::clamp(volume, 0.0f, 1.0f);
 }
 
 void StopSound(Sound sound)

@@ -23,6 +23,14 @@ Game::Game(SaveFolder saveFolder) : saves(std::move(saveFolder))
     best.loadFromFile(bestPath.c_str(), &problem);
     if (!problem.empty()) std::cout << "Ignoring the best run in " << bestPath << ": " << problem << std::endl;
     mainMenu.bestLevel = best.level;
+    controlsMenu.path = saves.file("options");
+    problem.clear();
+    options.loadFromFile(controlsMenu.path.c_str(), &problem);
+    if (!problem.empty())
+        std::cout << "Ignoring what is damaged in " << controlsMenu.path << ": " << problem << std::endl;
+    runner.bindings = &options.bindings;
+    pause.bindings = &options.bindings;
+    applyVolumes();
 }
 
 void Game::update(bool *quit)
@@ -49,6 +57,12 @@ void Game::update(bool *quit)
             if (changed) loadSettings();
             break;
         }
+        case STATE_CONTROLS: {
+            bool changed = false;
+            controlsMenu.update(soundManager, &state, options, changed);
+            if (changed) applyVolumes();
+            break;
+        }
         default: break;
     }
     enterState(previous);
@@ -67,6 +81,7 @@ void Game::draw()
         case STATE_DEAD: deadMenu.draw(assets); break;
         case STATE_SHOP: shop.draw(assets, animFrame, upgrades); break;
         case STATE_SETTINGS: settingsMenu.draw(&assets, animFrame); break;
+        case STATE_CONTROLS: controlsMenu.draw(&assets, options); break;
         default: break;
     }
 }
@@ -78,6 +93,15 @@ void Game::loadSettings()
     settingsMenu.musicBox.ticked = settings.music;
     settingsMenu.soundBox.ticked = settings.sound;
     settingsMenu.screenshakeBox.ticked = settings.screenshake;
+}
+
+void Game::applyVolumes()
+{
+    pause.musicVolume = float(options.musicVolume) / float(Options::kMaxVolume);
+    for (auto &[key, track] : assets.music)
+        SetMusicVolume(track, pause.musicVolume);
+    for (auto &[key, effect] : assets.sounds)
+        SetSoundVolume(effect, float(options.effectsVolume) / float(Options::kMaxVolume));
 }
 
 void Game::stepAnimation()

@@ -9,8 +9,10 @@
 #include "economy/Inventory.h"
 #include "economy/Upgrades.h"
 #include "level/GameRunner.h"
+#include "options/Options.h"
 #include "record/BestRun.h"
 #include "system/SaveFolder.h"
+#include "ui/ControlsMenu.h"
 #include "ui/DeadMenu.h"
 #include "ui/GameUI.h"
 #include "ui/MainMenu.h"
@@ -31,6 +33,8 @@ public:
     GameRunner runner{inventory};
     MainMenu mainMenu;
     SettingsMenu settingsMenu;
+    ControlsMenu controlsMenu;
+    Options options;  // volumes and bindings, kept in the save folder's options
     ShopMenu shop;
     DeadMenu deadMenu;
     MusicManager musicManager;
@@ -49,6 +53,8 @@ public:
     void draw();
     // Applies the settings to the audio and the settings screen.
     void loadSettings();
+    // Sets every track's and every sound's volume from the options.
+    void applyVolumes();
     // What follows a screen's move from `previous` to `state`: a level starts
     // when play begins, and the music follows play beginning or ending.
     void enterState(GameState previous);

@@ -7,4 +7,5 @@ enum GameState : int {
     STATE_DEAD = 2,
     STATE_SHOP = 3,
     STATE_SETTINGS = 4,
+    STATE_CONTROLS = 5,
 };

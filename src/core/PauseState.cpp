@@ -1,14 +1,9 @@
 #include "core/PauseState.h"
 
 #include "core/VirtualScreen.h"
+#include "options/ActionInput.h"
 
-bool PauseState::togglePressed()
-{
-    if (IsKeyPressed(KEY_P)) return true;
-    for (int pad = 0; pad < 4; ++pad)
-        if (IsGamepadButtonPressed(pad, GAMEPAD_BUTTON_MIDDLE_RIGHT)) return true;
-    return false;
-}
+bool PauseState::togglePressed() const { return ActionInput::pressed(*bindings, ACTION_PAUSE); }
 
 bool PauseState::update(GameState state, Music &music)
 {
@@ -29,7 +24,7 @@ bool PauseState::update(GameState state, Music &music)
         paused = true;
         lowered = music;
         turnedDown = true;
-        SetMusicVolume(lowered, kPausedVolume);
+        SetMusicVolume(lowered, kPausedVolume * musicVolume);
     }
     return paused;
 }
@@ -38,7 +33,7 @@ void PauseState::resume()
 {
     paused = false;
     // The track that was turned down, even when play has moved on to another.
-    if (turnedDown) SetMusicVolume(lowered, 1.0f);
+    if (turnedDown) SetMusicVolume(lowered, musicVolume);
     turnedDown = false;
 }
 

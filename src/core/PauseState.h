@@ -4,9 +4,10 @@
 
 #include "core/GameState.h"
 #include "level/GameRunner.h"
+#include "options/Bindings.h"
 #include "raylib.h"
 
-// Play held still: P or a pad's Start toggles it, losing the window's focus
+// Play held still: the pause key or button (P, a pad's Start) toggles it, losing the window's focus
 // starts it. While it holds, Game skips every update of the level, and the
 // level is drawn exactly as it stood, dimmed under "Paused", with its music
 // turned down. The dimming is drawn over the window, not into the virtual
@@ -17,6 +18,8 @@ public:
     static constexpr float kPausedVolume = 0.3f;
 
     bool paused = false;
+    float musicVolume = 1.0f;                       // the player's music volume, which a resume gives back
+    const Bindings *bindings = &DefaultBindings();  // not owned
     // Where the focus comes from; tests put their own here.
     bool (*windowFocused)() = IsWindowFocused;
     bool wasFocused = true;
@@ -43,5 +46,5 @@ private:
     Camera2D heldCamera{};
     std::vector<int> heldDeathFrames;
 
-    static bool togglePressed();
+    bool togglePressed() const;
 };

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "level/SortForErasing.h"
+#include "options/ActionInput.h"
 #include "raymath.h"
 #include "system/StepClock.h"
 
@@ -161,9 +162,11 @@ void GameRunner::update(SoundManager &sound, GameState &state, Upgrades &upgrade
     }
     if (enemies.empty() && enemyDeaths.empty() && !levelFinished) {
         levelFinished = true;
+        returnLabel = "Return to shop: " + bindings->keyName(ACTION_SHOP);
+        returnText.setValue(returnLabel.c_str());
         sound.play("levelup");
     }
-    if (levelFinished && (IsKeyPressed(KEY_Q) || GamepadInput::read().pressedY)) state = STATE_SHOP;
+    if (levelFinished && ActionInput::pressed(*bindings, ACTION_SHOP)) state = STATE_SHOP;
 }
 
 void GameRunner::killEnemies(std::vector<int> &hits, SoundManager &sound, Upgrades &upgrades)
@@ -183,9 +186,11 @@ void GameRunner::killEnemies(std::vector<int> &hits, SoundManager &sound, Upgrad
 
 void GameRunner::update_player(SoundManager &sound, float dt)
 {
+    player.bindings = bindings;
     player.update(dt, map.pixelSize, map);
     gun.focusOn(player.x + player.w / 2, player.y + player.h / 2, 40);
-    const GamepadInput pad = GamepadInput::read();
+    GamepadInput pad = GamepadInput::read();
+    pad.fire = ActionInput::padDown(*bindings, ACTION_FIRE);  // a pulled fire button also takes the aim
     aimSwitch.update(GetMousePosition(), IsMouseButtonPressed(MOUSE_BUTTON_LEFT), pad);
     if (!aimSwitch.padAims)
         gun.updateRot(camera, player);
@@ -195,7 +200,7 @@ void GameRunner::update_player(SoundManager &sound, float dt)
         gun.cooldown -= 1;
         return;
     }
-    if (IsMouseButtonDown(MOUSE_BUTTON_LEFT) || pad.fire) {
+    if (ActionInput::keyDown(*bindings, ACTION_FIRE) || pad.fire) {
         shoot(gun.bulletSpeed, (unsigned int)gun.ricochet);
         gun.cooldown = gun.cooldownFrames;
         sound.play("shoot");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "assets/GameAssets.h"
@@ -13,6 +14,7 @@
 #include "level/GoldManager.h"
 #include "level/Gun.h"
 #include "level/HealthPotionEffect.h"
+#include "options/Bindings.h"
 #include "raylib.h"
 #include "record/RunStats.h"
 #include "ui/GUIText.h"
@@ -38,6 +40,7 @@ public:
     bool playerDead = false;
     GUIText levelFinishedText{120, 25, 22, "Level finished!", Color{0, 228, 48, 255}, true};
     GUIText returnText{120, 55, 18, "Return to shop: Q", Color{0, 228, 48, 255}, true};
+    std::string returnLabel;  // returnText's words, naming the shop's key as bound
     Player player{10, 10, 32, 32};
     Gun gun;
     GoldManager goldManager;
@@ -45,8 +48,9 @@ public:
     int level = 0;
     bool levelFinished = false;
     Inventory &inventory;
-    AimSwitch aimSwitch;  // the mouse or the pad, whichever was used last, aims the gun
-    RunStats runStats;    // gold and kills of this run, level by level; Game closes each level
+    const Bindings *bindings = &DefaultBindings();  // not owned; the player walks by it too
+    AimSwitch aimSwitch;                            // the mouse or the pad, whichever was used last, aims the gun
+    RunStats runStats;  // gold and kills of this run, level by level; Game closes each level
     // Empty, each level seeds rand from the clock; set, level L seeds it with
     // fixedSeed + L, so a seeded test or soak draws the same numbers again.
     std::optional<unsigned> fixedSeed;

@@ -8,6 +8,7 @@
 
 #include "level/GameRunner.h"
 #include "level/SortForErasing.h"
+#include "options/ActionInput.h"
 #include "raymath.h"
 
 namespace {
@@ -118,7 +119,7 @@ void GameRunner::update_gold(SoundManager &sound, Upgrades &upgrades)
 
 void GameRunner::update_hpotions(SoundManager &sound)
 {
-    const bool drink = IsKeyPressed(KEY_Z) || GamepadInput::read().pressedA;
+    const bool drink = ActionInput::pressed(*bindings, ACTION_DRINK);
     if (!drink || inventory.gethPotions() <= 0 || player.health > 99) return;
     player.health = std::min(player.health + 50, 100);
     inventory.removeHPotions(1);

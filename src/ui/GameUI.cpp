@@ -15,7 +15,8 @@ void GameUI::update()
     healthText.setValue(healthString.c_str());
     goldString = std::to_string(runner->inventory.getGold());
     goldText.setValue(goldString.c_str());
-    potionString = std::to_string(runner->inventory.gethPotions()) + "\n(Z)";
+    potionString =
+        std::to_string(runner->inventory.gethPotions()) + "\n(" + runner->bindings->keyName(ACTION_DRINK) + ")";
     potionText.setValue(potionString.c_str());
 }
 

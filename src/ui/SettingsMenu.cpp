@@ -8,8 +8,9 @@ void SettingsMenu::update(SoundManager &sound, GameState *state, GameSettings *s
 
     // A box writes its switch at once, so the boxes always show the switches
     // in memory; only Save makes them last.
-    const int chosen = highlight.update({ControlRect(musicBox), ControlRect(soundBox), ControlRect(screenshakeBox),
-                                         ControlRect(backButton), ControlRect(saveButton)});
+    const int chosen =
+        highlight.update({ControlRect(musicBox), ControlRect(soundBox), ControlRect(screenshakeBox),
+                          ControlRect(backButton), ControlRect(saveButton), ControlRect(controlsButton)});
     const bool pressed = IsMouseButtonPressed(MOUSE_BUTTON_LEFT);
     if ((pressed && musicBox.isMouseOn()) || chosen == 0) {
         musicBox.tick();
@@ -36,6 +37,10 @@ void SettingsMenu::update(SoundManager &sound, GameState *state, GameSettings *s
         if (!saveFailed) settings->loadFromFile(path.c_str());
         changed = true;
     }
+    if ((pressed && controlsButton.isMouseOn()) || chosen == 5) {
+        sound.play("select");
+        *state = STATE_CONTROLS;
+    }
 }
 
 void SettingsMenu::draw(GameAssets *assets, int /*animFrame*/)
@@ -57,5 +62,6 @@ void SettingsMenu::draw(GameAssets *assets, int /*animFrame*/)
     BeginGrainPass(*assets, MenuGrainTime());
     highlight.drawButton(backButton, 3);
     highlight.drawButton(saveButton, 4);
+    highlight.drawButton(controlsButton, 5);
     EndGrainPass();
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "input/GamepadInput.h"
+#include "options/ActionInput.h"
 
 namespace {
 
@@ -41,13 +41,13 @@ void Player::update(float dt, int mapPixels, GameMap &map)
     // Opposite keys cancel out.
     int dirX = 0;
     int dirY = 0;
-    if (IsKeyDown(KEY_A) || IsKeyDown(KEY_LEFT)) dirX -= 1;
-    if (IsKeyDown(KEY_W) || IsKeyDown(KEY_UP)) dirY -= 1;
-    if (IsKeyDown(KEY_D) || IsKeyDown(KEY_RIGHT)) dirX += 1;
-    if (IsKeyDown(KEY_S) || IsKeyDown(KEY_DOWN)) dirY += 1;
+    if (ActionInput::keyDown(*bindings, ACTION_WALK_LEFT)) dirX -= 1;
+    if (ActionInput::keyDown(*bindings, ACTION_WALK_UP)) dirY -= 1;
+    if (ActionInput::keyDown(*bindings, ACTION_WALK_RIGHT)) dirX += 1;
+    if (ActionInput::keyDown(*bindings, ACTION_WALK_DOWN)) dirY += 1;
     if (dirX == 0 && dirY == 0) {
         // The pad walks in the keys' eight directions at the keys' speed.
-        const StepDirection pad = GamepadInput::read().move;
+        const StepDirection pad = ActionInput::padWalk(*bindings);
         dirX = pad.x;
         dirY = pad.y;
     }

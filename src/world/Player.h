@@ -1,5 +1,6 @@
 #pragma once
 
+#include "options/Bindings.h"
 #include "raylib.h"
 #include "world/GameMap.h"
 
@@ -15,12 +16,13 @@ public:
     int w;
     int h;
     int health = 100;
+    const Bindings *bindings = &DefaultBindings();  // not owned
 
     Player(int x, int y, int width, int height);
 
     // Puts the player on the first floor tile in reading order.
     void findSpawn(GameMap &map);
-    // One movement step from the keys held; `mapPixels` plays no part.
+    // One movement step from the bound keys held; `mapPixels` plays no part.
     void update(float dt, int mapPixels, GameMap &map);
     // Moves the camera to follow the player (clamped to the map), then draws
     // the magnet's reach and the sprite, flashing white while frozen.

@@ -88,7 +88,9 @@ unsigned long long stateDigest(Game &game)
 // What must hold after every update; returns the broken rule, or nullptr.
 const char *brokenRule(Game &game)
 {
-    if (game.state < STATE_MENU || game.state > STATE_SETTINGS) return "the state is one the game knows";
+    if (game.state < STATE_MENU || game.state > STATE_CONTROLS) return "the state is one the game knows";
+    for (int v : {game.options.musicVolume, game.options.effectsVolume})
+        if (v < 0 || v > Options::kMaxVolume) return "a volume stays within 0 to 100";
     const Player &p = game.runner.player;
     GameMap &map = game.runner.map;
     if (p.x < 0 || p.y < 0 || p.x > kMapPixels - p.w || p.y > kMapPixels - p.h) return "the player is inside the map";

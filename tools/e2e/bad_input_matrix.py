@@ -3,7 +3,7 @@ that it still reaches its menu, plays a level and quits cleanly.
 
 Every asset file (under assets/ and shaders/) is tried missing, empty, cut to
 its first half and replaced by random bytes; every data file (data/map,
-data/maprender, data/settings, data/best) missing, empty, as garbage text, 10 MB long,
+data/maprender, data/settings, data/best, data/options) missing, empty, as garbage text, 10 MB long,
 with CRLF line ends and as binary bytes, and the whole data/ directory is
 tried read-only. Each case runs the game twice in one Xvfb session: once to
 its main menu, once with `--level 3`, firing for a moment. A case passes when
@@ -39,9 +39,13 @@ from harness import Session  # noqa: E402
 
 ROOT = os.environ.get("TALLOWFEN_SOURCE_DIR", os.path.abspath(os.path.join(HERE, "..", "..")))
 BINARY = os.environ.get("TALLOWFEN_BINARY", os.path.join(ROOT, "build", "src", "tallowfen"))
-DATA_FILES = ("map", "maprender", "settings", "best")
+DATA_FILES = ("map", "maprender", "settings", "best", "options")
 # A best run as the game writes it, the starting point of the data/best cases.
 BEST_RUN = b"tallowfen best run\nlevel 12\ngold 34\nkills 20\nend\n"
+# Options as the game writes them (a volume turned down, fire on Space), the
+# starting point of the data/options cases.
+OPTIONS = (b"music_volume = 60\neffects_volume = 100\nwalk_up = W, Up\nwalk_up_pad = Pad up\n"
+           b"fire = Space\nfire_pad = Pad RT, Pad RB\n")
 UPGRADES = ("bulletricochet", "bulletspeed", "goldmagnet", "goldmultiplier", "goldspawns")
 # The catalogue lists itself twice at start-up; a level start names its enemies.
 CATALOGUE = [f"Verified {id} - ID: {id}" for id in UPGRADES] * 2
@@ -152,6 +156,8 @@ def data_cases():
                 expected = re.escape(f"Error: Could not open file data/{name}")
             elif name == "best" and how != "missing":  # a damaged best run is set aside
                 expected = "Ignoring the best run in data/best: .+" + ("" if how != "crlf" else "|")
+            elif name == "options" and how in ("garbage text", "10 MB", "binary"):  # one line, defaults
+                expected = "Ignoring what is damaged in data/options: .+"
             cases.append(Case(f"data/{name}", how, {f"data/{name}": _write_data(name, how)}, (),
                               (expected, expected), False))
     cases.append(Case("data/map", "all walls", {"data/map": _write_data("map", "all walls")}, (),
@@ -171,14 +177,16 @@ def full_matrix():
 
 def quick_matrix():
     """Every data-file case (of the best run only the huge and the binary
-    one); the four asset damages each on one file of every kind at once
-    (image, shader, music, sound), a different file each time."""
+    one, of the options only the damaged ones); the four asset damages each
+    on one file of every kind at once (image, shader, music, sound), a
+    different file each time."""
     picks = {"missing": ("assets/bird.png", "shaders/white_mask.fs", "assets/ingame.mp3", "assets/hit.wav"),
              "empty": ("assets/tilemap.png", "shaders/grain.fs", "assets/menu.mp3", "assets/select.wav"),
              "truncated": ("assets/crab.png", "shaders/grain.fs", "assets/ingame.mp3", "assets/click.wav"),
              "random": ("assets/upgrade_icons/Ricochet.png", "shaders/white_mask.fs", "assets/menu.mp3",
                         "assets/explosion.wav")}
-    data = [c for c in data_cases() if c.file != "data/best" or c.how in ("10 MB", "binary")]
+    data = [c for c in data_cases() if (c.file != "data/best" or c.how in ("10 MB", "binary"))
+            and (c.file != "data/options" or c.how in ("garbage text", "10 MB", "binary"))]
     return [asset_case(how, picks[how]) for how in ASSET_DAMAGES] + data
 
 
@@ -197,8 +205,8 @@ class GameDir:
         os.mkdir(data)
         for name in ("map", "maprender"):
             shutil.copy(os.path.join(ROOT, "data", name), os.path.join(data, name))
-        for name, content in (("settings", b"111"), ("best", BEST_RUN)):
-            if name == "settings" or "data/best" in case.damage or case.read_only:
+        for name, content in (("settings", b"111"), ("best", BEST_RUN), ("options", OPTIONS)):
+            if name == "settings" or f"data/{name}" in case.damage or case.read_only:
                 with open(os.path.join(data, name), "wb") as f:
                     f.write(content)
         for rel, damage in case.damage.items():

@@ -1,5 +1,6 @@
-"""Takes the README's screenshots from the real game: a level in play, the
-shop after it, and the death screen with its chart of the run that was lost. Run from the repository root after building:
+"""Takes the README's screenshots from the real game: the controls and volume
+screen, a level in play, the shop after it, and the death screen with its
+chart of the run that was lost. Run from the repository root after building:
 
     python3 tools/e2e/readme_shots.py [build/src/tallowfen] [docs]
 """
@@ -49,12 +50,20 @@ def main():
     try:
         for name in ("assets", "shaders", "data"):
             shutil.copytree(os.path.join(ROOT, name), os.path.join(work, name),
-                            ignore=shutil.ignore_patterns("settings"))
+                            ignore=shutil.ignore_patterns("settings", "options"))
         with Session() as session:
             app = session.start([binary], cwd=work)
             win = app.window("Tallowfen", timeout=20)
             time.sleep(0.5)
             game = GameDriver(app, win)
+            game.click(240, 100)  # SETTINGS
+            game.click(255, 205)  # Controls
+            game.click(68, 195)  # the music a step down, so the picture shows a volume below 100
+            game.win.move_mouse(*game.to_window(145, 114))  # over fire's key
+            time.sleep(0.3)
+            win.screenshot(os.path.join(out, "controls.png"))
+            game.click(40, 15)  # Back: saves the options in this throwaway copy
+            game.click(60, 25)  # the settings' Back
             game.click(85, 100)  # NEW GAME
             # Wait for the bird to come into view while still well away from
             # the crab in its corner, then fire just past it: the picture
@@ -84,7 +93,7 @@ def main():
             app.wait(10)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    print(f"wrote {out}/level.png, {out}/shop.png and {out}/death.png")
+    print(f"wrote {out}/controls.png, {out}/level.png, {out}/shop.png and {out}/death.png")
 
 
 if __name__ == "__main__":

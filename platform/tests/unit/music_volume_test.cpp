@@ -1,4 +1,6 @@
-// Music volume: the gain lands on the stream's own voice.
+// Music and sound volume: the gain lands on the voice's own buffer.
+#include <algorithm>
+
 #include "audio_internal.h"
 #include "audio_test_helpers.h"
 
@@ -40,6 +42,29 @@ TEST(MusicVolume, GainIsClampedToZeroToOneAndSurvivesPlayAndStop)
     SetMusicVolume(music, 0.1f);    // unloaded: ignored
     SetMusicVolume(Music{}, 0.1f);  // zeroed: ignored
     UnloadMusicStream(other);
+}
+
+TEST(MusicVolume, SoundGainIsClampedAndKeptAcrossPlays)
+{
+    ASSERT_NO_FATAL_FAILURE(EnsureDevice(false));
+    TempDir dir;
+    const std::string path = dir.File("effect.wav");
+    WriteToneWav(path, 441);
+    const Sound sound = LoadSound(path.c_str());
+    ASSERT_TRUE(IsSoundValid(sound));
+    const auto gain = [&] {
+        std::lock_guard<std::mutex> hold(rlp::audio::Lock());
+        return sound.stream.buffer->volume;
+    };
+    for (const float asked : {0.3f, 7.0f, -2.0f, 0.6f}) {
+        SetSoundVolume(sound, asked);
+        EXPECT_FLOAT_EQ(gain(), std::clamp(asked, 0.0f, 1.0f)) << "asked " << asked;
+    }
+    PlaySound(sound);
+    StopSound(sound);
+    EXPECT_FLOAT_EQ(gain(), 0.6f);
+    UnloadSound(sound);
+    SetSoundVolume(sound, 0.1f);  // unloaded: ignored
 }
 
 }  // namespace
