@@ -58,8 +58,8 @@ bool SavedRun::parse(const std::string &text, std::string *problem)
     if (read.health < 1 || read.health > kMaxHealth) return fail(problem, "its health is not from 1 to 100");
     for (std::size_t i = 5; i + 1 < lines.size(); ++i) {
         const std::string name = lines[i].substr(0, lines[i].find(' '));
-        int count = 0;
-        if (!plainName(name) || !readNumber(lines[i], name, &count))
+        int count = 0;  // the writer leaves out upgrades never bought
+        if (!plainName(name) || !readNumber(lines[i], name, &count) || count < 1)
             return fail(problem, "its line " + std::to_string(i + 1) + " is not an upgrade and a count");
         if (!read.purchases.emplace(name, count).second)
             return fail(problem, "it names the upgrade " + name + " twice");

@@ -26,7 +26,7 @@ public:
     GUIText bestText{160, 188, 16, "", GOLD, true};
     // The level NEW GAME continues a kept run at, set by Game; just above the best line.
     int continueLevel = 0;  // 0: NEW GAME starts a new run, nothing shown
-    GUIText continueText{160, 172, 16, "", WHITE, true};
+    GUIText continueText{160, 174, 16, "", WHITE, true};
 
     MainMenu() = default;
 

@@ -49,7 +49,7 @@ def main():
     try:
         for name in ("assets", "shaders", "data"):
             shutil.copytree(os.path.join(ROOT, name), os.path.join(work, name),
-                            ignore=shutil.ignore_patterns("settings"))
+                            ignore=shutil.ignore_patterns("settings", "run"))
         with Session() as session:
             app = session.start([binary], cwd=work)
             win = app.window("Tallowfen", timeout=20)
