@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-20}"
-targets=(fuzz_map fuzz_settings fuzz_options fuzz_png fuzz_wav fuzz_mp3)
+targets=(fuzz_map fuzz_settings fuzz_options fuzz_run fuzz_png fuzz_wav fuzz_mp3)
 
 scripts/install_packages.sh clang libclang-rt-14-dev cmake make pkg-config libglfw3-dev libgl-dev libstb-dev \
   libpulse-dev libasound2-dev libsndfile1-dev libgtest-dev

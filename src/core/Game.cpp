@@ -6,7 +6,7 @@
 
 #include "system/StepClock.h"
 
-Game::Game(SaveFolder saveFolder) : saves(std::move(saveFolder))
+Game::Game(SaveFolder saveFolder, bool continueRun) : saves(std::move(saveFolder))
 {
     animTick = 0;
     animFrame = 0;
@@ -31,6 +31,8 @@ Game::Game(SaveFolder saveFolder) : saves(std::move(saveFolder))
     runner.bindings = &options.bindings;
     pause.bindings = &options.bindings;
     applyVolumes();
+    keptRun.path = saves.file("run");
+    if (continueRun && keptRun.restore(runner, inventory, upgrades)) mainMenu.continueLevel = runner.level + 1;
 }
 
 void Game::update(bool *quit)
@@ -125,6 +127,8 @@ void Game::startNewGameAt(int level)
 void Game::enterState(GameState previous)
 {
     if (previous == STATE_INGAME && state != STATE_INGAME) endLevel();
+    // Kept as NEW GAME would continue it: at a level's start, its start.
+    if (state != previous) keepRun();
     // Play begins: the level is built before its first frame is drawn.
     if (previous != STATE_INGAME && state == STATE_INGAME) runner.startLevel(upgrades);
     switchTrack(previous);
@@ -174,4 +178,22 @@ void Game::recordDeath()
             std::cout << "Error: Could not save the best run to " << bestPath << ": " << problem << std::endl;
     }
     mainMenu.bestLevel = best.level;
+}
+
+void Game::keepRun()
+{
+    // A death reached with Q in its last update still ends the run.
+    if (state == STATE_DEAD || runner.playerDead) {
+        keptRun.forget();
+        mainMenu.continueLevel = 0;
+        return;
+    }
+    const SavedRun run = KeptRun::of(runner, inventory, upgrades);
+    keptRun.keep(run);
+    mainMenu.continueLevel = run.fresh() ? 0 : run.level;
+}
+
+void Game::keepRunOnExit()
+{
+    if (state != STATE_INGAME || runner.playerDead) keepRun();
 }

@@ -5,6 +5,7 @@
 #include "assets/SoundManager.h"
 #include "core/GameSettings.h"
 #include "core/GameState.h"
+#include "core/KeptRun.h"
 #include "core/PauseState.h"
 #include "economy/Inventory.h"
 #include "economy/Upgrades.h"
@@ -44,8 +45,10 @@ public:
     PauseState pause;
     BestRun best;      // the best run kept on disk, as last read or written
     SaveFolder saves;  // where settings and the best run are kept
+    KeptRun keptRun;   // the run NEW GAME continues, on disk
 
-    explicit Game(SaveFolder saves = {});
+    // `continueRun` false starts afresh, leaving a kept run to be replaced.
+    explicit Game(SaveFolder saves = {}, bool continueRun = true);
     Game(const Game &) = delete;
     Game &operator=(const Game &) = delete;
 
@@ -65,6 +68,12 @@ public:
     // death keeps the run as the best one when it beats it.
     void endLevel();
     void recordDeath();
+    // Brings the kept run up to date as play begins or a screen changes, and
+    // the main menu's line with it.
+    void keepRun();
+    // The program is ending: a run left between levels is kept as it stands;
+    // one left during a level keeps the copy from that level's start.
+    void keepRunOnExit();
 
 private:
     void stepAnimation();

@@ -82,7 +82,8 @@ int main(int argc, char **argv)
     InitAudioDevice();
     RenderTexture2D virtualScreen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     {
-        Game game(saves);
+        // A new game at a chosen level replaces the kept run rather than continuing it.
+        Game game(saves, options.startLevel == 0);
         if (options.startLevel > 0) game.startNewGameAt(options.startLevel);
         FrameTimes frameTimes;
         bool quit = false;
@@ -102,6 +103,7 @@ int main(int argc, char **argv)
             EndDrawing();
             frameTimes.record(GetFrameTime());
         }
+        game.keepRunOnExit();
         if (!frameTimes.write()) std::printf("Could not write the frame times to %s\n", frameTimes.path.c_str());
 
         UnloadRenderTexture(virtualScreen);

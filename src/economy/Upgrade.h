@@ -13,6 +13,7 @@ public:
     std::string id;
     std::string name;
     std::string texID;
+    int bought = 0;  // purchases so far, kept with a run on disk
 
     Upgrade() = default;
     virtual ~Upgrade() = default;

@@ -13,5 +13,6 @@ void Upgrade_Bullet_Speed::buy(Inventory &inventory)
 {
     current = current * 1.5f;
     inventory.removeGold(cost);
+    bought += 1;
     cost = cost + 2;
 }

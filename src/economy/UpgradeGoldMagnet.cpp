@@ -13,5 +13,6 @@ void Upgrade_Gold_Magnet::buy(Inventory &inventory)
 {
     current = current * 2.0f;
     inventory.removeGold(cost);
+    bought += 1;
     cost = cost + 2;
 }

@@ -15,5 +15,6 @@ void Upgrade_Gold_Multiplier::buy(Inventory &inventory)
 {
     current = current + 1.0f;
     inventory.removeGold(cost);
+    bought += 1;
     cost = static_cast<int>(std::floor(cost * 1.5));
 }

@@ -15,5 +15,6 @@ void Upgrade_Gold_Spawns::buy(Inventory &inventory)
 {
     current = current + (1.0f - current) / 10.0f;
     inventory.removeGold(cost);
+    bought += 1;
     cost = static_cast<int>(std::floor((cost + 1) * 1.5));
 }

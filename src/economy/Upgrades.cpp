@@ -11,14 +11,21 @@
 
 Upgrades::Upgrades() { init(); }
 
+std::unique_ptr<Upgrade> Upgrades::make(const std::string &id)
+{
+    if (id == "goldmultiplier") return std::make_unique<Upgrade_Gold_Multiplier>();
+    if (id == "goldspawns") return std::make_unique<Upgrade_Gold_Spawns>();
+    if (id == "goldmagnet") return std::make_unique<Upgrade_Gold_Magnet>();
+    if (id == "bulletspeed") return std::make_unique<Upgrade_Bullet_Speed>();
+    if (id == "bulletricochet") return std::make_unique<Upgrade_Bullet_Ricochet>();
+    return nullptr;
+}
+
 void Upgrades::init()
 {
     upgrades.clear();
-    upgrades["goldmultiplier"] = std::make_unique<Upgrade_Gold_Multiplier>();
-    upgrades["goldspawns"] = std::make_unique<Upgrade_Gold_Spawns>();
-    upgrades["goldmagnet"] = std::make_unique<Upgrade_Gold_Magnet>();
-    upgrades["bulletspeed"] = std::make_unique<Upgrade_Bullet_Speed>();
-    upgrades["bulletricochet"] = std::make_unique<Upgrade_Bullet_Ricochet>();
+    for (const char *id : {"goldmultiplier", "goldspawns", "goldmagnet", "bulletspeed", "bulletricochet"})
+        upgrades[id] = make(id);
 
     for (const auto &[key, upgrade] : upgrades) {
         if (upgrade)

@@ -21,6 +21,9 @@ public:
     // Discards every purchase and rebuilds the five upgrades at their
     // starting values, logging one line per entry.
     void init();
+    // One upgrade of the catalogue at its starting values, or null for an id
+    // the catalogue does not sell.
+    static std::unique_ptr<Upgrade> make(const std::string &id);
 
     Upgrade *get(const std::string &id) const;
     // Neighbours in catalogue order, wrapping at both ends. An unknown id

@@ -3,14 +3,6 @@
 #include <charconv>
 #include <cstring>
 
-namespace {
-
-// Beyond this a level still starts quickly, but its birds' path searches
-// no longer fit in a frame. usage() states it too.
-constexpr int kMaxStartLevel = 3000;
-
-}  // namespace
-
 CommandLine CommandLine::parse(int argc, const char *const *argv)
 {
     CommandLine line;

@@ -5,6 +5,10 @@
 // What the command line asks for. The game needs no arguments; the options
 // serve measurement and quick testing.
 struct CommandLine {
+    // Beyond this a level still starts quickly, but its birds' path searches
+    // no longer fit in a frame. usage() states it too.
+    static constexpr int kMaxStartLevel = 3000;
+
     bool help = false;
     bool version = false;
     int startLevel = 0;  // 0: start at the main menu

@@ -34,6 +34,12 @@ void MainMenu::draw(GameAssets *assets, int animFrame)
     titleText.draw();
     authorCreditText.draw();
     musicCreditText.draw();
+    if (continueLevel > 0) {
+        const std::string text = "NEW GAME continues level " + std::to_string(continueLevel);
+        GUIText line = continueText;
+        line.text = text.c_str();
+        line.draw();
+    }
     if (bestLevel > 0) {
         const std::string text = "Best: level " + std::to_string(bestLevel);
         GUIText line = bestText;

@@ -24,6 +24,9 @@ public:
     // The best run kept on disk, set by Game; in the free band under QUIT GAME.
     int bestLevel = 0;  // 0: no best run, nothing shown
     GUIText bestText{160, 188, 16, "", GOLD, true};
+    // The level NEW GAME continues a kept run at, set by Game; just above the best line.
+    int continueLevel = 0;  // 0: NEW GAME starts a new run, nothing shown
+    GUIText continueText{160, 174, 16, "", WHITE, true};
 
     MainMenu() = default;
 

@@ -3,7 +3,7 @@ that it still reaches its menu, plays a level and quits cleanly.
 
 Every asset file (under assets/ and shaders/) is tried missing, empty, cut to
 its first half and replaced by random bytes; every data file (data/map,
-data/maprender, data/settings, data/best, data/options) missing, empty, as garbage text, 10 MB long,
+data/maprender, data/settings, data/best, data/options, data/run) missing, empty, as garbage text, 10 MB long,
 with CRLF line ends and as binary bytes, and the whole data/ directory is
 tried read-only. Each case runs the game twice in one Xvfb session: once to
 its main menu, once with `--level 3`, firing for a moment. A case passes when
@@ -39,9 +39,10 @@ from harness import Session  # noqa: E402
 
 ROOT = os.environ.get("TALLOWFEN_SOURCE_DIR", os.path.abspath(os.path.join(HERE, "..", "..")))
 BINARY = os.environ.get("TALLOWFEN_BINARY", os.path.join(ROOT, "build", "src", "tallowfen"))
-DATA_FILES = ("map", "maprender", "settings", "best", "options")
-# A best run as the game writes it, the starting point of the data/best cases.
+DATA_FILES = ("map", "maprender", "settings", "best", "options", "run")
+# A best and a kept run as the game writes them, where the data/best and data/run cases start.
 BEST_RUN = b"tallowfen best run\nlevel 12\ngold 34\nkills 20\nend\n"
+KEPT_RUN = b"tallowfen run\nlevel 4\ngold 12\npotions 1\nhealth 75\ngoldmagnet 2\nend\n"
 # Options as the game writes them (a volume turned down, fire on Space), the
 # starting point of the data/options cases.
 OPTIONS = (b"music_volume = 60\neffects_volume = 100\nwalk_up = W, Up\nwalk_up_pad = Pad up\n"
@@ -158,13 +159,16 @@ def data_cases():
                 expected = "Ignoring the best run in data/best: .+" + ("" if how != "crlf" else "|")
             elif name == "options" and how in ("garbage text", "10 MB", "binary"):  # one line, defaults
                 expected = "Ignoring what is damaged in data/options: .+"
+            elif name == "run" and how != "missing":  # set aside at the menu; --level does not read it
+                expected = "Ignoring the run kept in data/run: .+"
             cases.append(Case(f"data/{name}", how, {f"data/{name}": _write_data(name, how)}, (),
-                              (expected, expected), False))
+                              (expected, "" if name == "run" else expected), False))
     cases.append(Case("data/map", "all walls", {"data/map": _write_data("map", "all walls")}, (),
                       ("", "No floor tile inside the map's outer ring: level 3 starts without enemies"),
                       False))
     cases.append(Case("data/", "read-only", {}, (),
-                      (r"Error: Could not save settings to data/settings: .+", ""), True))
+                      (r"Error: Could not save settings to data/settings: .+",
+                       r"Error: Could not keep the run in data/run: .+"), True))
     return cases
 
 
@@ -185,7 +189,7 @@ def quick_matrix():
              "truncated": ("assets/crab.png", "shaders/grain.fs", "assets/ingame.mp3", "assets/click.wav"),
              "random": ("assets/upgrade_icons/Ricochet.png", "shaders/white_mask.fs", "assets/menu.mp3",
                         "assets/explosion.wav")}
-    data = [c for c in data_cases() if (c.file != "data/best" or c.how in ("10 MB", "binary"))
+    data = [c for c in data_cases() if (c.file not in ("data/best", "data/run") or c.how in ("10 MB", "binary"))
             and (c.file != "data/options" or c.how in ("garbage text", "10 MB", "binary"))]
     return [asset_case(how, picks[how]) for how in ASSET_DAMAGES] + data
 
@@ -205,7 +209,7 @@ class GameDir:
         os.mkdir(data)
         for name in ("map", "maprender"):
             shutil.copy(os.path.join(ROOT, "data", name), os.path.join(data, name))
-        for name, content in (("settings", b"111"), ("best", BEST_RUN), ("options", OPTIONS)):
+        for name, content in (("settings", b"111"), ("best", BEST_RUN), ("options", OPTIONS), ("run", KEPT_RUN)):
             if name == "settings" or f"data/{name}" in case.damage or case.read_only:
                 with open(os.path.join(data, name), "wb") as f:
                     f.write(content)

@@ -50,7 +50,7 @@ def main():
     try:
         for name in ("assets", "shaders", "data"):
             shutil.copytree(os.path.join(ROOT, name), os.path.join(work, name),
-                            ignore=shutil.ignore_patterns("settings", "options"))
+                            ignore=shutil.ignore_patterns("settings", "options", "run"))
         with Session() as session:
             app = session.start([binary], cwd=work)
             win = app.window("Tallowfen", timeout=20)
