@@ -13,7 +13,11 @@ python3 tools/e2e/harness.py run -- ctest --test-dir build --output-on-failure -
 
 scripts/setup.sh build-asan -DTALLOWFEN_SANITIZE=ON -DTALLOWFEN_BENCHMARKS=OFF
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+# Debian 12's GCC runtime still guesses a thread's dynamic TLS block from a
+# glibc 2.18 header; when a block happens to sit 16 bytes past a page boundary
+# it reads garbage and LeakSanitizer's tracer crashes at exit. Those blocks stay
+# reachable through the thread's DTV, so the leak check loses nothing without it.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:intercept_tls_get_addr=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 python3 tools/e2e/harness.py run -- ctest --test-dir build-asan --output-on-failure -j 2
 
