@@ -49,6 +49,7 @@
     X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)                                                                   \
     X(PFNGLGETSHADERIVPROC, glGetShaderiv)                                                                             \
     X(PFNGLGETTEXIMAGEPROC, glGetTexImage)                                                                             \
+    X(PFNGLTEXSUBIMAGE2DPROC, glTexSubImage2D)                                                                         \
     X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)                                                               \
     X(PFNGLLINKPROGRAMPROC, glLinkProgram)                                                                             \
     X(PFNGLMAPBUFFERRANGEPROC, glMapBufferRange)                                                                       \
@@ -121,6 +122,7 @@ RLP_GL_FUNCTIONS(RLP_GL_DECLARE)
 #define glGetShaderInfoLog rlp_glGetShaderInfoLog
 #define glGetShaderiv rlp_glGetShaderiv
 #define glGetTexImage rlp_glGetTexImage
+#define glTexSubImage2D rlp_glTexSubImage2D
 #define glGetUniformLocation rlp_glGetUniformLocation
 #define glLinkProgram rlp_glLinkProgram
 #define glMapBufferRange rlp_glMapBufferRange

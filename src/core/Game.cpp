@@ -32,6 +32,7 @@ Game::Game(SaveFolder saveFolder, bool continueRun) : saves(std::move(saveFolder
     pause.bindings = &options.bindings;
     applyVolumes();
     keptRun.path = saves.file("run");
+    replay.recorder.choosePalette(assets);
     if (continueRun && keptRun.restore(runner, inventory, upgrades)) mainMenu.continueLevel = runner.level + 1;
 }
 
@@ -51,7 +52,10 @@ void Game::update(bool *quit)
             runner.update(soundManager, state, upgrades, settings.screenshake);
             hud.update();
             break;
-        case STATE_DEAD: deadMenu.update(StepClock::seconds(), soundManager, state, runner, upgrades, inventory); break;
+        case STATE_DEAD:
+            if (replay.updateOnDeathScreen(runner.level)) break;
+            deadMenu.update(StepClock::seconds(), soundManager, state, runner, upgrades, inventory);
+            break;
         case STATE_SHOP: shop.update(soundManager, inventory, upgrades, state); break;
         case STATE_SETTINGS: {
             bool changed = false;
@@ -80,7 +84,10 @@ void Game::draw()
             hud.draw(&assets, animFrame, runner.getMapRef());
             pause.endDraw(runner);
             break;
-        case STATE_DEAD: deadMenu.draw(assets); break;
+        case STATE_DEAD:
+            deadMenu.draw(assets);
+            replay.drawOnDeathScreen();
+            break;
         case STATE_SHOP: shop.draw(assets, animFrame, upgrades); break;
         case STATE_SETTINGS: settingsMenu.draw(&assets, animFrame); break;
         case STATE_CONTROLS: controlsMenu.draw(&assets, options); break;
@@ -130,7 +137,10 @@ void Game::enterState(GameState previous)
     // Kept as NEW GAME would continue it: at a level's start, its start.
     if (state != previous) keepRun();
     // Play begins: the level is built before its first frame is drawn.
-    if (previous != STATE_INGAME && state == STATE_INGAME) runner.startLevel(upgrades);
+    if (previous != STATE_INGAME && state == STATE_INGAME) {
+        runner.startLevel(upgrades);
+        replay.recorder.clear();
+    }
     switchTrack(previous);
 }
 
@@ -196,4 +206,11 @@ void Game::keepRun()
 void Game::keepRunOnExit()
 {
     if (state != STATE_INGAME || runner.playerDead) keepRun();
+}
+
+bool Game::recordingLevel() const
+{
+    constexpr int kDeathShown = 60;  // updates of the death's freeze worth keeping
+    return state == STATE_INGAME &&
+           !(runner.playerDead && runner.freezeFrames < GameRunner::kDeathFreeze - kDeathShown);
 }

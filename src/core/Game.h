@@ -12,6 +12,7 @@
 #include "level/GameRunner.h"
 #include "options/Options.h"
 #include "record/BestRun.h"
+#include "replay/Replay.h"
 #include "system/SaveFolder.h"
 #include "ui/ControlsMenu.h"
 #include "ui/DeadMenu.h"
@@ -46,6 +47,7 @@ public:
     BestRun best;      // the best run kept on disk, as last read or written
     SaveFolder saves;  // where settings and the best run are kept
     KeptRun keptRun;   // the run NEW GAME continues, on disk
+    Replay replay;     // the level's last seconds, and the pictures the player keeps
 
     // `continueRun` false starts afresh, leaving a kept run to be replaced.
     explicit Game(SaveFolder saves = {}, bool continueRun = true);
@@ -74,6 +76,9 @@ public:
     // The program is ending: a run left between levels is kept as it stands;
     // one left during a level keeps the copy from that level's start.
     void keepRunOnExit();
+    // Whether the level's view is being recorded: during play, up to a
+    // second into the long freeze of the player's death.
+    bool recordingLevel() const;
 
 private:
     void stepAnimation();

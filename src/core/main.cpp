@@ -17,6 +17,7 @@
 #include "system/CommandLine.h"
 #include "system/DisplayProbe.h"
 #include "system/FrameTimes.h"
+#include "system/PicturesFolder.h"
 #include "system/RootSearch.h"
 #include "system/SaveFolder.h"
 
@@ -85,6 +86,8 @@ int main(int argc, char **argv)
         // A new game at a chosen level replaces the kept run rather than continuing it.
         Game game(saves, options.startLevel == 0);
         if (options.startLevel > 0) game.startNewGameAt(options.startLevel);
+        game.replay.pictures = PicturesFolder::choose(std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"),
+                                                      HomeFolder(), PicturesFolder::readFile);
         FrameTimes frameTimes;
         bool quit = false;
 
@@ -96,9 +99,11 @@ int main(int argc, char **argv)
             ClearBackground(BLACK);
             game.draw();
             EndTextureMode();
+            game.replay.afterDraw(virtualScreen, game.recordingLevel(), game.pause.paused, game.runner.level);
             BeginDrawing();
             DrawRenderTexture(virtualScreen, kVirtualWidth, kVirtualHeight);
             game.pause.drawOverWindow(game.state);
+            game.replay.drawOverWindow();
             DrawFPS(0, 0);
             EndDrawing();
             frameTimes.record(GetFrameTime());
@@ -106,6 +111,7 @@ int main(int argc, char **argv)
         game.keepRunOnExit();
         if (!frameTimes.write()) std::printf("Could not write the frame times to %s\n", frameTimes.path.c_str());
 
+        game.replay.release();
         UnloadRenderTexture(virtualScreen);
         CloseWindow();
     }  // the game goes after the window, holding no library calls in its destructor

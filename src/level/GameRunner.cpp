@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kHurtFreeze = 15;
 constexpr int kKillFreeze = 30;
-constexpr int kDeathFreeze = 500;
 constexpr int kContactDamage = 25;
 constexpr float kSpawnDistance = 96.0f;  // enemies start farther than this from the player and each other
 constexpr int kSpawnAttempts = 1000;

@@ -36,7 +36,8 @@ public:
     Camera2D camera{};
     Vector2 cameraOffset{120.0f, 120.0f};
     Vector2 shakeOffset{0.0f, 0.0f};
-    int freezeFrames = 0;  // updates left in the current hit-stop
+    static constexpr int kDeathFreeze = 500;  // updates the level stands still after the player dies
+    int freezeFrames = 0;                     // updates left in the current hit-stop
     bool playerDead = false;
     GUIText levelFinishedText{120, 25, 22, "Level finished!", Color{0, 228, 48, 255}, true};
     GUIText returnText{120, 55, 18, "Return to shop: Q", Color{0, 228, 48, 255}, true};

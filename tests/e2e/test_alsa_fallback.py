@@ -26,16 +26,18 @@ class AlsaFallbackTest(GameCase):
                 env = {"HOME": run.dir, "XDG_RUNTIME_DIR": run.dir, "PULSE_SERVER": f"unix:{run.dir}/none"}
                 run.app = self.session.start([BINARY], cwd=run.dir, env_extra=env)
                 run.win = run.app.window("Tallowfen", timeout=20)
-                time.sleep(4.0)
+                time.sleep(5.0)
                 self.quit_with_escape(run)
                 self.assertTrue(os.path.exists(played), "nothing was played on ALSA's default device")
                 with open(played, "rb") as f:
                     heard = Sound.from_s16le(f.read())
                 start = heard.sound_start()
                 self.assertIsNotNone(start, "the menu track plays")
-                # The samples follow the menu track's, and not just any music's.
-                self.assertGreater(heard.likeness(menu, start + 0.5), 0.9, "the menu track")
-                self.assertLess(heard.likeness(ingame, start + 0.5), 0.5, "another track")
+                # The samples follow the menu track's, and not just any music's. The
+                # best of three places, as a loaded machine may drop a period at one.
+                best = lambda track: max(heard.likeness(track, start + t) for t in (0.5, 1.0, 1.5))  # noqa: E731
+                self.assertGreater(best(menu), 0.9, "the menu track")
+                self.assertLess(best(ingame), 0.5, "another track")
 
 
 if __name__ == "__main__":

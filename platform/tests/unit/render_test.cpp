@@ -275,3 +275,38 @@ TEST_F(Render, KeyPressedLastsOneFrameAndFrameTimeFollowsTheTarget)
 }
 
 }  // namespace
+
+// What a game does to keep a picture: read it back, turn it upright, enlarge
+// it, write it as PNG; and a texture made from an image, then given new pixels.
+TEST_F(Render, ImagesFlipEnlargeExportAndFeedTextures)
+{
+    DrawRectangle(0, 0, 64, 8, RED);  // a red band along the top
+    finish();
+    ImageFlipVertical(&image);
+    expectColor(GetImageColor(image, 4, 0), RED);
+    ImageResizeNN(&image, 128, 128);
+    ASSERT_EQ(image.width, 128);
+    expectColor(GetImageColor(image, 100, 15), RED);
+    expectColor(GetImageColor(image, 100, 16), BLACK);
+
+    const std::string png = writeFile("kept.png", "");
+    EXPECT_TRUE(ExportImage(image, png.c_str()));
+    Texture2D kept = LoadTexture(png.c_str());
+    EXPECT_EQ(kept.width, 128);
+    UnloadTexture(kept);
+    EXPECT_FALSE(ExportImage(image, (png + ".bmp").c_str()));
+
+    Texture2D fed = LoadTextureFromImage(image);
+    ASSERT_TRUE(IsTextureValid(fed));
+    std::vector<unsigned char> green(128 * 128 * 4, 0);
+    for (std::size_t i = 1; i < green.size(); i += 4)
+        green[i] = green[i + 2] = 255;  // green and opaque
+    UpdateTexture(fed, green.data());
+    BeginTextureMode(target);
+    DrawTexturePro(fed, {0, 0, 128, 128}, {0, 0, 64, 64}, {0, 0}, 0, WHITE);
+    EndTextureMode();
+    UnloadImage(image);
+    image = LoadImageFromTexture(target.texture);
+    expectColor(at(4, 4), Color{0, 255, 0, 255});
+    UnloadTexture(fed);
+}

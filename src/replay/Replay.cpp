@@ -1,0 +1,101 @@
+#include "replay/Replay.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+
+std::string Replay::nameNow(int level, const char *extension)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return ClipName(local, level, extension);
+}
+
+std::string Replay::folder(std::string &why)
+{
+    if (!pictures.make()) {
+        why = pictures.problem;
+        return "";
+    }
+    return pictures.dir;
+}
+
+bool Replay::updateOnDeathScreen(int level)
+{
+    const double now = GetTime();
+    if (!viewer.showing) {
+        if (recorder.ring.size() == 0 || !ReplayViewer::startPressed()) return false;
+        viewer.start(now);
+        viewer.step(recorder, now);
+        return true;  // the R that started it must not also leave it
+    }
+    switch (ReplayViewer::input()) {
+        case ReplayViewer::Action::Leave: viewer.showing = false; return true;
+        case ReplayViewer::Action::Save: {
+            std::string why;
+            const std::string dir = folder(why);
+            viewer.save(recorder, dir, nameNow(level, ".gif"), why);
+            break;
+        }
+        case ReplayViewer::Action::None: break;
+    }
+    viewer.step(recorder, now);
+    return true;
+}
+
+void Replay::drawOnDeathScreen() const
+{
+    if (viewer.showing)
+        viewer.draw();
+    else if (recorder.ring.size() > 0)
+        ReplayViewer::drawHint();
+}
+
+void Replay::afterDraw(const RenderTexture2D &screen, bool recording, bool paused, int level)
+{
+    if (recording) recorder.capture(screen, GetTime(), paused);
+    if (!IsKeyPressed(KEY_F9)) return;
+    std::string why;
+    const std::string dir = folder(why);
+    const std::string path = dir + "/" + nameNow(level, ".png");
+    if (!dir.empty() && saveScreenshot(screen, path, &why)) {
+        note = "Screenshot saved: " + path;
+    } else {
+        note = "Screenshot not saved: " + why;
+    }
+    std::cout << note << std::endl;
+    noteUntil = GetTime() + kNoteSeconds;
+}
+
+void Replay::drawOverWindow() const
+{
+    if (note.empty() || GetTime() > noteUntil) return;
+    const int size = 10;
+    const int y = GetScreenHeight() - size - 6;
+    DrawRectangle(0, y - 3, GetScreenWidth(), size + 6, BLACK);
+    DrawText(note.c_str(), 4, y, size, Color{245, 245, 245, 255});
+}
+
+bool Replay::saveScreenshot(const RenderTexture2D &screen, const std::string &path, std::string *problem)
+{
+    Image image = LoadImageFromTexture(screen.texture);
+    if (image.data == nullptr) {
+        if (problem) *problem = "the screen could not be read";
+        return false;
+    }
+    ImageFlipVertical(&image);
+    ImageResizeNN(&image, image.width * kShotScale, image.height * kShotScale);
+    // Written beside its place and renamed, so no one ever sees half a picture.
+    const std::size_t slash = path.find_last_of('/');
+    const std::string partial = path.substr(0, slash + 1) + ".partial-" + path.substr(slash + 1);
+    const bool written = ExportImage(image, partial.c_str());
+    UnloadImage(image);
+    if (written && std::rename(partial.c_str(), path.c_str()) == 0) return true;
+    const int error = errno;
+    std::remove(partial.c_str());
+    if (problem) *problem = "could not write " + path + (written ? std::string(": ") + std::strerror(error) : "");
+    return false;
+}

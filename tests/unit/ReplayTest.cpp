@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "TestSupport.h"
+#include "raylib.h"
+#include "replay/ReplayRecorder.h"
+
+namespace {
+
+bool Same(Color a, Color b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+
+}  // namespace
+
+TEST(FrameRing, KeepsTheLastPicturesAtTheirPace)
+{
+    struct Case {
+        const char *what;
+        int capacity;
+        int added;   // pictures taken every 1/60 s, picture i filled with i
+        int size;    // pictures kept
+        int oldest;  // the first kept picture's fill
+        int lastDelay;
+    };
+    const Case cases[] = {
+        {"a level shorter than the ring", 8, 3, 3, 0, 3},
+        {"exactly full", 4, 4, 4, 0, 3},
+        {"wrapped round twice and a bit", 4, 9, 4, 5, 3},
+        {"a single picture", 4, 1, 1, 0, 7},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        FrameRing ring(3, 2, c.capacity);
+        for (int i = 0; i < c.added; ++i)
+            std::fill_n(ring.add(i / 60.0), 6, (unsigned char)i);
+        ASSERT_EQ(ring.size(), c.size);
+        for (int i = 0; i < c.size; ++i)
+            EXPECT_EQ(ring.picture(i)[5], c.oldest + i);
+        const std::vector<int> delays = ring.delays(c.lastDelay);
+        ASSERT_EQ(int(delays.size()), c.size);
+        // 60-Hz steps round to 2s and 1s that keep the recorded pace overall.
+        const int total = std::accumulate(delays.begin(), delays.end() - 1, 0);
+        EXPECT_NEAR(total, (c.size - 1) * 100.0 / 60.0, 1.0);
+        EXPECT_EQ(delays.back(), c.lastDelay);
+        // The loop starts again after the last picture's own delay.
+        EXPECT_EQ(ring.pictureAt(0.0, c.lastDelay), 0);
+        EXPECT_EQ(ring.pictureAt((c.size - 1) / 60.0 + 0.001, c.lastDelay), c.size - 1);
+        EXPECT_EQ(ring.pictureAt((c.size - 1) / 60.0 + c.lastDelay / 100.0 + 0.001, c.lastDelay), 0);
+    }
+    FrameRing ring(1, 1, 4);
+    ring.add(0.0);
+    ring.clear();
+    EXPECT_EQ(ring.size(), 0);
+    EXPECT_EQ(ring.pictureAt(1.0, 3), -1);
+}
+
+TEST(ReplayPalette, HoldsTheGamesColoursTheirVariantsAndNoMore)
+{
+    const Color crab{230, 41, 55, 255}, floor{59, 72, 76, 255};
+    ReplayPalette palette = ReplayPalette::build({crab, floor, crab});
+    for (Color c : {crab, floor, BLACK, WHITE})
+        EXPECT_TRUE(Same(palette.colors[palette.indexOf(c.r, c.g, c.b)], c));
+    // The magnet's ring over the floor, and the pause's veil, are colours of their own.
+    const Color ringed = palette.colors[palette.indexOf(40, 76, 108)];
+    EXPECT_TRUE(ringed.b > floor.b && ringed.r < floor.r);
+    const Color dark = palette.colors[palette.darkened[palette.indexOf(crab.r, crab.g, crab.b)]];
+    EXPECT_NEAR(dark.r, crab.r * 105 / 255, 2);
+    // Anything else takes the nearest, and asking again gives the same.
+    const unsigned char near = palette.indexOf(225, 45, 50);
+    EXPECT_TRUE(Same(palette.colors[near], crab));
+    EXPECT_EQ(palette.indexOf(225, 45, 50), near);
+
+    std::vector<Color> many;
+    for (int i = 0; i < 400; ++i)
+        many.push_back(Color{(unsigned char)i, (unsigned char)(i / 2), (unsigned char)(i * 7), 255});
+    EXPECT_EQ(ReplayPalette::build(many).colors.size(), std::size_t(ReplayPalette::kMaxColors));
+}
+
+// The recording reads the finished virtual screen: its top row first, the
+// level's 240 x 240 only, and a paused picture darkened.
+TEST(ReplayRecorder, TakesTheViewUprightAndDarkensItWhilePaused)
+{
+    EnsureWindowAndAudio();
+    const Color crab{230, 41, 55, 255}, gold{255, 203, 0, 255};
+    ReplayRecorder recorder;
+    recorder.palette = ReplayPalette::build({crab, gold});
+    RenderTexture2D screen = LoadRenderTexture(320, 240);
+    BeginTextureMode(screen);
+    ClearBackground(BLACK);
+    DrawRectangle(0, 0, 10, 10, crab);
+    DrawRectangle(230, 230, 10, 10, gold);
+    DrawRectangle(240, 0, 80, 240, WHITE);  // the HUD's strip is left out
+    EndTextureMode();
+
+    recorder.capture(screen, 10.0, false);
+    recorder.capture(screen, 10.01, true);  // the same 1/30 s: no new picture
+    recorder.capture(screen, 10.04, true);
+    UnloadRenderTexture(screen);
+    ASSERT_EQ(recorder.ring.size(), 2);
+    const auto colorAt = [&](int picture, int x, int y) {
+        return recorder.palette.colors[recorder.ring.picture(picture)[y * ReplayRecorder::kSize + x]];
+    };
+    EXPECT_TRUE(Same(colorAt(0, 2, 2), crab));
+    EXPECT_TRUE(Same(colorAt(0, 235, 235), gold));
+    EXPECT_TRUE(Same(colorAt(0, 239, 100), BLACK));
+    const Color dark = colorAt(1, 2, 2);
+    EXPECT_TRUE(dark.r < crab.r / 2 && dark.r > 0);
+
+    recorder.clear();
+    EXPECT_EQ(recorder.ring.size(), 0);
+}
