@@ -63,6 +63,7 @@ Box changedBox(const unsigned char *before, const unsigned char *now, int width,
     return {left, top, right - left + 1, bottom - top + 1};
 }
 
+// One frame of the file: a picture and how long it stays.
 struct Frame {
     const unsigned char *picture;
     int delay;

@@ -10,6 +10,7 @@
 
 namespace {
 
+// What a viewer makes of the file.
 struct Decoded {
     int width = 0, height = 0, loopCount = -1;     // -1: no NETSCAPE2.0 block
     std::vector<int> delays, areas;                // areas: pixels each frame writes
