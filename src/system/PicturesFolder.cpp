@@ -1,0 +1,98 @@
+#include "system/PicturesFolder.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace {
+
+bool absolute(const char *path) { return path != nullptr && path[0] == '/'; }
+
+// The XDG_PICTURES_DIR value of a user-dirs.dirs text, or "" when there is
+// none usable. The file is shell syntax, so a later line wins; values are
+// "$HOME/..." or an absolute path in double quotes, and anything else is
+// ignored, as xdg-user-dirs itself does, rather than guessed at.
+std::string picturesLine(const std::string &text, const char *home)
+{
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    std::string found;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line.compare(start, key.size(), key) != 0) continue;
+        const size_t open = start + key.size();
+        const size_t close = line.find('"', open);
+        if (close == std::string::npos || line.find_first_not_of(" \t\r", close + 1) != std::string::npos) continue;
+        std::string value = line.substr(open, close - open);
+        if (value == "$HOME" || value.starts_with("$HOME/")) {
+            if (!absolute(home)) continue;
+            value = std::string(home) + value.substr(5);
+        }
+        if (absolute(value.c_str())) found = value;
+    }
+    while (found.size() > 1 && found.back() == '/')
+        found.pop_back();
+    return found;
+}
+
+}  // namespace
+
+PicturesFolder PicturesFolder::choose(const char *xdgPicturesDir, const char *xdgConfigHome, const char *home,
+                                      const std::function<std::string(const std::string &path)> &readFile)
+{
+    std::string pictures;
+    if (absolute(xdgPicturesDir)) pictures = xdgPicturesDir;
+    if (pictures.empty()) {
+        std::string config;
+        if (absolute(xdgConfigHome)) {
+            config = xdgConfigHome;
+        } else if (absolute(home)) {
+            config = std::string(home) + "/.config";
+        }
+        if (!config.empty()) pictures = picturesLine(readFile(config + "/user-dirs.dirs"), home);
+    }
+    if (pictures.empty() && absolute(home)) pictures = std::string(home) + "/Pictures";
+
+    PicturesFolder folder;
+    if (pictures.empty()) {
+        // Nothing can be made below /dev/null, so each save fails visibly
+        // instead of landing wherever the game was started.
+        folder.dir = "/dev/null/Tallowfen";
+        folder.problem = "Tallowfen cannot save pictures: neither XDG_PICTURES_DIR nor HOME names a folder.";
+    } else {
+        folder.dir = (pictures == "/" ? "" : pictures) + "/Tallowfen";
+    }
+    return folder;
+}
+
+std::string PicturesFolder::readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    return text.str();
+}
+
+bool PicturesFolder::make()
+{
+    if (!problem.empty()) return false;
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!error && std::filesystem::is_directory(dir, error)) return true;
+    if (!error) error = std::make_error_code(std::errc::not_a_directory);
+    problem = "Tallowfen cannot make its pictures folder " + dir + ": " + error.message() + ".";
+    return false;
+}
+
+std::string ClipName(std::tm when, int level, const char *extension)
+{
+    std::string dotted = extension == nullptr ? "" : extension;
+    if (!dotted.empty() && dotted[0] != '.') dotted.insert(0, ".");
+    char name[96];
+    std::snprintf(name, sizeof name, "tallowfen-%04d-%02d-%02d-%02d-%02d-%02d-level%d", when.tm_year + 1900,
+                  when.tm_mon + 1, when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec, level);
+    return name + dotted;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+// Where screenshots and clips go: a Tallowfen folder inside the player's
+// pictures folder, found the way their desktop finds it, so the files turn up
+// where the player already looks for pictures.
+struct PicturesFolder {
+    std::string dir;      // absolute
+    std::string problem;  // why the folder cannot be used; saves then fail
+
+    std::string file(const std::string &name) const { return dir + "/" + name; }
+
+    // XDG_PICTURES_DIR when absolute, else the XDG_PICTURES_DIR line of
+    // user-dirs.dirs in XDG_CONFIG_HOME (or HOME/.config), else HOME/Pictures.
+    // Pure: the environment comes in as arguments (nullptr: unset) and the
+    // file through `readFile`, which returns "" for a missing file.
+    static PicturesFolder choose(const char *xdgPicturesDir, const char *xdgConfigHome, const char *home,
+                                 const std::function<std::string(const std::string &path)> &readFile);
+    // The whole file at `path`, or "" when it cannot be read: the reader to
+    // give choose() outside the tests.
+    static std::string readFile(const std::string &path);
+    // Creates the folder and its parents when missing; false, with `problem`
+    // set to one line for the player, when it cannot be made.
+    bool make();
+};
+
+// A file name that sorts by time and says the level, e.g.
+// tallowfen-2026-12-08-14-05-33-level5.gif; no colons, which some file
+// systems refuse. `extension` may come with or without its dot.
+std::string ClipName(std::tm when, int level, const char *extension);
