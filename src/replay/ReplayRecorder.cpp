@@ -62,7 +62,7 @@ void ReplayRecorder::capture(const RenderTexture2D &screen, double now, bool pau
         return;
     }
     lastSlot = slot;
-    unsigned char *out = ring.add(now);
+    unsigned char *out = picture.data();
     const auto *pixels = static_cast<const unsigned char *>(image.data);
     for (int y = 0; y < kSize; ++y) {
         // A render texture reads back bottom row first.
@@ -73,4 +73,5 @@ void ReplayRecorder::capture(const RenderTexture2D &screen, double now, bool pau
         }
     }
     UnloadImage(image);
+    ring.add(now, picture.data());
 }

@@ -19,6 +19,7 @@ public:
     ReplayPalette palette;
     FrameRing ring{kSize, kSize, kRate *kSeconds};
     long lastSlot = -1;  // the 1/30-s slot of the last picture taken
+    std::vector<unsigned char> picture = std::vector<unsigned char>(kSize * kSize);  // the one being taken
 
     // The palette from the colours of every texture the game loaded and the
     // colours it draws with.

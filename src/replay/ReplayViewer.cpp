@@ -73,7 +73,7 @@ void ReplayViewer::step(const ReplayRecorder &recorder, double now)
         Image image{rgba.data(), size, size, 1, PIXELFORMAT_UNCOMPRESSED_R8G8B8A8};
         texture = LoadTextureFromImage(image);
     }
-    const unsigned char *picture = recorder.ring.picture(index);
+    const std::vector<unsigned char> picture = recorder.ring.picture(index);
     for (int i = 0; i < size * size; ++i) {
         const Color c = recorder.palette.colors[picture[i]];
         rgba[4 * i] = c.r;
@@ -98,8 +98,13 @@ void ReplayViewer::writeClip(const ReplayRecorder &recorder, const std::string &
     GifClip clip;
     clip.width = clip.height = ReplayRecorder::kSize;
     clip.palette = recorder.palette.colors;
-    for (int i = 0; i < recorder.ring.size(); ++i)
-        clip.pictures.push_back(recorder.ring.picture(i));
+    // Unpacked only here, for the moment of writing.
+    const std::size_t area = std::size_t(clip.width) * clip.height;
+    std::vector<unsigned char> pictures(area * recorder.ring.size());
+    for (int i = 0; i < recorder.ring.size(); ++i) {
+        recorder.ring.unpack(i, pictures.data() + area * i);
+        clip.pictures.push_back(pictures.data() + area * i);
+    }
     clip.delays = recorder.ring.delays(ReplayRecorder::kLastDelay);
     const std::string path = folder + "/" + name;
     failure.clear();

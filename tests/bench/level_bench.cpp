@@ -8,6 +8,7 @@
 
 #include "assets/GameAssets.h"
 #include "level/GameRunner.h"
+#include "replay/ReplayRecorder.h"
 
 namespace {
 
@@ -87,6 +88,11 @@ void BM_LevelFrame(benchmark::State &state)
     SoundManager sound(false, nullptr);
     GameState gameState = STATE_INGAME;
     RenderTexture screen = LoadRenderTexture(320, 240);
+    // With a second argument of 1 the replay records the view, as in play:
+    // a picture every other 60-Hz frame.
+    const bool recording = state.range(1) == 1;
+    ReplayRecorder recorder;
+    if (recording) recorder.choosePalette(assets);
     int updates = 0;
     for (auto _ : state) {
         level.runner.freezeFrames = 0;
@@ -95,6 +101,7 @@ void BM_LevelFrame(benchmark::State &state)
         ClearBackground(BLACK);
         level.runner.draw(&assets, updates / 13 % 4, updates % 13, level.upgrades);
         EndTextureMode();
+        if (recording) recorder.capture(screen, updates / 60.0, false);
         if (++updates % 60 == 0) {
             state.PauseTiming();
             level.restore();
@@ -103,7 +110,7 @@ void BM_LevelFrame(benchmark::State &state)
     }
     UnloadRenderTexture(screen);
 }
-BENCHMARK(BM_LevelFrame)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LevelFrame)->Args({200, 0})->Args({20, 0})->Args({20, 1})->Unit(benchmark::kMicrosecond);
 
 // Starting level L from a fresh runner: the placement of its L enemies.
 void BM_LevelStart(benchmark::State &state)

@@ -30,12 +30,21 @@ TEST(FrameRing, KeepsTheLastPicturesAtTheirPace)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        FrameRing ring(3, 2, c.capacity);
-        for (int i = 0; i < c.added; ++i)
-            std::fill_n(ring.add(i / 60.0), 6, (unsigned char)i);
+        FrameRing ring(300, 2, c.capacity);
+        for (int i = 0; i < c.added; ++i) {
+            // Runs longer than a byte counts, and noise that packs worse than it is.
+            std::vector<unsigned char> picture(600, (unsigned char)i);
+            for (int x = 0; x < 300 && i % 2 == 1; x += 1)
+                picture[300 + x] = (unsigned char)(x * 7 + i);
+            ring.add(i / 60.0, picture.data());
+        }
         ASSERT_EQ(ring.size(), c.size);
-        for (int i = 0; i < c.size; ++i)
-            EXPECT_EQ(ring.picture(i)[5], c.oldest + i);
+        for (int i = 0; i < c.size; ++i) {
+            const std::vector<unsigned char> picture = ring.picture(i);
+            const int fill = c.oldest + i;
+            EXPECT_EQ(picture[299], fill);
+            EXPECT_EQ(picture[599], fill % 2 == 1 ? (unsigned char)(299 * 7 + fill) : fill);
+        }
         const std::vector<int> delays = ring.delays(c.lastDelay);
         ASSERT_EQ(int(delays.size()), c.size);
         // 60-Hz steps round to 2s and 1s that keep the recorded pace overall.
@@ -48,7 +57,8 @@ TEST(FrameRing, KeepsTheLastPicturesAtTheirPace)
         EXPECT_EQ(ring.pictureAt((c.size - 1) / 60.0 + c.lastDelay / 100.0 + 0.001, c.lastDelay), 0);
     }
     FrameRing ring(1, 1, 4);
-    ring.add(0.0);
+    const unsigned char dot = 1;
+    ring.add(0.0, &dot);
     ring.clear();
     EXPECT_EQ(ring.size(), 0);
     EXPECT_EQ(ring.pictureAt(1.0, 3), -1);
