@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <numeric>
 
+#include "GamepadSupport.h"
 #include "TestSupport.h"
 #include "raylib.h"
-#include "replay/ReplayRecorder.h"
+#include "replay/Replay.h"
 
 namespace {
 
@@ -118,4 +121,56 @@ TEST(ReplayRecorder, TakesTheViewUprightAndDarkensItWhilePaused)
 
     recorder.clear();
     EXPECT_EQ(recorder.ring.size(), 0);
+}
+
+// The death screen's replay by keyboard and by pad, as the player drives it:
+// it starts, saves a clip into the pictures folder (or says why it cannot)
+// and leaves, taking every update's input while it shows.
+TEST(Replay, StartsSavesAndLeavesByKeyAndByPad)
+{
+    EnsureWindowAndAudio();
+    ScopedWorkDir dir(false);
+    Replay replay;
+    replay.recorder.palette = ReplayPalette::build({Color{230, 41, 55, 255}});
+    std::vector<unsigned char> picture(ReplayRecorder::kSize * ReplayRecorder::kSize, 0);
+    for (int i = 0; i < 3; ++i) {
+        picture[i] = 2;
+        replay.recorder.ring.add(i / 30.0, picture.data());
+    }
+    const auto press = [&](auto down, auto up) {
+        down();
+        const bool taken = replay.updateOnDeathScreen(5);
+        up();
+        return taken;
+    };
+    const auto key = [&](int k) { return press([k] { InjectKey(k, true); }, [k] { InjectKey(k, false); }); };
+    ScopedPad pad;
+    const auto button = [&](int b) { return press([&] { pad.hold(b, true); }, [&] { pad.hold(b, false); }); };
+    const auto clips = [&](const std::filesystem::path &folder) {
+        int n = 0;
+        for (const auto &entry : std::filesystem::directory_iterator(folder))
+            n += entry.path().extension() == ".gif" &&
+                 entry.path().filename().string().find("-level5.") != std::string::npos;
+        return n;
+    };
+
+    replay.pictures.dir = (dir.path / "Pictures" / "Tallowfen").string();
+    EXPECT_FALSE(key(KEY_S));  // nothing before the replay shows
+    EXPECT_TRUE(key(KEY_R));
+    EXPECT_TRUE(replay.viewer.showing);
+    EXPECT_TRUE(key(KEY_S));
+    EXPECT_EQ(clips(replay.pictures.dir), 1);
+    EXPECT_TRUE(replay.viewer.failure.empty());
+    EXPECT_TRUE(key(KEY_SPACE));
+    EXPECT_FALSE(replay.viewer.showing);
+
+    std::ofstream(dir.path / "file") << "x";
+    replay.pictures.dir = (dir.path / "file" / "Tallowfen").string();
+    EXPECT_TRUE(button(GAMEPAD_BUTTON_RIGHT_FACE_LEFT));  // X
+    EXPECT_TRUE(button(GAMEPAD_BUTTON_RIGHT_FACE_UP));    // Y: the folder cannot be made
+    EXPECT_FALSE(replay.viewer.failure.empty());
+    EXPECT_TRUE(replay.viewer.showing);
+    EXPECT_TRUE(button(GAMEPAD_BUTTON_RIGHT_FACE_DOWN));
+    EXPECT_FALSE(replay.viewer.showing);
+    replay.release();
 }
