@@ -18,7 +18,10 @@ constexpr Color kBar{0, 0, 0, 255};  // opaque: translucency would thin the pict
 
 // Keys that never leave the replay: the modifiers, and the keys that act
 // anywhere in the game (F9's screenshot, F11's fullscreen, the library's F12).
-bool keepsReplay(int key) { return key == KEY_F9 || key == KEY_F11 || key == KEY_F12 || (key >= 340 && key <= 347); }
+bool keepsReplay(int key)
+{
+    return key == KEY_F9 || key == KEY_F11 || key == KEY_F12 || (key >= KEY_LEFT_SHIFT && key <= KEY_RIGHT_SUPER);
+}
 
 bool padPressed(int button)
 {

@@ -1,10 +1,10 @@
 #include "system/PicturesFolder.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <system_error>
+
+#include "system/SafeFile.h"
 
 namespace {
 
@@ -79,11 +79,9 @@ std::string PicturesFolder::readFile(const std::string &path)
 bool PicturesFolder::make()
 {
     if (!problem.empty()) return false;
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (!error && std::filesystem::is_directory(dir, error)) return true;
-    if (!error) error = std::make_error_code(std::errc::not_a_directory);
-    problem = "Tallowfen cannot make its pictures folder " + dir + ": " + error.message() + ".";
+    const std::string why = MakeFolder(dir);
+    if (why.empty()) return true;
+    problem = "Tallowfen cannot make its pictures folder " + dir + ": " + why + ".";
     return false;
 }
 

@@ -90,3 +90,12 @@ bool WriteFileSafely(const char *path, const std::string &bytes, std::string *wh
     }
     return true;
 }
+
+std::string MakeFolder(const std::string &dir)
+{
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!error && std::filesystem::is_directory(dir, error)) return "";
+    if (!error) error = std::make_error_code(std::errc::not_a_directory);
+    return error.message();
+}

@@ -10,3 +10,7 @@
 // (when given) to a one-line reason when the file could not be written; the
 // caller decides how to report it. Prints nothing.
 bool WriteFileSafely(const char *path, const std::string &bytes, std::string *why);
+
+// Makes a folder and its parents when missing: "" when it is there, else why
+// not (a file standing in the way counts as "Not a directory").
+std::string MakeFolder(const std::string &dir);

@@ -1,7 +1,6 @@
 #include "system/SaveFolder.h"
 
-#include <filesystem>
-#include <system_error>
+#include "system/SafeFile.h"
 
 SaveFolder SaveFolder::choose(bool installed, const char *xdgDataHome, const char *home)
 {
@@ -27,10 +26,8 @@ SaveFolder SaveFolder::choose(bool installed, const char *xdgDataHome, const cha
 bool SaveFolder::make()
 {
     if (!problem.empty()) return false;
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (!error && std::filesystem::is_directory(dir, error)) return true;
-    if (!error) error = std::make_error_code(std::errc::not_a_directory);
-    problem = "Tallowfen cannot make its save folder " + dir + ": " + error.message() + "; playing on without saving.";
+    const std::string why = MakeFolder(dir);
+    if (why.empty()) return true;
+    problem = "Tallowfen cannot make its save folder " + dir + ": " + why + "; playing on without saving.";
     return false;
 }
