@@ -76,7 +76,9 @@ void ReplayViewer::step(const ReplayRecorder &recorder, double now)
         Image image{rgba.data(), size, size, 1, PIXELFORMAT_UNCOMPRESSED_R8G8B8A8};
         texture = LoadTextureFromImage(image);
     }
-    const std::vector<unsigned char> picture = recorder.ring.picture(index);
+    indices.resize(std::size_t(size) * size);
+    recorder.ring.unpack(index, indices.data());
+    const unsigned char *picture = indices.data();
     for (int i = 0; i < size * size; ++i) {
         const Color c = recorder.palette.colors[picture[i]];
         rgba[4 * i] = c.r;

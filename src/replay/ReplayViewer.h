@@ -18,6 +18,7 @@ public:
     double startedAt = 0.0;
     int shown = -1;  // the picture in the texture
     Texture2D texture{};
+    std::vector<unsigned char> indices;  // the picture shown, unpacked
     std::vector<unsigned char> rgba;
     std::string savedFolder;  // shown after a save: where, and the file
     std::string savedFile;
