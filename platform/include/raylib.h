@@ -202,6 +202,9 @@ typedef enum {
 // unformatted; while one is set, TraceLog prints nothing itself.
 typedef void (*TraceLogCallback)(int logLevel, const char *text, va_list args);
 
+// Sees `frames` interleaved stereo float frames and may change them in place.
+typedef void (*AudioCallback)(void *bufferData, unsigned int frames);
+
 typedef enum {
     KEY_NULL = 0,
     KEY_APOSTROPHE = 39,
@@ -494,6 +497,10 @@ RLAPI void PauseMusicStream(Music music);
 RLAPI void ResumeMusicStream(Music music);
 RLAPI void SetMusicVolume(Music music, float volume);
 RLAPI void SetSoundVolume(Sound sound, float volume);
+RLAPI void SetMusicPan(Music music, float pan);
+RLAPI void SetSoundPan(Sound sound, float pan);
+RLAPI void AttachAudioMixedProcessor(AudioCallback processor);
+RLAPI void DetachAudioMixedProcessor(AudioCallback processor);
 RLAPI float GetMusicTimeLength(Music music);
 RLAPI float GetMusicTimePlayed(Music music);
 

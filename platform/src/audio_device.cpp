@@ -20,6 +20,7 @@ struct DeviceState {
     std::atomic<bool> running{false};
     std::mutex lock;
     std::unordered_set<rAudioBuffer *> live;
+    std::vector<AudioCallback> processors;  // run on the mix, in the order attached
 };
 
 // Made on first use and never destroyed, so calls from other static
@@ -31,14 +32,23 @@ DeviceState &Audio()
     return *state;
 }
 
+// How far ahead of the clock the mixer may run when the output does not hold
+// it back: twice what a blocking output holds, so that one always blocks
+// first and keeps its own time.
+constexpr auto kPeriodTime = std::chrono::microseconds(1'000'000LL * kPeriodFrames / kDeviceRate);
+constexpr auto kClockAhead = 2 * kAheadPeriods * kPeriodTime;
+
 // Mixes a period at a time and hands it to the output, which blocks while it
-// holds enough. Should the output go away, the voices still move on in real
-// time, so sounds end and streams drain as if heard.
+// holds enough and so paces the mixer. An output that takes samples faster
+// than they play (ALSA's null device) or has gone away is paced by the clock
+// instead, so the mixer neither spins nor drains the streams faster than
+// they are heard, and sounds end as if heard.
 void RunMixer(Output *output)
 {
+    using Clock = std::chrono::steady_clock;
     std::vector<float> period(std::size_t(kPeriodFrames) * kDeviceChannels);
     bool writing = true;
-    auto next = std::chrono::steady_clock::now();
+    auto heardBy = Clock::now();  // when, by the clock, what was written has played
     while (Audio().running.load(std::memory_order_relaxed)) {
         std::fill(period.begin(), period.end(), 0.0f);
         {
@@ -47,14 +57,13 @@ void RunMixer(Output *output)
         }
         for (float &sample : period)
             sample = std::clamp(sample, -1.0f, 1.0f);
-        if (writing && !output->Write(period.data())) {
-            writing = false;
-            next = std::chrono::steady_clock::now();
-        }
-        if (!writing) {
-            next += std::chrono::milliseconds(1000 * kPeriodFrames / kDeviceRate);
-            std::this_thread::sleep_until(next);
-        }
+        const auto before = Clock::now();
+        if (writing) writing = output->Write(period.data());
+        const auto now = Clock::now();
+        // A write that waited shows the output keeping time itself.
+        const bool waited = writing && now - before >= kPeriodTime / 4;
+        heardBy = waited ? now : std::max(heardBy, now) + kPeriodTime;
+        if (heardBy - now > kClockAhead) std::this_thread::sleep_until(heardBy - kClockAhead);
     }
 }
 
@@ -89,6 +98,8 @@ void MixRegistered(float *out, int frames)
 {
     for (rAudioBuffer *voice : Audio().live)
         MixVoice(*voice, out, frames);
+    for (AudioCallback process : Audio().processors)
+        process(out, static_cast<unsigned int>(frames));
 }
 
 }  // namespace rlp::audio
@@ -132,5 +143,18 @@ void CloseAudioDevice(void)
 }
 
 bool IsAudioDeviceReady(void) { return rlp::audio::DeviceReady(); }
+
+void AttachAudioMixedProcessor(AudioCallback processor)
+{
+    if (processor == nullptr) return;
+    std::lock_guard<std::mutex> hold(Audio().lock);
+    Audio().processors.push_back(processor);
+}
+
+void DetachAudioMixedProcessor(AudioCallback processor)
+{
+    std::lock_guard<std::mutex> hold(Audio().lock);
+    std::erase(Audio().processors, processor);
+}
 
 }  // extern "C"

@@ -54,6 +54,7 @@ struct rAudioBuffer {
     int sampleRate = 0;
     double cursor = 0.0;  // in source frames, from the sound's start or the head chunk's
     float volume = 1.0f;
+    float pan = 0.5f;  // 0 right, 0.5 centre, 1 left
     bool playing = false;
     bool paused = false;
     std::unique_ptr<rlp::audio::StreamState> stream;  // music only
@@ -78,10 +79,14 @@ bool IsRegistered(const rAudioBuffer *buffer);
 
 // Adds every playing voice of the registry into `out` (frames x 2 floats,
 // zeroed by the caller) and moves the voices on; a sound that reaches its
-// end stops, a stream that runs dry waits silent for more. Lock() is held.
+// end stops, a stream that runs dry waits silent for more. Then the attached
+// mixed processors see the sum, in the order attached. Lock() is held.
 void MixRegistered(float *out, int frames);
-// The same for one voice, at the device rate.
+// The same for one voice, at the device rate, through the pan law: each
+// side gets 0.5 p (3 - p^2) of the volume, p being the pan for the left and
+// 1 - pan for the right, so a centred voice plays at 0.6875 on each.
 void MixVoice(rAudioBuffer &voice, float *out, int frames);
+float PanLevel(float p);
 
 // Music streaming (audio_stream.cpp). Service decodes into the chunks the
 // mixer has finished and keeps the stream queued; it is the only place a

@@ -11,17 +11,22 @@ namespace {
 
 constexpr float kSampleScale = 1.0f / 32768.0f;
 
+// A voice's level on each side: volume, pan law and the 16-bit scale.
+struct Gains {
+    float left, right;
+};
+
 // Adds one interpolated frame, `t` of the way from frame a to frame b.
-inline void AddFrame(float *out, const short *a, const short *b, double t, int channels, float gain)
+inline void AddFrame(float *out, const short *a, const short *b, double t, int channels, Gains gain)
 {
     const float w = static_cast<float>(t);
     const float left = static_cast<float>(a[0]) + (static_cast<float>(b[0]) - a[0]) * w;
     const float right = channels == 2 ? static_cast<float>(a[1]) + (static_cast<float>(b[1]) - a[1]) * w : left;
-    out[0] += left * gain;
-    out[1] += right * gain;
+    out[0] += left * gain.left;
+    out[1] += right * gain.right;
 }
 
-void MixSound(rAudioBuffer &v, float *out, int frames, double step, float gain)
+void MixSound(rAudioBuffer &v, float *out, int frames, double step, Gains gain)
 {
     const int ch = v.channels;
     const std::size_t n = v.pcm.size() / static_cast<std::size_t>(ch);
@@ -38,7 +43,7 @@ void MixSound(rAudioBuffer &v, float *out, int frames, double step, float gain)
     }
 }
 
-void MixStream(rAudioBuffer &v, float *out, int frames, double step, float gain)
+void MixStream(rAudioBuffer &v, float *out, int frames, double step, Gains gain)
 {
     StreamState &s = *v.stream;
     const int ch = v.channels;
@@ -72,11 +77,14 @@ void MixStream(rAudioBuffer &v, float *out, int frames, double step, float gain)
 
 }  // namespace
 
+float PanLevel(float p) { return 0.5f * p * (3.0f - p * p); }
+
 void MixVoice(rAudioBuffer &voice, float *out, int frames)
 {
     if (!voice.playing || voice.paused || voice.sampleRate <= 0) return;
     const double step = static_cast<double>(voice.sampleRate) / kDeviceRate;
-    const float gain = voice.volume * kSampleScale;
+    const float level = voice.volume * kSampleScale;
+    const Gains gain{level * PanLevel(voice.pan), level * PanLevel(1.0f - voice.pan)};
     if (voice.stream) {
         MixStream(voice, out, frames, step, gain);
     } else {

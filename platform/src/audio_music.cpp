@@ -167,6 +167,14 @@ void SetMusicVolume(Music music, float volume)
     buffer->volume = std::clamp(volume, 0.0f, 1.0f);
 }
 
+void SetMusicPan(Music music, float pan)
+{
+    rAudioBuffer *buffer = Playable(music);
+    if (buffer == nullptr || std::isnan(pan)) return;
+    std::lock_guard<std::mutex> hold(Lock());
+    buffer->pan = std::clamp(pan, 0.0f, 1.0f);
+}
+
 float GetMusicTimeLength(Music music)
 {
     if (music.stream.sampleRate == 0) return 0.0f;

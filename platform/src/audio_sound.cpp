@@ -111,6 +111,14 @@ void SetSoundVolume(Sound sound, float volume)
     buffer->volume = std::clamp(volume, 0.0f, 1.0f);
 }
 
+void SetSoundPan(Sound sound, float pan)
+{
+    rAudioBuffer *buffer = Playable(sound);
+    if (buffer == nullptr || std::isnan(pan)) return;
+    std::lock_guard<std::mutex> hold(Lock());
+    buffer->pan = std::clamp(pan, 0.0f, 1.0f);
+}
+
 void StopSound(Sound sound)
 {
     rAudioBuffer *buffer = Playable(sound);

@@ -13,6 +13,7 @@
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
 #include "core/WindowMode.h"
+#include "mix/MixLimiter.h"
 #include "raylib.h"
 #include "system/CommandLine.h"
 #include "system/DisplayProbe.h"
@@ -81,6 +82,12 @@ int main(int argc, char **argv)
     const std::string windowPath = saves.file("window");
     WindowMode::applyRemembered(windowPath.c_str());
     InitAudioDevice();
+    // On the mix before the first track starts. TALLOWFEN_MIX_RECORD names a
+    // file for its gain reduction, to measure how hard it works in play.
+    MixLimiter limiter;
+    const char *mixRecord = std::getenv("TALLOWFEN_MIX_RECORD");
+    if (mixRecord != nullptr && *mixRecord != '\0') limiter.keepRecord(600.0);
+    if (IsAudioDeviceReady()) limiter.attach();
     RenderTexture2D virtualScreen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     {
         // A new game at a chosen level replaces the kept run rather than continuing it.
@@ -115,7 +122,10 @@ int main(int argc, char **argv)
         UnloadRenderTexture(virtualScreen);
         CloseWindow();
     }  // the game goes after the window, holding no library calls in its destructor
+    MixLimiter::detach();
     // Last, so the audio thread stops and the streams' memory is released.
     CloseAudioDevice();
+    if (!limiter.record.empty() && !limiter.writeRecord(mixRecord))
+        std::printf("Could not write the mix's gain reduction to %s\n", mixRecord);
     return 0;
 }

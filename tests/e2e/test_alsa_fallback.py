@@ -10,34 +10,58 @@ from test_game import BINARY, ROOT, GameCase
 
 sys.path.insert(0, os.path.join(ROOT, "tools", "e2e"))
 
-from e2e_audio import write_asoundrc  # noqa: E402
+from e2e_audio import FRAME_BYTES, RATE, write_asoundrc  # noqa: E402
+from e2e_common import wait_until  # noqa: E402
 from harness import Sound  # noqa: E402
 
 
 class AlsaFallbackTest(GameCase):
+    def start_on_alsa(self, floats=True, paced=True):
+        """The game with ALSA's default device keeping what it plays in played.raw."""
+        run = self.game()
+        played = os.path.join(run.dir, "played.raw")
+        write_asoundrc(run.dir, played, floats, paced)
+        # A server named but not there, and nowhere else to look for one.
+        env = {"HOME": run.dir, "XDG_RUNTIME_DIR": run.dir, "PULSE_SERVER": f"unix:{run.dir}/none"}
+        run.app = self.session.start([BINARY], cwd=run.dir, env_extra=env)
+        run.win = run.app.window("Tallowfen", timeout=20)
+        return run, played
+
+    def assert_menu_track(self, played):
+        """The samples follow the menu track's, and not just any music's. The
+        best of three places, as a loaded machine may drop a period at one."""
+        with open(played, "rb") as f:
+            heard = Sound.from_s16le(f.read())
+        start = heard.sound_start()
+        self.assertIsNotNone(start, "the menu track plays")
+        best = lambda track: max(heard.likeness(track, start + t) for t in (0.5, 1.0, 1.5))  # noqa: E731
+        self.assertGreater(best(self.menu), 0.9, "the menu track")
+        self.assertLess(best(self.ingame), 0.5, "another track")
+
+    def setUp(self):
+        super().setUp()
+        self.menu, self.ingame = (Sound.from_mp3(os.path.join(ROOT, "assets", name))
+                                  for name in ("menu.mp3", "ingame.mp3"))
+
     def test_menu_music_plays_on_alsa_default_device_without_a_server(self):
-        menu, ingame = (Sound.from_mp3(os.path.join(ROOT, "assets", name)) for name in ("menu.mp3", "ingame.mp3"))
         for floats in (True, False):
             with self.subTest(device_takes_floats=floats):
-                run = self.game()
-                played = os.path.join(run.dir, "played.raw")
-                write_asoundrc(run.dir, played, floats)
-                # A server named but not there, and nowhere else to look for one.
-                env = {"HOME": run.dir, "XDG_RUNTIME_DIR": run.dir, "PULSE_SERVER": f"unix:{run.dir}/none"}
-                run.app = self.session.start([BINARY], cwd=run.dir, env_extra=env)
-                run.win = run.app.window("Tallowfen", timeout=20)
+                run, played = self.start_on_alsa(floats)
                 time.sleep(5.0)
                 self.quit_with_escape(run)
                 self.assertTrue(os.path.exists(played), "nothing was played on ALSA's default device")
-                with open(played, "rb") as f:
-                    heard = Sound.from_s16le(f.read())
-                start = heard.sound_start()
-                self.assertIsNotNone(start, "the menu track plays")
-                # The samples follow the menu track's, and not just any music's. The
-                # best of three places, as a loaded machine may drop a period at one.
-                best = lambda track: max(heard.likeness(track, start + t) for t in (0.5, 1.0, 1.5))  # noqa: E731
-                self.assertGreater(best(menu), 0.9, "the menu track")
-                self.assertLess(best(ingame), 0.5, "another track")
+                self.assert_menu_track(played)
+
+    def test_a_device_that_never_blocks_is_fed_in_real_time(self):
+        run, played = self.start_on_alsa(paced=False)
+        self.assertTrue(wait_until(lambda: os.path.exists(played) and os.path.getsize(played) > 0, 10),
+                        "nothing was played on ALSA's default device")
+        first, then = os.path.getsize(played), time.monotonic()
+        time.sleep(3.0)  # the pace is what is measured here
+        rate = (os.path.getsize(played) - first) / (time.monotonic() - then) / (RATE * FRAME_BYTES)
+        self.quit_with_escape(run)
+        self.assertTrue(0.8 < rate < 1.2, f"{rate:.2f} times real time")
+        self.assert_menu_track(played)
 
 
 if __name__ == "__main__":

@@ -34,7 +34,7 @@ HERE = Path(__file__).resolve().parent
 REPO_ROOT = HERE.parents[1]
 # The music's integrated loudness in LUFS, under the effects, and the peak
 # its loudest moments are limited to, leaving the effects that land on it
-# room below full scale.
+# room below full scale; both as heard in the game.
 MUSIC_LUFS = -18.5
 MUSIC_PEAK_CEILING = 0.38
 
@@ -88,13 +88,14 @@ def normalise_music(samples):
     """A rendered stereo loop, without DC, at the music's loudness and
     limited to its ceiling, as int16."""
     samples = dc.remove_dc_loop(samples, 2, synth.RATE)
-    heard = loudness.measure(samples, channels=2).integrated
+    heard = loudness.as_played(loudness.measure(samples, channels=2)).integrated
     if heard == float("-inf"):
         return synth.to_pcm16(samples, 0)
     # whole tenths of a dB, so that the file does not depend on the last
     # digits of the measurement
     gain = 10 ** (round(MUSIC_LUFS - heard, 1) / 20)
-    samples = limiter.limit_loop([s * gain for s in samples], 2, MUSIC_PEAK_CEILING, synth.RATE)
+    ceiling = MUSIC_PEAK_CEILING / loudness.PLAYED_GAIN
+    samples = limiter.limit_loop([s * gain for s in samples], 2, ceiling, synth.RATE)
     return synth.to_pcm16(samples, synth.peak(samples))
 
 

@@ -4,8 +4,10 @@ Loudness is left to a maintained implementation of the standard (package
 libebur128-1, loaded through ctypes) rather than our own filter and gating.
 Both the generator and the end-to-end tests measure with this module.
 
-A mono effect is measured as the game plays it: the same samples on both
-sides, which reads 3 LU louder than one channel alone.
+A mono effect is measured with the same samples on both sides, which reads
+3 LU louder than one channel alone. `as_played` then gives a file's figures
+as the game plays it: raylib adds every voice, centred, at PLAYED_GAIN of its
+level on each side (its pan law), so a file must be that much hotter.
 """
 
 import array
@@ -14,6 +16,10 @@ import math
 from collections import namedtuple
 
 Loudness = namedtuple("Loudness", "integrated momentary_max peak")
+
+# raylib's pan law at the centre, 0.5 p (3 - p^2) with p = 0.5: -3.25 dB.
+PLAYED_GAIN = 0.6875
+PLAYED_DB = 20 * math.log10(PLAYED_GAIN)
 
 _MODE_I = (1 << 2) | 1
 _MODE_SAMPLE_PEAK = (1 << 4) | 1
@@ -81,6 +87,12 @@ def measure(samples, channels=1, rate=44100):
     finally:
         lib.ebur128_destroy(ctypes.byref(state))
     return Loudness(integrated, loudest, top)
+
+
+def as_played(measured):
+    """A file's Loudness as heard through the game's mixer."""
+    return Loudness(measured.integrated + PLAYED_DB, measured.momentary_max + PLAYED_DB,
+                    measured.peak * PLAYED_GAIN)
 
 
 def dbfs(level):

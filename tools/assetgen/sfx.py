@@ -3,13 +3,14 @@
 Source lines:
   loudness L               how loud it is heard, in LU against REFERENCE_LUFS
                            (default 0): the effects are balanced by this
-  peak P                   the loudest sample it may reach, 0..1 (default
-                           PEAK_CEILING); a sound whose loudness would take it
-                           higher stops the generator instead of clipping
+  peak P                   the loudest sample it may reach as heard, 0..1
+                           (default PEAK_CEILING); a sound whose loudness would
+                           take it higher stops the generator instead of clipping
   voice key=value ...      one voice; `at=` is its start in seconds, the other
                            keys are the synthesiser's voice settings
 The result is mono, free of DC, set to its loudness and ended with a short
-fade so the last sample is silent instead of a click.
+fade so the last sample is silent instead of a click. Levels are as heard in
+the game, whose mixer plays a file at loudness.PLAYED_GAIN.
 """
 
 import dc
@@ -63,14 +64,15 @@ def build_sound(path):
     fade = min(len(mix), int(FADE_SECONDS * synth.RATE))
     for i in range(fade):
         mix[len(mix) - fade + i] *= 1.0 - (i + 1) / fade
-    heard = loudness.measure(mix).momentary_max
+    heard = loudness.as_played(loudness.measure(mix)).momentary_max
     if heard == float("-inf"):
         raise SourceError(path, 0, "the sound is silent")
     # whole tenths of a dB, so a last-digit difference in the measurement
     # between library builds does not change the file
     gain = 10 ** (round(REFERENCE_LUFS + target_lu - heard, 1) / 20)
-    if synth.peak(mix) * gain > target_peak:
+    played_peak = synth.peak(mix) * gain * loudness.PLAYED_GAIN
+    if played_peak > target_peak:
         raise SourceError(path, loudness_line, f"at {target_lu:g} LU the peak would reach "
-                          f"{synth.peak(mix) * gain:.2f}, above {target_peak:g}: lower the loudness "
+                          f"{played_peak:.2f}, above {target_peak:g}: lower the loudness "
                           "or make the sound less spiky")
     return synth.to_pcm16(mix, synth.peak(mix) * gain)

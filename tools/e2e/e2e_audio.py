@@ -265,17 +265,19 @@ class Recorder:
         return self._stopped().rms_over_time(window_ms)
 
 
-def write_asoundrc(home, path, floats=True):
+def write_asoundrc(home, path, floats=True, paced=True):
     """Makes HOME/.asoundrc send what a program plays on ALSA's default device
     to path, as 16-bit stereo at RATE, through a reader that takes it no faster
     than a sound card would play it, so the program's writes block as on one.
-    Without floats the device takes integer samples only."""
+    Without floats the device takes integer samples only; unpaced, it takes
+    them as fast as they come, as ALSA's plain null device does."""
     reader = shlex.join([sys.executable, os.path.abspath(__file__), path])
     to_s16 = (f'type plug; slave {{ pcm "keep"; format S16_LE; rate {RATE}; channels {CHANNELS} }}' if floats
               else f'type rate; slave {{ pcm {{ type linear; slave {{ pcm "keep"; format S16_LE }} }}; rate {RATE} }}')
+    target = f"|exec {reader}" if paced else path
     with open(os.path.join(home, ".asoundrc"), "w") as f:
         f.write(f'pcm.!default {{ {to_s16} }}\n'
-                f'pcm.keep {{ type file; slave.pcm "null"; file "|exec {reader}"; format "raw" }}\n')
+                f'pcm.keep {{ type file; slave.pcm "null"; file "{target}"; format "raw" }}\n')
 
 
 def _drain(path):
