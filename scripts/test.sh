@@ -1,15 +1,34 @@
 #!/usr/bin/env bash
-# Installs, builds and runs every test of Tallowfen: once in a normal build,
-# once under AddressSanitizer and UndefinedBehaviorSanitizer, then a short
-# fuzzing of each file loader. The tests run
-# inside a private Xvfb display and PulseAudio sink started for them.
+# Installs, builds and runs every test of Tallowfen: once in a normal build;
+# given raylib 5.5's source archive, once more on the real library; once
+# under AddressSanitizer and UndefinedBehaviorSanitizer; the layer's and the
+# game's unit tests under ThreadSanitizer; then a short fuzzing of each file
+# loader. The tests run inside a private Xvfb display and PulseAudio sink
+# started for them.
+#   scripts/test.sh [--raylib ARCHIVE]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export TALLOWFEN_PACKAGES=test
 
+raylib_archive=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --raylib) raylib_archive="$(realpath "${2:?--raylib needs the archive}")"; shift 2 ;;
+    *) echo "usage: scripts/test.sh [--raylib ARCHIVE]" >&2; exit 2 ;;
+  esac
+done
+
 scripts/setup.sh build
 echo "== Tests =="
 python3 tools/e2e/harness.py run -- ctest --test-dir build --output-on-failure -j 2
+
+if [ -n "$raylib_archive" ]; then
+  prefix="$(scripts/raylib.sh "$raylib_archive")"
+  scripts/setup.sh build-raylib -DTALLOWFEN_RAYLIB=SYSTEM -DCMAKE_PREFIX_PATH="$prefix" -DTALLOWFEN_BENCHMARKS=OFF
+  echo "== Tests on raylib 5.5 =="
+  # The tools' tests check the sources and the packages, whichever library is linked.
+  python3 tools/e2e/harness.py run -- ctest --test-dir build-raylib --output-on-failure -j 2 -LE tools
+fi
 
 scripts/setup.sh build-asan -DTALLOWFEN_SANITIZE=ON -DTALLOWFEN_BENCHMARKS=OFF
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
@@ -20,6 +39,16 @@ echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:intercept_tls_get_addr=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 python3 tools/e2e/harness.py run -- ctest --test-dir build-asan --output-on-failure -j 2
+
+echo "== Unit tests under ThreadSanitizer =="
+mkdir -p build-tsan
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWFEN_TESTS=ON -DTALLOWFEN_TSAN=ON \
+  -DTALLOWFEN_BENCHMARKS=OFF -DTALLOWFEN_RAYLIB=BUNDLED >build-tsan/configure.log
+cmake --build build-tsan -j "$(nproc)" --target rlplatform_tests tallowfen_tests
+unset ASAN_OPTIONS UBSAN_OPTIONS
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+python3 tools/e2e/harness.py run -- ctest --test-dir build-tsan --output-on-failure -j 2 -L unit
+unset TSAN_OPTIONS
 
 echo "== Fuzzing: each loader for 20 s =="
 scripts/fuzz.sh 20

@@ -1,4 +1,5 @@
 // Logging and raylib's random generator.
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -8,8 +9,9 @@
 
 namespace {
 
-int g_logLevel = LOG_INFO;
-TraceLogCallback g_logCallback = nullptr;
+// The audio thread logs too, while the game's thread may set either.
+std::atomic<int> g_logLevel{LOG_INFO};
+std::atomic<TraceLogCallback> g_logCallback{nullptr};
 
 // xoshiro128** — raylib's generator, independent of the C library's rand().
 struct Xoshiro128 {
@@ -79,8 +81,8 @@ void TraceLog(int logLevel, const char *text, ...)
     if (!rlp::LogEnabled(logLevel) || text == nullptr) return;
     va_list args;
     va_start(args, text);
-    if (g_logCallback) {
-        g_logCallback(logLevel, text, args);
+    if (const TraceLogCallback callback = g_logCallback.load()) {
+        callback(logLevel, text, args);
         va_end(args);
         return;
     }

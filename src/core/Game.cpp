@@ -16,21 +16,23 @@ Game::Game(SaveFolder saveFolder, bool continueRun) : saves(std::move(saveFolder
     shop.setRunner(&runner);
     state = STATE_MENU;
     assets.loadAssets();
-    loadSettings();
-    upgrades.init();
+    // The saved volumes go on every sound and track before loadSettings starts
+    // the music, so nothing is heard louder than its volume, from the first sample.
     std::string problem;
-    const std::string bestPath = saves.file("best");
-    best.loadFromFile(bestPath.c_str(), &problem);
-    if (!problem.empty()) std::cout << "Ignoring the best run in " << bestPath << ": " << problem << std::endl;
-    mainMenu.bestLevel = best.level;
     controlsMenu.path = saves.file("options");
-    problem.clear();
     options.loadFromFile(controlsMenu.path.c_str(), &problem);
     if (!problem.empty())
         std::cout << "Ignoring what is damaged in " << controlsMenu.path << ": " << problem << std::endl;
     runner.bindings = &options.bindings;
     pause.bindings = &options.bindings;
     applyVolumes();
+    loadSettings();
+    upgrades.init();
+    problem.clear();
+    const std::string bestPath = saves.file("best");
+    best.loadFromFile(bestPath.c_str(), &problem);
+    if (!problem.empty()) std::cout << "Ignoring the best run in " << bestPath << ": " << problem << std::endl;
+    mainMenu.bestLevel = best.level;
     keptRun.path = saves.file("run");
     replay.recorder.choosePalette(assets);
     if (continueRun && keptRun.restore(runner, inventory, upgrades)) mainMenu.continueLevel = runner.level + 1;

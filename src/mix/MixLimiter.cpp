@@ -53,9 +53,12 @@ void MixLimiter::process(float *samples, unsigned int frames)
             io[side] = std::clamp(out, -kCeiling, kCeiling);
         }
         if (recordLimit > 0) {
+            recordPeak = std::max(recordPeak, peak);
             recordLow = std::min(recordLow, applied);
             if (frame % kRecordFrames == kRecordFrames - 1 && record.size() < recordLimit) {
-                record.push_back(std::max(0.0f, -20.0f * std::log10(recordLow)));
+                record.push_back(
+                    {20.0f * std::log10(std::max(recordPeak, 1e-5f)), std::max(0.0f, -20.0f * std::log10(recordLow))});
+                recordPeak = 0.0f;
                 recordLow = 1.0f;
             }
         }
@@ -72,8 +75,8 @@ bool MixLimiter::writeRecord(const std::string &path) const
 {
     std::FILE *out = std::fopen(path.c_str(), "w");
     if (out == nullptr) return false;
-    for (const float reduction : record)
-        std::fprintf(out, "%.3f\n", reduction);
+    for (const Moment &m : record)
+        std::fprintf(out, "%.2f %.3f\n", m.peakDb, m.reductionDb);
     return std::fclose(out) == 0;
 }
 

@@ -29,8 +29,9 @@ public:
     // input delayed by kLookahead frames.
     void process(float *samples, unsigned int frames);
 
-    // Keeps the deepest gain reduction (in dB) of every kRecordFrames frames,
-    // up to `seconds` of mix at 48 kHz; writeRecord saves it one number a line.
+    // Keeps, for every kRecordFrames frames, the mix's peak as it came in
+    // (dBFS) and the deepest gain reduction (dB), up to `seconds` of mix at
+    // 48 kHz; writeRecord saves them as "peak reduction" lines.
     void keepRecord(double seconds);
     bool writeRecord(const std::string &path) const;
 
@@ -54,7 +55,10 @@ public:
     float gain = 1.0f;  // the held gain, released toward 1
     long long frame = 0;
 
-    std::vector<float> record;  // gain reduction in dB, newest last
+    struct Moment {
+        float peakDb, reductionDb;
+    };
+    std::vector<Moment> record;  // newest last
     std::size_t recordLimit = 0;
-    float recordLow = 1.0f;
+    float recordPeak = 0.0f, recordLow = 1.0f;
 };

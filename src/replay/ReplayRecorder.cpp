@@ -23,6 +23,9 @@ const Color kDrawnColors[] = {
 
 void addTextureColors(Texture2D texture, std::vector<Color> &colors)
 {
+    // A texture that failed to load has nothing to read, and raylib would log
+    // three warnings for trying, beside the one line the damaged file gets.
+    if (texture.id == 0) return;
     Image image = LoadImageFromTexture(texture);
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) {

@@ -31,7 +31,8 @@ QUIET_REDUCTION_DB = 1.0
 def record_play(session, seconds):
     """Starts a game at LEVEL with the recording already running, fights for
     `seconds` (at level 30 the player dies about 8 s in) and quits. Returns
-    what was heard and the limiter's gain reduction, in dB, every 10 ms."""
+    what was heard and the limiter's record: (the mix's peak in dBFS, its gain
+    reduction in dB) every 10 ms."""
     run = GameRun(session)
     reduction = os.path.join(run.dir, "reduction.txt")
     try:
@@ -45,7 +46,7 @@ def record_play(session, seconds):
         if run.app.wait(10) != 0:
             raise AssertionError(run.app.describe_output())
         with open(reduction) as f:
-            return heard, [float(line) for line in f]
+            return heard, [tuple(map(float, line.split())) for line in f]
     finally:
         run.remove()
 
@@ -53,7 +54,8 @@ def record_play(session, seconds):
 class MixLevelsTest(unittest.TestCase):
     def test_level_start_fight_and_death_neither_clip_nor_stray_in_loudness(self):
         with Session() as session:
-            heard, reduction = record_play(session, 12.0)
+            heard, record = record_play(session, 12.0)
+        reduction = [r for _, r in record]
         start = heard.sound_start()
         self.assertIsNotNone(start, "the game is heard")
         self.assertGreater(heard.duration() - start, 11.0)
@@ -72,15 +74,17 @@ def main():
     parser = argparse.ArgumentParser(description="measure the mix in play at level " + LEVEL)
     parser.add_argument("--seconds", type=float, default=30.0)
     parser.add_argument("--wav", help="also save the recording here")
-    parser.add_argument("--reduction", help="also save the limiter's gain reduction here, dB every 10 ms")
+    parser.add_argument("--reduction", help="also save the limiter's record here: the mix's peak (dBFS) and "
+                                            "gain reduction (dB) every 10 ms")
     args = parser.parse_args()
     with Session() as session:
-        heard, reduction = record_play(session, args.seconds)
+        heard, record = record_play(session, args.seconds)
+    reduction = [r for _, r in record]
     if args.wav:
         heard.save_wav(args.wav)
     if args.reduction:
         with open(args.reduction, "w") as f:
-            f.writelines(f"{r}\n" for r in reduction)
+            f.writelines(f"{p} {r}\n" for p, r in record)
     measured = heard.loudness()
     deep = sorted(reduction)
     print(f"{heard.duration():.1f} s: peak {e2e_audio.ebur128.dbfs(measured.peak):.2f} dBFS, "

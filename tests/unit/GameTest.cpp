@@ -2,11 +2,20 @@
 // the state, the asset registry it fills and the sound switch.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "TestSupport.h"
 #include "core/Game.h"
@@ -68,6 +77,62 @@ TEST_F(GameFixture, StartsInTheMenuWithTheMenuTrackPlaying)
     EXPECT_TRUE(game->soundManager.enabled);
     EXPECT_EQ(game->animTick, 0);
     EXPECT_EQ(game->animFrame, 0);
+}
+
+// The loudest sample mixed since it was last cleared.
+std::atomic<float> mixPeak{0.0f};
+void MeterMix(void *data, unsigned int frames)
+{
+    const float *samples = static_cast<const float *>(data);
+    float top = mixPeak.load();
+    for (unsigned int i = 0; i < 2 * frames; ++i)
+        top = std::max(top, std::fabs(samples[i]));
+    mixPeak.store(top);
+}
+
+TEST_F(GameFixture, MusicIsNeverHeardAboveItsSavedVolume)
+{
+    dir.write("data/options", "music_volume = 0\neffects_volume = 0\n");
+    // Standard output is a pipe that fills up, as a slow terminal could, just
+    // after the members' last line (the missing map's) and before the body's
+    // first ("Verified ..."), holding the start-up there while the mixer plays
+    // whatever has started.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::fflush(stdout);
+    const int savedOut = dup(1);
+    dup2(ends[1], 1);
+    std::thread reader([&ends] {
+        std::string seen;
+        char buffer[256];
+        ssize_t n = 0;
+        while (seen.find("maprender\n") == std::string::npos && (n = read(ends[0], buffer, sizeof buffer)) > 0)
+            seen.append(buffer, std::size_t(n));
+        // Filled without blocking, then blocking again: fd 1 shares the flag.
+        fcntl(ends[1], F_SETFL, O_NONBLOCK);
+        while (write(ends[1], buffer, sizeof buffer) > 0) {
+        }
+        fcntl(ends[1], F_SETFL, 0);
+        // Long enough for the assets to load and any track started to be heard.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (mixPeak.load() == 0.0f && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (read(ends[0], buffer, sizeof buffer) > 0) {
+        }
+    });
+    mixPeak = 0.0f;
+    AttachAudioMixedProcessor(MeterMix);
+    build("111");
+    std::fflush(stdout);
+    dup2(savedOut, 1);
+    close(savedOut);
+    close(ends[1]);
+    reader.join();
+    close(ends[0]);
+    play(5);
+    DetachAudioMixedProcessor(MeterMix);
+    EXPECT_TRUE(playing("menu"));
+    EXPECT_EQ(mixPeak.load(), 0.0f) << "music heard before its volume of 0 was set";
 }
 
 TEST_F(GameFixture, AnimationFrameAdvancesEveryThirteenthUpdate)
