@@ -17,6 +17,7 @@
 #include "raylib.h"
 #include "system/CommandLine.h"
 #include "system/DisplayProbe.h"
+#include "system/EventStream.h"
 #include "system/FrameTimes.h"
 #include "system/PicturesFolder.h"
 #include "system/RootSearch.h"
@@ -96,12 +97,23 @@ int main(int argc, char **argv)
         game.replay.pictures = PicturesFolder::choose(std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"),
                                                       HomeFolder(), PicturesFolder::readFile);
         FrameTimes frameTimes;
+        EventStream events;
+        long frame = 0;
         bool quit = false;
 
         while (!WindowShouldClose() && !quit) {
             WindowMode::update(windowPath.c_str());
             ClearBackground(WHITE);
             game.update(&quit);
+            if (events.enabled()) {
+                events.change("state", game.state);
+                events.change("level", game.runner.level);
+                events.change("paused", game.pause.paused);
+                if (IsMouseButtonPressed(MOUSE_BUTTON_LEFT)) {
+                    const Vector2 at = WindowToVirtual(GetMousePosition(), GetScreenWidth(), GetScreenHeight());
+                    events.line("click " + std::to_string(int(at.x)) + " " + std::to_string(int(at.y)));
+                }
+            }
             BeginTextureMode(virtualScreen);
             ClearBackground(BLACK);
             game.draw();
@@ -114,6 +126,7 @@ int main(int argc, char **argv)
             DrawFPS(0, 0);
             EndDrawing();
             frameTimes.record(GetFrameTime());
+            events.change("frame", ++frame);
         }
         game.keepRunOnExit();
         if (!frameTimes.write()) std::printf("Could not write the frame times to %s\n", frameTimes.path.c_str());

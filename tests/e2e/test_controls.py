@@ -48,7 +48,7 @@ class ControlsTest(GameCase):
         game.click_until(*FIRE_KEYS, waiting, "the fire row waiting for a key")
         game.key("Escape")
         game.wait_for(lambda: not waiting(), what="Escape to cancel the rebind")
-        time.sleep(0.3)
+        run.app.wait_frames(5)
         self.assertTrue(run.app.running, "Escape cancelled the rebind, it did not close the game")
         game.click_until(*FIRE_KEYS, waiting, "the fire row waiting for a key")
         game.key("space")
@@ -60,7 +60,7 @@ class ControlsTest(GameCase):
         play = game.window_box((0, 0, 240, 240))
         game.win.move_mouse(*game.to_window(200, 200))
         game.win.mousedown()
-        time.sleep(1.0)
+        run.app.wait_frames(40)  # the gun would have fired by now
         self.assertEqual(game.shot().count(BULLET, box=play), 0, "the mouse button no longer fires")
         game.win.mouseup()
         run.win.keydown("space")
@@ -74,14 +74,13 @@ class ControlsTest(GameCase):
         run = self.game().start()
         game = self.open_controls(run)
         for _ in range(12):  # ten steps of 10 reach 0; more stay there
-            game.click(*MUSIC_DOWN, settle=0.1)
-        time.sleep(0.3)
+            game.click(*MUSIC_DOWN)
         rec = self.session.record()
         time.sleep(1.0)
         self.assertTrue(rec.stop().is_silent(), "the menu music at volume 0")
         rec = self.session.record()
         game.click(*EFFECTS_UP)
-        time.sleep(0.4)
+        time.sleep(0.3)  # the click's sound reaches the recording
         self.assertFalse(rec.stop().is_silent(), "the select click at full effects volume")
         game.click_until(40, 15, lambda: "music_volume = 0\n" in self.options_text(run), "the options saved")
         self.quit_with_escape(run)
@@ -91,7 +90,7 @@ class ControlsTest(GameCase):
             f.write(self.options_text(run))
         again.start()
         rec = self.session.record()
-        time.sleep(1.5)
+        time.sleep(1.0)
         self.assertTrue(rec.stop().is_silent(), "the saved volume holds from the start")
         self.quit_with_escape(again)
 

@@ -46,7 +46,7 @@ class GameRun:
     def start(self, *args):
         self.app = self.session.start([BINARY, *args], cwd=self.dir)
         self.win = self.app.window("Tallowfen", timeout=20)
-        time.sleep(0.5)  # a few frames: the loop is running
+        self.app.wait_frames(3)  # the loop is running
         return self
 
     def remove(self):
@@ -97,7 +97,7 @@ class GameTest(GameCase):
         for box in edges:
             self.assertEqual(shot.count(WHITE, box=box), 0, f"the picture fills the window at {box}")
         run.win.resize(800, 450)
-        time.sleep(0.3)
+        run.app.wait_frames(3)
         shot = run.win.screenshot(os.path.join(self.session.tmpdir, "game-800.png"))
         # The frame-rate counter sits over the top-left corner: look below it.
         self.assertEqual(shot.count(WHITE, box=(0, 30, 100, 420)), 100 * 420)
@@ -162,7 +162,7 @@ class CommandLineTest(GameCase):
         deadline = time.monotonic() + 15  # until the HUD's blue panel shows
         while time.monotonic() < deadline and run.win.screenshot().pixel(590, 440)[2] < 200:
             time.sleep(0.1)
-        time.sleep(0.5)
+        run.app.wait_frames(10)
         self.quit_with_escape(run)
         placed = [line for line in run.app.stdout_text().splitlines() if not line.startswith("Verified ")]
         self.assertEqual(len(placed), 3, placed)

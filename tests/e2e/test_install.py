@@ -97,7 +97,7 @@ class InstallTest(unittest.TestCase):
 
             game = self.start("/usr/games/tallowfen", xdg)
             self.open_settings(game)
-            time.sleep(0.3)
+            game.app.wait_frames(5)
             self.assertFalse(self.music_ticked(game), "music stays off after a restart")
             self.quit(game)
         finally:

@@ -54,7 +54,7 @@ class PauseTest(GameCase):
         run.win = run.app.window("Tallowfen", timeout=20)
         game = GameDriver(run.app, run.win)
         game.wait_for(lambda: game.shot().pixel(*game.to_window(300, 235))[2] >= 200, what="the level's HUD")
-        time.sleep(0.5)
+        run.app.wait_frames(5)
         return game
 
     def test_p_pauses_play_still_and_dimmed_until_pressed_again(self):
@@ -68,7 +68,9 @@ class PauseTest(GameCase):
         time.sleep(1.0)
         loud = rec.stop().rms()
 
-        game.key("p", settle=0.5)
+        game.key("p")
+        run.app.wait_event(r"paused 1$")
+        run.app.wait_frames(3)
         first = game.win.screenshot(os.path.join(SHOTS, "paused-1.png"))
         rec = self.session.record()
         time.sleep(1.0)
@@ -82,10 +84,15 @@ class PauseTest(GameCase):
         self.assertLess(brightness(first, below), 0.6 * brightness(live, below))
         self.assertLess(quiet, 0.6 * loud, "the music is turned down")
 
-        game.key("p", settle=0.5)
+        game.key("p")
+        run.app.wait_event(r"paused 0$")
         moving = game.shot()
         # The player walks: enemies may all be out of view, the player is not.
-        game.win.key("d", hold=0.5)
+        game.win.keydown("d")
+        try:
+            run.app.wait_frames(30)
+        finally:
+            game.win.keyup("d")
         later = game.win.screenshot(os.path.join(SHOTS, "resumed.png"))
         self.assertNotEqual(region(moving, view), region(later, view), "play goes on")
         # The label is gone. A bird's gold beak may wander into the box, so
@@ -114,7 +121,7 @@ class FullscreenTest(GameCase):
 
         game.key("F11")
         game.wait_for(lambda: run.win.size() == SCREEN, what="the borderless window over the screen")
-        time.sleep(0.3)
+        run.app.wait_frames(3)
         shot = run.win.screenshot(os.path.join(SHOTS, "fullscreen.png"))
         # Scale min(1024 / 240, 1280 / 320) = 4: a 1280 x 960 picture 32 pixels down.
         for column in (400, 640, 1279):
@@ -128,7 +135,7 @@ class FullscreenTest(GameCase):
 
         run.win.keydown("Alt_L")
         try:
-            run.win.key("Return", hold=0.2)
+            game.key("Return")
         finally:
             run.win.keyup("Alt_L")
         game.wait_for(lambda: run.win.size() == (600, 450), what="the window back at 600 x 450")
@@ -144,7 +151,7 @@ class FullscreenTest(GameCase):
                 f.write(content)
             run.start()
             game.wait_for(lambda: run.win.size() == size, what=f"a start at {size} for {content!r}")
-            time.sleep(0.5)
+            run.app.wait_frames(10)
             self.assertEqual(run.win.size(), size)
             self.quit_with_escape(run)
 

@@ -72,7 +72,7 @@ class PlaythroughTest(unittest.TestCase):
 
         # 2. NEW GAME: level 1 with the HUD, and its one enemy announced.
         game.click_until(85, 100, lambda: len(game.enemy_lines()) == 1, "level 1's enemy")  # NEW GAME
-        time.sleep(0.3)
+        run.app.wait_frames(5)
         level = game.shot()
         panel = level.dominant_color(game.window_box((245, 225, 70, 10)))
         self.assertTrue(all(abs(a - b) <= 24 for a, b in zip(panel, HUD_BLUE)), panel)

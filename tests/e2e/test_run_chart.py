@@ -50,7 +50,7 @@ class RunChartTest(GameCase):
         # Twelve birds find a player who never moves: four touches and the
         # long freeze of the death later, the death screen comes.
         game.wait_for(lambda: self.death_screen_shown(game), timeout=120, what="the death screen")
-        time.sleep(0.3)
+        run.app.wait_frames(5)
         shot = self.snap(game, "death.png")
         chart = game.window_box(CHART)
         # Every bird that touched the player died: the kills band has bars,
@@ -71,7 +71,7 @@ class RunChartTest(GameCase):
         self.assertGreaterEqual(kills, 4, lines)
 
         game.click_until(85, 170, game.menu_shown, "the main menu")  # MAIN MENU
-        time.sleep(0.3)
+        run.app.wait_frames(5)
         width = self.best_line_width(game, self.snap(game, "menu_best.png"))
         # "Best: level 12" at size 16 is 97 pixels wide; "level 1" would be 88.
         self.assertAlmostEqual(width, 97, delta=4)
@@ -85,7 +85,7 @@ class RunChartTest(GameCase):
                     f.write(content)
             game = self.start(run)
             game.wait_for(game.menu_shown, what="the main menu")
-            time.sleep(0.3)
+            run.app.wait_frames(5)
             self.assertAlmostEqual(self.best_line_width(game, game.shot()), expected, delta=4)
             self.quit_with_escape(run)
             complaints = [line for line in run.app.stdout_text().splitlines() if "best run" in line]

@@ -264,7 +264,7 @@ class MinimiseTest(WindowCase):
         run = self.play()
         self.check("managed")
         self.ask_window_manager("windowminimize", "Iconic")
-        time.sleep(1.0)  # frames go on while nothing is shown
+        run.app.wait_frames(30)  # frames go on while nothing is shown
         self.assertTrue(run.app.running, run.app.describe_output())
         self.ask_window_manager("windowactivate", "Normal")
         # The window manager may still be putting the frame back: until it

@@ -287,7 +287,7 @@ def run_game(session, game_dir, level, save_settings=False, name=""):
         if drawn and level:
             win.move_mouse(*game.to_window(200, 60))
             win.mousedown()
-            time.sleep(0.6)
+            app.wait_frames(20)  # a few shots
             win.mouseup()
             drawn = check()
         if SHOTS and app.running:

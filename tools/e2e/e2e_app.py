@@ -55,13 +55,14 @@ class App:
     """A program started in a Session: its exit status, captured output and
     windows. Its process group is ended when the session closes."""
 
-    def __init__(self, session, argv, proc, stdout_path, stderr_path):
+    def __init__(self, session, argv, proc, stdout_path, stderr_path, events_path=None):
         self.session = session
         self.argv = list(argv)
         self.proc = proc
         self.pid = proc.pid
         self.stdout_path = stdout_path
         self.stderr_path = stderr_path
+        self.events_path = events_path
 
     def __repr__(self):
         return f"<App {self.argv[0]} pid {self.pid} returncode {self.returncode}>"
@@ -86,6 +87,60 @@ class App:
             return ""
         with open(path, errors="replace") as f:
             return f.read()
+
+    # --- the game's event stream (TALLOWFEN_EVENTS) --------------------------
+
+    def events(self):
+        """The whole lines the program has written to its event stream so far."""
+        try:
+            with open(self.events_path, errors="replace") as f:
+                text = f.read()
+        except (OSError, TypeError):
+            return []
+        return text.split("\n")[:-1]
+
+    def wait_event(self, pattern, timeout=15.0, since=0):
+        """Waits for an event line from index `since` on that matches the
+        regular expression from its start; returns (index, match)."""
+        regex = re.compile(pattern)
+
+        def find():
+            for i, line in enumerate(self.events()[since:], since):
+                if m := regex.match(line):
+                    return i, m
+            if not self.running:
+                return "exited"
+            return None
+
+        found = wait_until(find, timeout, interval=0.02)
+        if found is None or found == "exited":
+            why = "it exited" if found == "exited" else f"not within {timeout:g} s"
+            raise HarnessError(f"{self.argv[0]} wrote no event like {pattern!r} ({why}); the last: "
+                               f"{self.events()[-5:]}\n{self.describe_output()}")
+        return found
+
+    def frame(self):
+        """How many frames the program has shown, from its stream's last lines."""
+        try:
+            with open(self.events_path, "rb") as f:
+                f.seek(0, os.SEEK_END)
+                f.seek(max(0, f.tell() - 512))
+                lines = f.read().decode(errors="replace").split("\n")[:-1]
+        except (OSError, TypeError):
+            return 0
+        for line in reversed(lines if len(lines) > 1 else self.events()):
+            if line.startswith("frame "):
+                return int(line.split()[1])
+        return 0
+
+    def wait_frames(self, count=3, timeout=10.0):
+        """Waits until `count` more frames have been shown: input sent before
+        the call has then been read, acted on and drawn."""
+        target = self.frame() + count
+        if not wait_until(lambda: self.frame() >= target or not self.running, timeout, interval=0.02) \
+                or not self.running:
+            raise HarnessError(f"{self.argv[0]} did not show {count} more frames within {timeout:g} s"
+                               f"\n{self.describe_output()}")
 
     def describe_output(self):
         """The tail of stdout and stderr, for failure messages."""

@@ -37,17 +37,23 @@ class GameDriver:
         return (x0, y0, x1 - x0, y1 - y0)
 
     # -- input ---------------------------------------------------------------
-    def click(self, vx, vy, settle=0.25):
-        """Clicks at a virtual-screen point, held long enough for a slow frame
-        (a sanitizer build) to see it, and lets a few frames pass."""
-        self.win.click(*self.to_window(vx, vy), hold=0.2)
-        time.sleep(settle)
+    def click(self, vx, vy):
+        """Clicks at a virtual-screen point, held until the game has seen the
+        button down, then waits for the frames that act on it to be drawn."""
+        self.win.move_mouse(*self.to_window(vx, vy))
+        since = len(self.app.events())
+        self.win.mousedown()
+        try:
+            self.app.wait_event(r"click ", since=since)
+        finally:
+            self.win.mouseup()
+        self.app.wait_frames(2)
 
     def click_until(self, vx, vy, condition, what, tries=3, timeout=8.0):
         """Clicks until condition() holds: a click that a slow frame missed is
         given again, but only while its effect has not shown."""
         for _ in range(tries):
-            self.click(vx, vy, settle=0.0)
+            self.click(vx, vy)
             deadline = time.monotonic() + timeout
             while time.monotonic() < deadline:
                 if condition():
@@ -69,9 +75,15 @@ class GameDriver:
             time.sleep(0.05)
         raise AssertionError(f"waited {timeout} s for {what}")
 
-    def key(self, keysym, settle=0.25):
-        self.win.key(keysym, hold=0.2)
-        time.sleep(settle)
+    def key(self, keysym):
+        """Presses a key, held across the game's next input poll, and waits
+        for the frames that act on it to be drawn."""
+        self.win.keydown(keysym)
+        try:
+            self.app.wait_frames(2)
+        finally:
+            self.win.keyup(keysym)
+        self.app.wait_frames(2)
 
     def shot(self):
         return self.win.screenshot()

@@ -187,8 +187,10 @@ class Session:
         to files (App.stdout_text()); without, they are the caller's."""
         if not self._open:
             raise HarnessError("the session is not open")
-        env = dict(self.env, **(env_extra or {}))
         index = len(self.apps)
+        # A program that keeps an event stream (the game does) writes it here.
+        events_path = os.path.join(self.tmpdir, f"app{index}.events")
+        env = dict(self.env, TALLOWFEN_EVENTS=events_path, **(env_extra or {}))
         out_path = os.path.join(self.tmpdir, f"app{index}.out") if capture else None
         err_path = os.path.join(self.tmpdir, f"app{index}.err") if capture else None
         try:
@@ -203,7 +205,7 @@ class Session:
                     for f in (out, err):
                         if f:
                             f.close()
-                app = App(self, argv, proc, out_path, err_path)
+                app = App(self, argv, proc, out_path, err_path, env["TALLOWFEN_EVENTS"])
                 self.apps.append(app)
         except FileNotFoundError:
             raise ProgramNotFound(f"program not found: {argv[0]}") from None

@@ -54,13 +54,13 @@ def main():
         with Session() as session:
             app = session.start([binary], cwd=work)
             win = app.window("Tallowfen", timeout=20)
-            time.sleep(0.5)
+            app.wait_frames(30)
             game = GameDriver(app, win)
             game.click(240, 100)  # SETTINGS
             game.click(255, 205)  # Controls
             game.click(68, 195)  # the music a step down, so the picture shows a volume below 100
             game.win.move_mouse(*game.to_window(145, 114))  # over fire's key
-            time.sleep(0.3)
+            app.wait_frames(5)
             win.screenshot(os.path.join(out, "controls.png"))
             game.click(40, 15)  # Back: saves the options in this throwaway copy
             game.click(60, 25)  # the settings' Back
@@ -78,16 +78,16 @@ def main():
             if target:
                 win.move_mouse(target[0], max(0, target[1] - 60))
             win.mousedown()
-            time.sleep(0.5)
+            app.wait_frames(30)
             win.screenshot(os.path.join(out, "level.png"))
             win.mouseup()
             game.fight_until_finished()
             game.key("q")
             game.win.move_mouse(*game.to_window(240, 216))  # over the upgrade's Buy button
-            time.sleep(0.3)
+            app.wait_frames(5)
             win.screenshot(os.path.join(out, "shop.png"))
             stand_still_until_dead(game)
-            time.sleep(0.5)
+            app.wait_frames(30)
             win.screenshot(os.path.join(out, "death.png"))
             win.key("Escape")
             app.wait(10)
