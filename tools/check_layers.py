@@ -1,21 +1,35 @@
 #!/usr/bin/env python3
-"""Fails when a room of src/ includes a room above it.
+"""Fails when a room of src/ includes a room above it, or when the rooms table
+of docs/DESIGN.md no longer matches the headers.
 
 The rooms and their order, from the platform up, are the TALLOWFEN_ROOMS line
 of src/CMakeLists.txt; each room is one library linked in that order. A few
 headers are used upward on purpose (the state and virtual screen that every
 screen shares, the settings the settings screen edits, the text the level
 runner shows) and are allowed. The platform layer includes no room at all.
+Includes are read in every form the compiler takes: "room/X.h", <room/X.h>
+and paths relative to the including file ("../room/X.h").
+
+The design page has one row per room. Each header src/<room>/<Name>.h is
+named in its room's row as `Name` (or `Name.h`); any other capitalised
+one-word name in backticks in the table must still be a header under src/ or
+be named in the code of one (or of the platform's headers), so a class that
+is gone cannot stay in the table.
 
     python3 tools/check_layers.py [project root]
 """
+import os
 import pathlib
+import posixpath
 import re
 import sys
 
 ALLOWED_UPWARD = {"core/GameState.h", "core/VirtualScreen.h", "core/GameSettings.h", "ui/GUIText.h"}
-INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"/]+)/[^"]+"')
+INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
 SOURCES = (".h", ".hpp", ".cpp", ".cc", ".c")
+DESIGN = "docs/DESIGN.md"
+CLASS_LIKE = re.compile(r"[A-Z][A-Za-z0-9]*(\.h)?")
+COMMENTS_AND_LITERALS = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|\'(?:\\.|[^\'\\\n])*\'', re.S)
 
 
 def room_order(root):
@@ -26,14 +40,26 @@ def room_order(root):
     return match.group(1).split()
 
 
-def includes(path):
+def includes(root, path):
+    """(line number, header as a path below src/) for each include that may name a room."""
     for number, line in enumerate(path.read_text(errors="replace").splitlines(), 1):
         match = INCLUDE.match(line)
-        if match:
-            yield number, match.group(1), line.split('"')[1]
+        if not match:
+            continue
+        written = match.group(1)
+        if written.startswith(("./", "../")):
+            target = pathlib.Path(os.path.normpath(path.parent / written))
+            try:
+                header = target.relative_to(root / "src").as_posix()
+            except ValueError:
+                continue
+        else:
+            header = posixpath.normpath(written)
+        if "/" in header:
+            yield number, header
 
 
-def problems(root):
+def include_problems(root):
     order = room_order(root)
     rank = {room: i for i, room in enumerate(order)}
     found = []
@@ -44,15 +70,71 @@ def problems(root):
         if path.suffix not in SOURCES or path.parent.name not in rank:
             continue
         room = path.relative_to(root / "src").parts[0]
-        for number, target, header in includes(path):
+        for number, header in includes(root, path):
+            target = header.split("/")[0]
             if target in rank and rank[target] > rank[room] and header not in ALLOWED_UPWARD:
                 found.append(f"{path.relative_to(root)}:{number}: {room} includes {header}, from {target} above it")
     for path in sorted((root / "platform").rglob("*")):
         if path.suffix in SOURCES:
-            for number, target, header in includes(path):
-                if target in rank:
+            for number, header in includes(root, path):
+                if header.split("/")[0] in rank:
                     found.append(f"{path.relative_to(root)}:{number}: the platform layer includes the game's {header}")
     return found
+
+
+def rooms_table(text):
+    """{room: names in backticks in its row} from the Rooms section, or None when there is none."""
+    section = re.search(r"^## Rooms\n(.*?)(?=^## |\Z)", text, re.M | re.S)
+    if not section:
+        return None
+    rows = {}
+    for line in section.group(1).splitlines():
+        cells = line.split("|")
+        first = re.fullmatch(r"\s*`([^`]+)`\s*", cells[1]) if len(cells) > 3 else None
+        if first:
+            rows[first.group(1).rstrip("/")] = re.findall(r"`([^`]+)`", "|".join(cells[2:]))
+    return rows
+
+
+def code_words(paths):
+    words = set()
+    for path in paths:
+        code = COMMENTS_AND_LITERALS.sub(" ", path.read_text(errors="replace"))
+        words.update(re.findall(r"\w+", code))
+    return words
+
+
+def design_problems(root, text=None):
+    """The rooms table against the headers; `text` stands in for the design page when given."""
+    order = room_order(root)
+    if text is None:
+        try:
+            text = (root / DESIGN).read_text()
+        except OSError as error:
+            return [f"{DESIGN}: cannot be read ({error.strerror})"]
+    rows = rooms_table(text)
+    if rows is None:
+        return [f"{DESIGN}: no \"## Rooms\" section with the rooms table"]
+    found = [f"{DESIGN}: the rooms table has no row for {room}" for room in order if room not in rows]
+    found += [f"{DESIGN}: the rooms table has a row for {room}, which is not a room in src/CMakeLists.txt"
+              for room in rows if room not in order and room != "platform"]
+    headers = sorted((root / "src").rglob("*.h"))
+    for path in headers:
+        room = path.relative_to(root / "src").parts[0]
+        if room in rows and path.stem not in rows[room] and path.name not in rows[room]:
+            found.append(f"{path.relative_to(root)}: not named as `{path.stem}` in the {room} row of {DESIGN}")
+    stems = {path.stem for path in headers}
+    words = code_words(headers + sorted((root / "platform" / "include").glob("*.h")))
+    for room, names in rows.items():
+        for name in names:
+            stem = name.removesuffix(".h")
+            if CLASS_LIKE.fullmatch(name) and stem not in stems and (name.endswith(".h") or stem not in words):
+                found.append(f"{DESIGN}: the {room} row names `{name}`, which no header under src/ is or declares")
+    return found
+
+
+def problems(root):
+    return include_problems(root) + design_problems(root)
 
 
 def main():
@@ -60,7 +142,7 @@ def main():
     found = problems(root)
     for line in found:
         print(line)
-    print(f"{'no' if not found else len(found)} wrong-way include{'' if len(found) == 1 else 's'}")
+    print(f"{'no' if not found else len(found)} problem{'' if len(found) == 1 else 's'} with the rooms")
     return 1 if found else 0
 
 

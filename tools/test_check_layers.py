@@ -1,21 +1,39 @@
-"""The layering check fails on a wrong-way include, naming the file and line, and passes the rest."""
+"""The rooms check fails on a wrong-way include, naming the file and line, and on a rooms table that
+misses a header or names one that is gone; it passes the rest."""
 import pathlib
+import re
 import tempfile
 import unittest
 
 import check_layers
 
 CMAKE = "set(TALLOWFEN_ROOMS system world level ui core)\n"
+PROJECT = pathlib.Path(__file__).resolve().parent.parent
+TABLE = """## Rooms
+
+| room | owns |
+|---|---|
+| `platform/` | `raylib.h` |
+| `system` | `SafeFile` |
+| `level` | `Gun` and the `Shot`s it fires |
+
+## One frame
+"""
+HEADERS = {  # a room's header, the layer's header, a class gone but for a comment
+    "src/system/SafeFile.h": "bool WriteFileSafely(const char *path);\n",
+    "src/level/Gun.h": "struct Shot {};  // once fired a Bullet\nconst char *kName = \"Bullet\";\n",
+    "platform/include/raylib.h": "void InitWindow(int width, int height);\n",
+}
 
 
 class CheckLayersTest(unittest.TestCase):
-    def run_on(self, files):
+    def in_tree(self, files, check, cmake=CMAKE):
         with tempfile.TemporaryDirectory() as tmp:
             root = pathlib.Path(tmp)
-            for name, text in {"src/CMakeLists.txt": CMAKE, **files}.items():
+            for name, text in {"src/CMakeLists.txt": cmake, **files}.items():
                 (root / name).parent.mkdir(parents=True, exist_ok=True)
                 (root / name).write_text(text)
-            return check_layers.problems(root)
+            return check(root)
 
     def test_includes(self):
         cases = [  # (file, its text, the problem expected or None)
@@ -23,20 +41,63 @@ class CheckLayersTest(unittest.TestCase):
             ("src/level/Gun.cpp", '#include "level/Gun.h"\n#include <vector>\n', None),
             ("src/level/Gun.cpp", '#include "core/VirtualScreen.h"\n', None),
             ("src/level/GameRunner.h", '#include "ui/GUIText.h"\n', None),
+            ("src/level/Gun.cpp", '#include "../world/Player.h"\n#include "./Gun.h"\n#include <gtest/gtest.h>\n',
+             None),
+            ("src/ui/GameUI.cpp", '#include "../core/GameState.h"\n#include <core/VirtualScreen.h>\n', None),
             ("src/world/Player.cpp", '\n#include "raylib.h"\n  # include "level/Gun.h"\n',
              "src/world/Player.cpp:3: world includes level/Gun.h, from level above it"),
             ("src/system/SafeFile.h", '#include "core/Game.h" // why\n',
              "src/system/SafeFile.h:1: system includes core/Game.h, from core above it"),
+            ("src/system/SafeFile.cpp", "#include <core/Game.h>\n",
+             "src/system/SafeFile.cpp:1: system includes core/Game.h, from core above it"),
+            ("src/world/Player.cpp", '#include "../level/Gun.h"\n',
+             "src/world/Player.cpp:1: world includes level/Gun.h, from level above it"),
+            ("src/world/Player.cpp", '#include "../world/../ui/GUIButton.h"\n',
+             "src/world/Player.cpp:1: world includes ui/GUIButton.h, from ui above it"),
             ("platform/src/window.cpp", '#include "core/GameState.h"\n',
              "platform/src/window.cpp:1: the platform layer includes the game's core/GameState.h"),
+            ("platform/src/window.cpp", '#include "../../src/core/Game.h"\n',
+             "platform/src/window.cpp:1: the platform layer includes the game's core/Game.h"),
+            ("platform/src/window.cpp", '#include "../include/raylib.h"\n#include <GLFW/glfw3.h>\n', None),
             ("src/extras/Thing.h", "", "src/extras: a folder that is not in the room order system world level ui core"),
         ]
         for name, text, expected in cases:
             with self.subTest(name=name, text=text):
-                self.assertEqual(self.run_on({name: text}), [expected] if expected else [])
+                found = self.in_tree({name: text}, check_layers.include_problems)
+                self.assertEqual(found, [expected] if expected else [])
 
-    def test_the_project_itself_passes(self):
-        self.assertEqual(check_layers.problems(pathlib.Path(__file__).resolve().parent.parent), [])
+    def test_rooms_table(self):
+        page = check_layers.DESIGN
+        unnamed = f"src/level/Gun.h: not named as `Gun` in the level row of {page}"
+        stale = f"{page}: the level row names `{{}}`, which no header under src/ is or declares"
+        cases = [  # (what the table says instead of the first text, the problem expected or None)
+            (("", ""), None),
+            (("`Gun` and", "`Gun.h` and"), None),
+            (("the `Shot`s", "`InitWindow`'s"), None),
+            (("`Gun` and", "the"), unnamed),
+            (("`SafeFile` |\n| `level` | `Gun`", "`SafeFile`, `Gun` |\n| `level` | it"), unnamed),
+            (("the `Shot`s", "the `Bullet`s"), stale.format("Bullet")),
+            (("`Gun` and", "`Gun`, `Shot.h` and"), stale.format("Shot.h")),
+            (("| `system` | `SafeFile` |\n", ""), f"{page}: the rooms table has no row for system"),
+            (("|\n\n", "|\n| `extras` | more |\n\n"),
+             f"{page}: the rooms table has a row for extras, which is not a room in src/CMakeLists.txt"),
+            (("## Rooms", "## Parts"), f"{page}: no \"## Rooms\" section with the rooms table"),
+        ]
+        for (old, new), expected in cases:
+            with self.subTest(new=new):
+                files = {page: TABLE.replace(old, new, 1), **HEADERS}
+                found = self.in_tree(files, check_layers.design_problems, "set(TALLOWFEN_ROOMS system level)\n")
+                self.assertEqual(found, [expected] if expected else [])
+
+    def test_the_project_itself_passes_and_fails_on_a_missing_or_stale_row(self):
+        self.assertEqual(check_layers.problems(PROJECT), [])
+        page = (PROJECT / check_layers.DESIGN).read_text()
+        without_ui = re.sub(r"^\| `ui` \|.*\n", "", page, flags=re.M)
+        stale = re.sub(r"^(\| `level` \|.*)\|$", r"\1 `Ricochet`. |", page, flags=re.M)
+        self.assertEqual(check_layers.design_problems(PROJECT, without_ui),
+                         [f"{check_layers.DESIGN}: the rooms table has no row for ui"])
+        self.assertEqual(check_layers.design_problems(PROJECT, stale), [
+            f"{check_layers.DESIGN}: the level row names `Ricochet`, which no header under src/ is or declares"])
 
 
 if __name__ == "__main__":

@@ -12,7 +12,6 @@
 
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
-#include "core/WindowMode.h"
 #include "mix/MixLimiter.h"
 #include "raylib.h"
 #include "system/CommandLine.h"
@@ -22,6 +21,7 @@
 #include "system/PicturesFolder.h"
 #include "system/RootSearch.h"
 #include "system/SaveFolder.h"
+#include "window/WindowMode.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "TestSupport.h"
 #include "core/Game.h"
-#include "core/KeptRun.h"
+#include "keep/KeptRun.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "TestSupport.h"
 #include "core/GameSettings.h"
-#include "core/WindowMode.h"
 #include "system/RootSearch.h"
 #include "system/SaveFolder.h"
+#include "window/WindowMode.h"
 
 namespace {
 

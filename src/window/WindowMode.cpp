@@ -1,4 +1,4 @@
-#include "core/WindowMode.h"
+#include "window/WindowMode.h"
 
 #include <fstream>
 #include <iostream>

@@ -1,4 +1,4 @@
-#include "core/KeptRun.h"
+#include "keep/KeptRun.h"
 
 #include <filesystem>
 #include <iostream>

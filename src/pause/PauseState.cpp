@@ -1,4 +1,4 @@
-#include "core/PauseState.h"
+#include "pause/PauseState.h"
 
 #include "core/VirtualScreen.h"
 #include "options/ActionInput.h"
