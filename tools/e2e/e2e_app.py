@@ -133,12 +133,13 @@ class App:
                 return int(line.split()[1])
         return 0
 
-    def wait_frames(self, count=3, timeout=10.0):
+    def wait_frames(self, count=3, timeout=10.0, exit_ok=False):
         """Waits until `count` more frames have been shown: input sent before
-        the call has then been read, acted on and drawn."""
+        the call has then been read, acted on and drawn. With exit_ok the
+        program ending (the input closed it) also ends the wait."""
         target = self.frame() + count
-        if not wait_until(lambda: self.frame() >= target or not self.running, timeout, interval=0.02) \
-                or not self.running:
+        wait_until(lambda: self.frame() >= target or not self.running, timeout, interval=0.02)
+        if self.frame() < target and (self.running or not exit_ok):
             raise HarnessError(f"{self.argv[0]} did not show {count} more frames within {timeout:g} s"
                                f"\n{self.describe_output()}")
 

@@ -47,7 +47,7 @@ class GameDriver:
             self.app.wait_event(r"click ", since=since)
         finally:
             self.win.mouseup()
-        self.app.wait_frames(2)
+        self.app.wait_frames(2, exit_ok=True)
 
     def click_until(self, vx, vy, condition, what, tries=3, timeout=8.0):
         """Clicks until condition() holds: a click that a slow frame missed is
@@ -80,10 +80,10 @@ class GameDriver:
         for the frames that act on it to be drawn."""
         self.win.keydown(keysym)
         try:
-            self.app.wait_frames(2)
+            self.app.wait_frames(2, exit_ok=True)
         finally:
             self.win.keyup(keysym)
-        self.app.wait_frames(2)
+        self.app.wait_frames(2, exit_ok=True)
 
     def shot(self):
         return self.win.screenshot()
