@@ -91,9 +91,10 @@ class Sound:
         """How many samples reach `level` or beyond (full scale by default)."""
         return sum(1 for s in self.samples if s >= level or s <= -level)
 
-    def is_silent(self, threshold=SILENCE):
-        """True when no sample rises above threshold."""
-        return self.peak() <= threshold
+    def is_silent(self, threshold=SILENCE, after=None):
+        """True when no sample rises above threshold (after `after` seconds,
+        so that a sound just ending when the recording began is let go)."""
+        return self.peak(after) <= threshold
 
     def frequency(self, channel=0):
         """The pitch in Hz of one channel, from its rising zero crossings
