@@ -141,14 +141,20 @@ class Sound:
         reference's first ten seconds: near 1 for the same track at any level,
         near 0 for others. Zero crossings per 10 ms, which follow the notes,
         find the offset; a quarter second of samples around it scores."""
-        part, whole = self._mono(start, start + seconds), reference._mono(0, 10 + seconds)
         step = self.rate // 100
 
         def crossings(mono):
             changes = list(map(operator.ne, (v < 0 for v in mono), (v < 0 for v in mono[1:])))
             return [sum(changes[i:i + step]) for i in range(0, len(changes) - step + 1, step)]
 
-        notes, whole_notes = crossings(part), crossings(whole)
+        # A reference is compared with many recordings: its side is worked out once.
+        cache = reference.__dict__.setdefault("_likeness_cache", {})
+        if (seconds, step) not in cache:
+            whole = reference._mono(0, 10 + seconds)
+            cache[(seconds, step)] = whole, crossings(whole)
+        whole, whole_notes = cache[(seconds, step)]
+        part = self._mono(start, start + seconds)
+        notes = crossings(part)
         if not notes or len(whole_notes) < len(notes):
             raise HarnessError(f"too short to compare: {self!r} from {start:g} s with {reference!r}")
         _, near = _best_match(notes, whole_notes, range(len(whole_notes) - len(notes) + 1))
