@@ -46,7 +46,7 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWFEN_TESTS=ON 
   -DTALLOWFEN_BENCHMARKS=OFF -DTALLOWFEN_RAYLIB=BUNDLED >build-tsan/configure.log
 cmake --build build-tsan -j "$(nproc)" --target rlplatform_tests tallowfen_tests
 unset ASAN_OPTIONS UBSAN_OPTIONS
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
 python3 tools/e2e/harness.py run -- ctest --test-dir build-tsan --output-on-failure -j 2 -L unit
 unset TSAN_OPTIONS
 

@@ -102,17 +102,19 @@ TEST_F(GameFixture, MusicIsNeverHeardAboveItsSavedVolume)
     std::fflush(stdout);
     const int savedOut = dup(1);
     dup2(ends[1], 1);
-    std::thread reader([&ends] {
+    const int filler = dup(ends[1]);  // the reader's own, so closing ends[1] cannot race it
+    std::thread reader([&ends, filler] {
         std::string seen;
         char buffer[256];
         ssize_t n = 0;
         while (seen.find("maprender\n") == std::string::npos && (n = read(ends[0], buffer, sizeof buffer)) > 0)
             seen.append(buffer, std::size_t(n));
         // Filled without blocking, then blocking again: fd 1 shares the flag.
-        fcntl(ends[1], F_SETFL, O_NONBLOCK);
-        while (write(ends[1], buffer, sizeof buffer) > 0) {
+        fcntl(filler, F_SETFL, O_NONBLOCK);
+        while (write(filler, buffer, sizeof buffer) > 0) {
         }
-        fcntl(ends[1], F_SETFL, 0);
+        fcntl(filler, F_SETFL, 0);
+        close(filler);
         // Long enough for the assets to load and any track started to be heard.
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
         while (mixPeak.load() == 0.0f && std::chrono::steady_clock::now() < until)

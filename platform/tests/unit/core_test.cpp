@@ -2,9 +2,12 @@
 // log, the value helpers, the random generator, the camera maths and raymath.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdarg>
 #include <cstdio>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "raylib.h"
@@ -58,6 +61,30 @@ TEST(AutomationEvents, OutOfRangeCodesAreIgnoredAndAnswerFalse)
     EXPECT_FALSE(IsKeyPressed(-1));
     EXPECT_FALSE(IsMouseButtonDown(99));
     EXPECT_FALSE(IsKeyDown(KEY_A));
+}
+
+std::atomic<int> logged{0};
+void CountLine(int, const char *, va_list) { ++logged; }
+void DropLine(int, const char *, va_list) {}
+
+// The audio thread logs while the game's thread sets and clears the callback
+// around loading: ThreadSanitizer's run of this test sees any race there.
+TEST(Log, TheCallbackMayChangeWhileAnotherThreadLogs)
+{
+    std::atomic<bool> stop{false};
+    std::thread audio([&stop] {
+        while (!stop)
+            TraceLog(LOG_WARNING, "from the audio thread");
+    });
+    for (int i = 0; i < 2000 || logged == 0; ++i) {
+        SetTraceLogCallback(CountLine);
+        SetTraceLogLevel(i % 2 ? LOG_WARNING : LOG_INFO);
+        SetTraceLogCallback(DropLine);
+    }
+    stop = true;
+    audio.join();
+    SetTraceLogCallback(nullptr);
+    EXPECT_GT(logged, 0);
 }
 
 TEST(Helpers, ColorAlphaClampsAndTruncates)
