@@ -1,12 +1,13 @@
 #include "system/PicturesFolder.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "system/SafeFile.h"
 
 namespace {
+
+constexpr std::size_t kMaxDirsFile = 64 * 1024;  // the desktop writes well under 1 KB
 
 bool absolute(const char *path) { return path != nullptr && path[0] == '/'; }
 
@@ -41,8 +42,9 @@ std::string picturesLine(const std::string &text, const char *home)
 }  // namespace
 
 PicturesFolder PicturesFolder::choose(const char *xdgPicturesDir, const char *xdgConfigHome, const char *home,
-                                      const std::function<std::string(const std::string &path)> &readFile)
+                                      const Reader &readFile)
 {
+    PicturesFolder folder;
     std::string pictures;
     if (absolute(xdgPicturesDir)) pictures = xdgPicturesDir;
     if (pictures.empty()) {
@@ -52,11 +54,15 @@ PicturesFolder PicturesFolder::choose(const char *xdgPicturesDir, const char *xd
         } else if (absolute(home)) {
             config = std::string(home) + "/.config";
         }
-        if (!config.empty()) pictures = picturesLine(readFile(config + "/user-dirs.dirs"), home);
+        if (!config.empty()) {
+            const std::string dirs = config + "/user-dirs.dirs";
+            std::string why;
+            pictures = picturesLine(readFile(dirs, &why), home);
+            if (!why.empty()) folder.notice = "Ignoring " + dirs + ": " + why;
+        }
     }
     if (pictures.empty() && absolute(home)) pictures = std::string(home) + "/Pictures";
 
-    PicturesFolder folder;
     if (pictures.empty()) {
         // Nothing can be made below /dev/null, so each save fails visibly
         // instead of landing wherever the game was started.
@@ -68,12 +74,13 @@ PicturesFolder PicturesFolder::choose(const char *xdgPicturesDir, const char *xd
     return folder;
 }
 
-std::string PicturesFolder::readFile(const std::string &path)
+std::string PicturesFolder::readFile(const std::string &path, std::string *problem)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    return text.str();
+    std::string text;
+    if (!ReadPlainFile(path.c_str(), kMaxDirsFile, &text, problem)) return "";
+    if (text.size() <= kMaxDirsFile) return text;
+    if (problem) *problem = "it is far too large";
+    return "";
 }
 
 bool PicturesFolder::make()

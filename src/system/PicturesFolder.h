@@ -8,20 +8,25 @@
 // pictures folder, found the way their desktop finds it, so the files turn up
 // where the player already looks for pictures.
 struct PicturesFolder {
+    // Reads a whole file: "" for a missing one, and "" with a reason for one
+    // that cannot be used.
+    using Reader = std::function<std::string(const std::string &path, std::string *problem)>;
+
     std::string dir;      // absolute
     std::string problem;  // why the folder cannot be used; saves then fail
+    std::string notice;   // a desktop file ignored on the way, for the game to say once
 
     std::string file(const std::string &name) const { return dir + "/" + name; }
 
     // XDG_PICTURES_DIR when absolute, else the XDG_PICTURES_DIR line of
     // user-dirs.dirs in XDG_CONFIG_HOME (or HOME/.config), else HOME/Pictures.
     // Pure: the environment comes in as arguments (nullptr: unset) and the
-    // file through `readFile`, which returns "" for a missing file.
+    // file through `readFile`.
     static PicturesFolder choose(const char *xdgPicturesDir, const char *xdgConfigHome, const char *home,
-                                 const std::function<std::string(const std::string &path)> &readFile);
-    // The whole file at `path`, or "" when it cannot be read: the reader to
-    // give choose() outside the tests.
-    static std::string readFile(const std::string &path);
+                                 const Reader &readFile);
+    // The reader to give choose() outside the tests: plain files only, as a
+    // pipe there would hold the start-up.
+    static std::string readFile(const std::string &path, std::string *problem);
     // Creates the folder and its parents when missing; false, with `problem`
     // set to one line for the player, when it cannot be made.
     bool make();

@@ -1,6 +1,7 @@
 // The options file (volumes and bindings), rebinding with its swap, and the
 // player walking by what is bound.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TestSupport.h"
 #include "options/Options.h"
@@ -89,6 +90,12 @@ TEST(OptionsFile, SavesEveryLineSafelyAndReadsItBack)
     Options missing;
     missing.loadFromFile("data/none", &problem);
     EXPECT_EQ(missing.text(), Options().text());
+    // Neither a folder nor a pipe, which would hold the start-up, is read.
+    ASSERT_EQ(mkdir("data/folder", 0700) + mkfifo("data/pipe", 0600), 0);
+    for (const char *path : {"data/folder", "data/pipe"}) {
+        missing.loadFromFile(path, &problem);
+        EXPECT_EQ(problem + "; " + missing.text(), "it is not a plain file; " + Options().text()) << path;
+    }
 }
 
 TEST(Bindings, ARebindReplacesTheFirstAndSwapsWithTheKeysOldPlace)

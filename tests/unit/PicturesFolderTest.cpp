@@ -1,5 +1,6 @@
 // Where screenshots and clips go, and what they are called.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TestSupport.h"
 #include "system/PicturesFolder.h"
@@ -40,9 +41,10 @@ TEST(PicturesFolder, FollowsTheDesktopsPicturesFolder)
     // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        PicturesFolder folder = PicturesFolder::choose(c.pictures, c.config, c.home, [&](const std::string &path) {
-            return path == c.dirsPath ? std::string(c.dirsText) : std::string();
-        });
+        PicturesFolder folder =
+            PicturesFolder::choose(c.pictures, c.config, c.home, [&](const std::string &path, auto) {
+                return path == c.dirsPath ? std::string(c.dirsText) : std::string();
+            });
         if (c.expected != nullptr) {
             EXPECT_EQ(folder.dir, c.expected);
             EXPECT_EQ(folder.problem, "");
@@ -67,6 +69,13 @@ TEST(PicturesFolder, MakesTheFolderOrSaysWhyNot)
     EXPECT_FALSE(folder.make());
     EXPECT_NE(folder.problem.find(folder.dir), std::string::npos) << folder.problem;
     EXPECT_EQ(folder.problem.find('\n'), std::string::npos);
+
+    // A pipe would hold the start-up: it is not read, and the game says so.
+    const std::string dirs = work.path / ".config/user-dirs.dirs";
+    ASSERT_EQ(std::remove(dirs.c_str()) + mkfifo(dirs.c_str(), 0600), 0);
+    folder = PicturesFolder::choose(nullptr, nullptr, work.path.c_str(), PicturesFolder::readFile);
+    EXPECT_EQ(folder.dir, (work.path / "Pictures/Tallowfen").string());
+    EXPECT_EQ(folder.notice, "Ignoring " + dirs + ": it is not a plain file");
 }
 
 TEST(PicturesFolder, NamesClipsByTimeAndLevel)
