@@ -64,8 +64,11 @@ std::string Options::apply(const std::string &name, const std::string &value)
         if (name != key && !padLine) continue;
         std::vector<int> codes;
         std::string bad;
-        if (!listOf(padLine ? PadNames() : KeyNames(), value, codes, bad))
+        if (!listOf(padLine ? PadNames() : KeyNames(), value, codes, bad)) {
+            const int fixed = padLine ? -1 : CodeOf(FixedKeys(), bad);
+            if (fixed >= 0) return name + ": " + FixedKeyUse(fixed) + ", so no action takes it";
             return name + " names no " + (padLine ? "pad button" : "key") + " \"" + bad + "\"";
+        }
         for (int code : codes)
             if (!padLine && IsMouseCode(code) && !Bindings::mouseAllowed(action))
                 return name + ": only fire takes a mouse button";
