@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
+
 #include "TestSupport.h"
 #include "system/PicturesFolder.h"
 
@@ -69,6 +71,8 @@ TEST(PicturesFolder, MakesTheFolderOrSaysWhyNot)
     EXPECT_FALSE(folder.make());
     EXPECT_NE(folder.problem.find(folder.dir), std::string::npos) << folder.problem;
     EXPECT_EQ(folder.problem.find('\n'), std::string::npos);
+    std::filesystem::remove(work.path / "plain");  // the cause mended, the next save goes through
+    EXPECT_TRUE(folder.make() && folder.problem.empty()) << folder.problem;
 
     // A pipe would hold the start-up: it is not read, and the game says so.
     const std::string dirs = work.path / ".config/user-dirs.dirs";
@@ -87,6 +91,13 @@ TEST(PicturesFolder, NamesClipsByTimeAndLevel)
     when = std::tm{};
     when.tm_year = 100, when.tm_mday = 1;
     EXPECT_EQ(ClipName(when, 120, ".png"), "tallowfen-2000-01-01-00-00-00-level120.png");
+
+    // A name taken gets -2, -3 ... before the extension.
+    const ScopedWorkDir work(false);
+    PicturesFolder folder{(work.path / "P").string(), "", ""};
+    const auto write = [](const std::string &path, std::string *) { return bool(std::ofstream(path) << "new"); };
+    for (const char *kept : {"a.png", "a-2.png", "a-3.png"})
+        EXPECT_EQ(folder.keep("a.png", write, nullptr), kept);
 }
 
 }  // namespace
