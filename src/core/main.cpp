@@ -96,6 +96,7 @@ int main(int argc, char **argv)
         if (options.startLevel > 0) game.startNewGameAt(options.startLevel);
         game.replay.pictures = PicturesFolder::choose(std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"),
                                                       HomeFolder(), PicturesFolder::readFile);
+        if (!game.replay.pictures.notice.empty()) std::puts(game.replay.pictures.notice.c_str());
         FrameTimes frameTimes;
         EventStream events;
         long frame = 0;

@@ -21,10 +21,10 @@ std::vector<InputName> BuildKeyNames()
                                          "Keypad 5", "Keypad 6", "Keypad 7", "Keypad 8", "Keypad 9"};
     for (int i = 0; i < 10; ++i)
         names.push_back({KEY_KP_0 + i, keypad[i]});
-    static const char *const functions[] = {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F12"};
-    // F11 stays with fullscreen.
-    for (int i = 0; i < 11; ++i)
-        names.push_back({i < 10 ? KEY_F1 + i : KEY_F12, functions[i]});
+    static const InputName functions[] = {{KEY_F1, "F1"},   {KEY_F2, "F2"},  {KEY_F3, "F3"}, {KEY_F4, "F4"},
+                                          {KEY_F5, "F5"},   {KEY_F6, "F6"},  {KEY_F7, "F7"}, {KEY_F8, "F8"},
+                                          {KEY_F10, "F10"}, {KEY_F12, "F12"}};  // F9 and F11 are fixed
+    names.insert(names.end(), std::begin(functions), std::end(functions));
     const InputName others[] = {
         {KEY_UP, "Up"},
         {KEY_DOWN, "Down"},
@@ -99,6 +99,20 @@ const std::vector<InputName> &PadNames()
     return names;
 }
 
+const std::vector<InputName> &FixedKeys()
+{
+    static const std::vector<InputName> names = {{KEY_F9, "F9"}, {KEY_F11, "F11"}, {KEY_ESCAPE, "Escape"}};
+    return names;
+}
+
+std::string FixedKeyUse(int code)
+{
+    static const char *const uses[] = {"saves a screenshot", "switches fullscreen", "quits"};
+    for (std::size_t i = 0; i < FixedKeys().size(); ++i)
+        if (FixedKeys()[i].code == code) return std::string(FixedKeys()[i].name) + " always " + uses[i];
+    return "";
+}
+
 std::string NameOf(const std::vector<InputName> &names, int code)
 {
     for (const InputName &n : names)
@@ -153,12 +167,24 @@ Bindings::Bindings()
     pad[ACTION_PAUSE] = {GAMEPAD_BUTTON_MIDDLE_RIGHT};
 }
 
-void Bindings::bindInto(std::array<std::vector<int>, ACTION_COUNT> &lists, Action action, int code)
+std::string Bindings::bindKey(Action action, int code)
 {
+    const std::string fixed = FixedKeyUse(code);
+    if (!fixed.empty()) return fixed;
+    if (IsMouseCode(code) && !mouseAllowed(action)) return "only Fire takes a mouse button";
+    return bindInto(&Bindings::keys, action, code);
+}
+
+std::string Bindings::bindInto(Lists Bindings::*which, Action action, int code)
+{
+    const Bindings before = *this;
+    Lists &lists = this->*which;
     std::vector<int> &own = lists[action];
     const int displaced = own.empty() ? -1 : own[0];
-    if (displaced == code) return;
-    for (std::vector<int> &list : lists) {
+    if (displaced == code) return "";
+    bool keepDisplaced = false;
+    for (int a = 0; a < ACTION_COUNT; ++a) {
+        std::vector<int> &list = lists[a];
         auto it = std::find(list.begin(), list.end(), code);
         if (it == list.end()) continue;
         if (&list == &own) {
@@ -166,16 +192,42 @@ void Bindings::bindInto(std::array<std::vector<int>, ACTION_COUNT> &lists, Actio
             continue;
         }
         // The swap: the key's old place takes the one displaced, unless that
-        // place already holds it.
-        if (displaced < 0 || std::find(list.begin(), list.end(), displaced) != list.end())
+        // place already holds it or cannot hold a mouse button.
+        const bool held = std::find(list.begin(), list.end(), displaced) != list.end();
+        const bool fits = !IsMouseCode(displaced) || mouseAllowed(Action(a));
+        if (displaced < 0 || held || !fits)
             list.erase(it);
         else
             *it = displaced;
+        keepDisplaced = keepDisplaced || (displaced >= 0 && !held && !fits);
     }
     if (own.empty())
         own.push_back(code);
     else
         own[0] = code;
+    if (keepDisplaced) own.insert(own.begin() + 1, displaced);
+
+    // Whoever lost its only input takes its default back, if no one uses it.
+    const Lists &defaults = DefaultBindings().*which;
+    for (int a = 0; a < ACTION_COUNT; ++a) {
+        if (!lists[a].empty() || (before.*which)[a].empty()) continue;
+        for (int fallback : defaults[a]) {
+            const bool used = std::any_of(lists.begin(), lists.end(), [&](const std::vector<int> &list) {
+                return std::find(list.begin(), list.end(), fallback) != list.end();
+            });
+            if (!used) {
+                lists[a].push_back(fallback);
+                break;
+            }
+        }
+        if (lists[a].empty()) {
+            *this = before;
+            const bool keyList = which == &Bindings::keys;
+            return NameOf(keyList ? KeyNames() : PadNames(), code) + " is " + ActionLabel(Action(a)) + "'s only " +
+                   (keyList ? "key" : "pad button") + ": give it another first";
+        }
+    }
+    return "";
 }
 
 std::string Bindings::listText(const std::vector<InputName> &names, const std::vector<int> &codes)

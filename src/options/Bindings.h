@@ -29,6 +29,11 @@ struct InputName {
 };
 const std::vector<InputName> &KeyNames();  // keyboard keys and the mouse buttons
 const std::vector<InputName> &PadNames();  // game pad buttons
+// F9, F11 and Escape act on every screen, whatever the bindings, so no action
+// may take them: what one always does ("F9 always saves a screenshot"), or ""
+// for any other key.
+const std::vector<InputName> &FixedKeys();
+std::string FixedKeyUse(int code);
 // "" for a code without a name; -1 for a name without a code. Names match
 // without regard to case.
 std::string NameOf(const std::vector<InputName> &names, int code);
@@ -48,9 +53,13 @@ public:
     Bindings();  // the defaults
 
     // Puts `code` first for `action`; wherever it was bound before takes the
-    // code it displaces, so no key ends up doing two things.
-    void bindKey(Action action, int code) { bindInto(keys, action, code); }
-    void bindPad(Action action, int button) { bindInto(pad, action, button); }
+    // code it displaces, so no key ends up doing two things. A mouse button
+    // that cannot go there stays with fire as its second input, and an action
+    // left with nothing takes its default back when that is free. Returns ""
+    // when bound, else why not (nothing then changes): a fixed key, or the
+    // only key of another action.
+    std::string bindKey(Action action, int code);
+    std::string bindPad(Action action, int button) { return bindInto(&Bindings::pad, action, button); }
     static bool mouseAllowed(Action action) { return action == ACTION_FIRE; }
     // The name of the action's first key, as hints on the screen show it.
     std::string keyName(Action action) const
@@ -62,7 +71,8 @@ public:
     static std::string listText(const std::vector<InputName> &names, const std::vector<int> &codes);
 
 private:
-    static void bindInto(std::array<std::vector<int>, ACTION_COUNT> &lists, Action action, int code);
+    using Lists = std::array<std::vector<int>, ACTION_COUNT>;
+    std::string bindInto(Lists Bindings::*which, Action action, int code);
 };
 
 // One shared set of defaults, for whatever is not handed the player's own.

@@ -1,6 +1,5 @@
 #include "options/Options.h"
 
-#include <fstream>
 #include <sstream>
 
 #include "system/SafeFile.h"
@@ -65,8 +64,11 @@ std::string Options::apply(const std::string &name, const std::string &value)
         if (name != key && !padLine) continue;
         std::vector<int> codes;
         std::string bad;
-        if (!listOf(padLine ? PadNames() : KeyNames(), value, codes, bad))
+        if (!listOf(padLine ? PadNames() : KeyNames(), value, codes, bad)) {
+            const int fixed = padLine ? -1 : CodeOf(FixedKeys(), bad);
+            if (fixed >= 0) return name + ": " + FixedKeyUse(fixed) + ", so no action takes it";
             return name + " names no " + (padLine ? "pad button" : "key") + " \"" + bad + "\"";
+        }
         for (int code : codes)
             if (!padLine && IsMouseCode(code) && !Bindings::mouseAllowed(action))
                 return name + ": only fire takes a mouse button";
@@ -127,14 +129,12 @@ std::string Options::text() const
 
 void Options::loadFromFile(const char *path, std::string *problem)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return;
-    std::string text;
-    char chunk[4096];
     // Reads no further than can matter, so a huge file costs nothing.
-    while (text.size() <= kMaxFile && in.read(chunk, sizeof chunk).gcount() > 0)
-        text.append(chunk, static_cast<std::size_t>(in.gcount()));
-    parse(text, problem);
+    std::string text, why;
+    if (ReadPlainFile(path, kMaxFile, &text, &why))
+        parse(text, problem);
+    else if (problem && !why.empty())
+        *problem = why;
 }
 
 bool Options::saveToFile(const char *path, std::string *problem) const

@@ -1,11 +1,9 @@
 #include "record/SaveText.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include "system/SafeFile.h"
 
 namespace savetext {
 
@@ -24,18 +22,7 @@ bool fail(std::string *problem, const std::string &why)
 
 bool readSmallFile(const char *path, std::string *text, std::string *problem)
 {
-    if (problem) problem->clear();
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) return false;
-    // A pipe or a device could hold the start-up forever.
-    if (status.type() != std::filesystem::file_type::regular) return fail(problem, "it is not a plain file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(problem, std::string("it cannot be read: ") + std::strerror(errno));
-    text->assign(kMaxBytes + 1, '\0');
-    in.read(text->data(), std::streamsize(text->size()));
-    text->resize(std::size_t(in.gcount()));
-    if (in.bad()) return fail(problem, "it cannot be read");
+    if (!ReadPlainFile(path, kMaxBytes, text, problem)) return false;
     if (text->size() > kMaxBytes) return fail(problem, "it is far too large");
     return true;
 }

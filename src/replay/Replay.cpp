@@ -1,8 +1,5 @@
 #include "replay/Replay.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <iostream>
 
@@ -12,15 +9,6 @@ std::string Replay::nameNow(int level, const char *extension)
     std::tm local{};
     localtime_r(&now, &local);
     return ClipName(local, level, extension);
-}
-
-std::string Replay::folder(std::string &why)
-{
-    if (!pictures.make()) {
-        why = pictures.problem;
-        return "";
-    }
-    return pictures.dir;
 }
 
 bool Replay::updateOnDeathScreen(int level)
@@ -34,12 +22,7 @@ bool Replay::updateOnDeathScreen(int level)
     }
     switch (ReplayViewer::input()) {
         case ReplayViewer::Action::Leave: viewer.showing = false; return true;
-        case ReplayViewer::Action::Save: {
-            std::string why;
-            const std::string dir = folder(why);
-            viewer.save(recorder, dir, nameNow(level, ".gif"), why);
-            break;
-        }
+        case ReplayViewer::Action::Save: viewer.save(recorder, pictures, nameNow(level, ".gif")); break;
         case ReplayViewer::Action::None: break;
     }
     viewer.step(recorder, now);
@@ -59,13 +42,11 @@ void Replay::afterDraw(const RenderTexture2D &screen, bool recording, bool pause
     if (recording) recorder.capture(screen, GetTime(), paused);
     if (!IsKeyPressed(KEY_F9)) return;
     std::string why;
-    const std::string dir = folder(why);
-    const std::string path = dir + "/" + nameNow(level, ".png");
-    if (!dir.empty() && saveScreenshot(screen, path, &why)) {
-        note = "Screenshot saved: " + path;
-    } else {
-        note = "Screenshot not saved: " + why;
-    }
+    const std::string name = pictures.keep(
+        nameNow(level, ".png"),
+        [&screen](const std::string &path, std::string *problem) { return saveScreenshot(screen, path, problem); },
+        &why);
+    note = name.empty() ? "Screenshot not saved: " + why : "Screenshot saved: " + pictures.file(name);
     std::cout << note << std::endl;
     noteUntil = GetTime() + kNoteSeconds;
 }
@@ -88,14 +69,8 @@ bool Replay::saveScreenshot(const RenderTexture2D &screen, const std::string &pa
     }
     ImageFlipVertical(&image);
     ImageResizeNN(&image, image.width * kShotScale, image.height * kShotScale);
-    // Written beside its place and renamed, so no one ever sees half a picture.
-    const std::size_t slash = path.find_last_of('/');
-    const std::string partial = path.substr(0, slash + 1) + ".partial-" + path.substr(slash + 1);
-    const bool written = ExportImage(image, partial.c_str());
+    const bool written = ExportImage(image, path.c_str());
     UnloadImage(image);
-    if (written && std::rename(partial.c_str(), path.c_str()) == 0) return true;
-    const int error = errno;
-    std::remove(partial.c_str());
-    if (problem) *problem = "could not write " + path + (written ? std::string(": ") + std::strerror(error) : "");
-    return false;
+    if (!written && problem) *problem = "could not write " + path;
+    return written;
 }

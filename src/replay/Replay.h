@@ -9,7 +9,7 @@
 
 // The instant replay and the pictures the player keeps: the recorder behind
 // every level, the viewer on the death screen, and F9's screenshot, saved
-// into the player's pictures folder, which is made only when first needed.
+// into the player's pictures folder, which is made only when a save needs it.
 class Replay {
 public:
     static constexpr int kShotScale = 2;
@@ -36,7 +36,5 @@ public:
     static bool saveScreenshot(const RenderTexture2D &screen, const std::string &path, std::string *problem);
 
 private:
-    // The folder, made on first use; "" when it cannot be, with the reason in `why`.
-    std::string folder(std::string &why);
     static std::string nameNow(int level, const char *extension);
 };

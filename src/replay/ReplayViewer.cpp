@@ -89,37 +89,32 @@ void ReplayViewer::step(const ReplayRecorder &recorder, double now)
     shown = index;
 }
 
-void ReplayViewer::save(const ReplayRecorder &recorder, const std::string &folder, const std::string &name,
-                        const std::string &folderProblem)
+void ReplayViewer::save(const ReplayRecorder &recorder, PicturesFolder &pictures, const std::string &name)
 {
     savedFile.clear();
-    failure = folderProblem;
-    if (failure.empty()) writeClip(recorder, folder, name);
-    if (!failure.empty()) std::cout << "Could not save the replay: " << failure << std::endl;
-}
-
-void ReplayViewer::writeClip(const ReplayRecorder &recorder, const std::string &folder, const std::string &name)
-{
     GifClip clip;
     clip.width = clip.height = ReplayRecorder::kSize;
     clip.palette = recorder.palette.colors;
     // Unpacked only here, for the moment of writing.
     const std::size_t area = std::size_t(clip.width) * clip.height;
-    std::vector<unsigned char> pictures(area * recorder.ring.size());
+    std::vector<unsigned char> unpacked(area * recorder.ring.size());
     for (int i = 0; i < recorder.ring.size(); ++i) {
-        recorder.ring.unpack(i, pictures.data() + area * i);
-        clip.pictures.push_back(pictures.data() + area * i);
+        recorder.ring.unpack(i, unpacked.data() + area * i);
+        clip.pictures.push_back(unpacked.data() + area * i);
     }
     clip.delays = recorder.ring.delays(ReplayRecorder::kLastDelay);
-    const std::string path = folder + "/" + name;
     failure.clear();
-    if (!SaveGif(path, clip, kClipScale, &failure)) {
+    const std::string kept = pictures.keep(
+        name, [&clip](const std::string &path, std::string *why) { return SaveGif(path, clip, kClipScale, why); },
+        &failure);
+    if (kept.empty()) {
         if (failure.empty()) failure = "the clip could not be written";
+        std::cout << "Could not save the replay: " << failure << std::endl;
         return;
     }
-    savedFolder = folder;
-    savedFile = name;
-    std::cout << "Saved the replay to " << path << std::endl;
+    savedFolder = pictures.dir;
+    savedFile = kept;
+    std::cout << "Saved the replay to " << pictures.file(kept) << std::endl;
 }
 
 void ReplayViewer::draw() const

@@ -5,6 +5,7 @@
 
 #include "raylib.h"
 #include "replay/ReplayRecorder.h"
+#include "system/PicturesFolder.h"
 
 // The recording played as a loop over the death screen, with the S key (or
 // the pad's Y) saving it as a GIF clip; any other key, button or click goes
@@ -37,15 +38,11 @@ public:
     void start(double now);
     // Shows the picture of the loop at `now`.
     void step(const ReplayRecorder &recorder, double now);
-    // Saves the clip into `folder` as `name`; a `folderProblem` is the
-    // failure, as the folder could not be made.
-    void save(const ReplayRecorder &recorder, const std::string &folder, const std::string &name,
-              const std::string &folderProblem);
+    // Saves the clip into the pictures folder as `name`, or under a free
+    // name beside it.
+    void save(const ReplayRecorder &recorder, PicturesFolder &pictures, const std::string &name);
     void draw() const;
     // The death screen's line telling that a replay is there.
     static void drawHint();
     void release();
-
-private:
-    void writeClip(const ReplayRecorder &recorder, const std::string &folder, const std::string &name);
 };

@@ -1,12 +1,18 @@
 #include "system/PicturesFolder.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <fcntl.h>
 #include <sstream>
+#include <unistd.h>
 
 #include "system/SafeFile.h"
 
 namespace {
+
+constexpr std::size_t kMaxDirsFile = 64 * 1024;  // the desktop writes well under 1 KB
+constexpr int kMaxSameName = 999;
 
 bool absolute(const char *path) { return path != nullptr && path[0] == '/'; }
 
@@ -41,8 +47,9 @@ std::string picturesLine(const std::string &text, const char *home)
 }  // namespace
 
 PicturesFolder PicturesFolder::choose(const char *xdgPicturesDir, const char *xdgConfigHome, const char *home,
-                                      const std::function<std::string(const std::string &path)> &readFile)
+                                      const Reader &readFile)
 {
+    PicturesFolder folder;
     std::string pictures;
     if (absolute(xdgPicturesDir)) pictures = xdgPicturesDir;
     if (pictures.empty()) {
@@ -52,15 +59,18 @@ PicturesFolder PicturesFolder::choose(const char *xdgPicturesDir, const char *xd
         } else if (absolute(home)) {
             config = std::string(home) + "/.config";
         }
-        if (!config.empty()) pictures = picturesLine(readFile(config + "/user-dirs.dirs"), home);
+        if (!config.empty()) {
+            const std::string dirs = config + "/user-dirs.dirs";
+            std::string why;
+            pictures = picturesLine(readFile(dirs, &why), home);
+            if (!why.empty()) folder.notice = "Ignoring " + dirs + ": " + why;
+        }
     }
     if (pictures.empty() && absolute(home)) pictures = std::string(home) + "/Pictures";
 
-    PicturesFolder folder;
     if (pictures.empty()) {
-        // Nothing can be made below /dev/null, so each save fails visibly
-        // instead of landing wherever the game was started.
-        folder.dir = "/dev/null/Tallowfen";
+        // No folder at all, so each save fails visibly instead of landing
+        // wherever the game was started.
         folder.problem = "Tallowfen cannot save pictures: neither XDG_PICTURES_DIR nor HOME names a folder.";
     } else {
         folder.dir = (pictures == "/" ? "" : pictures) + "/Tallowfen";
@@ -68,21 +78,57 @@ PicturesFolder PicturesFolder::choose(const char *xdgPicturesDir, const char *xd
     return folder;
 }
 
-std::string PicturesFolder::readFile(const std::string &path)
+std::string PicturesFolder::readFile(const std::string &path, std::string *problem)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    return text.str();
+    std::string text;
+    if (!ReadPlainFile(path.c_str(), kMaxDirsFile, &text, problem)) return "";
+    if (text.size() <= kMaxDirsFile) return text;
+    if (problem) *problem = "it is far too large";
+    return "";
 }
 
 bool PicturesFolder::make()
 {
-    if (!problem.empty()) return false;
+    if (dir.empty()) return false;  // `problem` says why from the start
     const std::string why = MakeFolder(dir);
-    if (why.empty()) return true;
-    problem = "Tallowfen cannot make its pictures folder " + dir + ": " + why + ".";
-    return false;
+    problem = why.empty() ? "" : "Tallowfen cannot make its pictures folder " + dir + ": " + why + ".";
+    return why.empty();
+}
+
+std::string PicturesFolder::keep(const std::string &name, const Writer &write, std::string *why)
+{
+    const auto fail = [why](const std::string &reason) {
+        if (why) *why = reason;
+        return std::string();
+    };
+    if (!make()) return fail(problem);
+    // Starts with a dot, so picture viewers pass over it, and holds the
+    // process id, so two games saving at once never share it.
+    const std::string partial = file(".partial-" + std::to_string(::getpid()) + "-" + name);
+    std::string reason;
+    if (!write(partial, &reason)) {
+        std::remove(partial.c_str());
+        return fail(reason.empty() ? "could not write " + file(name) : reason);
+    }
+    const std::size_t dot = name.rfind('.');
+    const std::string stem = name.substr(0, dot), extension = dot == std::string::npos ? "" : name.substr(dot);
+    for (int n = 1; n <= kMaxSameName; ++n) {
+        const std::string candidate = n == 1 ? name : stem + "-" + std::to_string(n) + extension;
+        const int fd = ::open(file(candidate).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd >= 0) {
+            ::close(fd);
+            // Replaces only the empty file just claimed.
+            if (std::rename(partial.c_str(), file(candidate).c_str()) == 0) return candidate;
+            reason = std::strerror(errno);
+            std::remove(file(candidate).c_str());
+        } else {
+            reason = std::strerror(errno);
+        }
+        break;
+    }
+    std::remove(partial.c_str());
+    return fail("could not save " + file(name) + ": " + (reason.empty() ? "every name is taken" : reason));
 }
 
 std::string ClipName(std::tm when, int level, const char *extension)

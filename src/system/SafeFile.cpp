@@ -99,3 +99,30 @@ std::string MakeFolder(const std::string &dir)
     if (!error) error = std::make_error_code(std::errc::not_a_directory);
     return error.message();
 }
+
+bool ReadPlainFile(const char *path, std::size_t limit, std::string *text, std::string *problem)
+{
+    text->clear();
+    if (problem) problem->clear();
+    // Opened without blocking and looked at before any read: a pipe or a
+    // device could hold the game forever.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? false : fail(problem, "it cannot be read: " + lastError());
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail(problem, "it is not a plain file");
+    }
+    text->resize(limit + 1);
+    std::size_t got = 0;
+    ssize_t n = 0;
+    while (got < text->size() && (n = ::read(fd, text->data() + got, text->size() - got)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    const std::string reason = n < 0 ? "it cannot be read: " + lastError() : "";
+    ::close(fd);
+    text->resize(n < 0 ? 0 : got);
+    return reason.empty() || fail(problem, reason);
+}

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
-// Crash-safe replacement of a small file: the bytes go to a locked temporary
+// Crash-safe replacement of a small file, and reading one without trusting it: the bytes go to a locked temporary
 // file beside it, are synced, and are renamed over the old file, so a reader
 // only ever sees the old content or the whole new one.
 //
@@ -14,3 +15,10 @@ bool WriteFileSafely(const char *path, const std::string &bytes, std::string *wh
 // Makes a folder and its parents when missing: "" when it is there, else why
 // not (a file standing in the way counts as "Not a directory").
 std::string MakeFolder(const std::string &dir);
+
+// Reads the plain file at `path` into *text, at most `limit` + 1 bytes, so a
+// caller sees that a file is too long without reading all of it. A missing
+// file is false with *problem (when given) cleared; anything but a plain file
+// (a pipe, which would block the read, a device, a folder) or a file that
+// cannot be read is false with a one-line reason.
+bool ReadPlainFile(const char *path, std::size_t limit, std::string *text, std::string *problem);

@@ -85,14 +85,22 @@ void ControlsMenu::capture(Options &options)
         return;
     }
     const Action action = Action(waiting);
+    std::string refused;
     if (waitingPad) {
         const int button = ActionInput::anyPadPressed();
         if (button < 0) return;
-        options.bindings.bindPad(action, button);
+        refused = options.bindings.bindPad(action, button);
     } else {
-        const int code = ActionInput::anyKeyPressed(Bindings::mouseAllowed(action));
+        // The fixed keys are no binding's, so only this asks after them.
+        int code = ActionInput::anyKeyPressed(Bindings::mouseAllowed(action));
+        for (const InputName &fixed : FixedKeys())
+            if (code < 0 && IsKeyPressed(fixed.code)) code = fixed.code;
         if (code < 0) return;
-        options.bindings.bindKey(action, code);
+        refused = options.bindings.bindKey(action, code);
+    }
+    if (!refused.empty()) {
+        notice = refused;
+        return;
     }
     stopWaiting();
 }
@@ -100,6 +108,7 @@ void ControlsMenu::capture(Options &options)
 void ControlsMenu::stopWaiting()
 {
     waiting = -1;
+    notice.clear();
     SetExitKey(KEY_ESCAPE);
 }
 
@@ -127,6 +136,7 @@ void ControlsMenu::draw(GameAssets *assets, const Options &options) const
                                                  " for " + ActionLabel(Action(waiting)) + " - Escape cancels";
     DrawText(prompt.c_str(), 160 - MeasureText(prompt.c_str(), kSmall) / 2, 214, kSmall,
              waiting < 0 ? LIGHTGRAY : GOLD);
+    DrawText(notice.c_str(), 160 - MeasureText(notice.c_str(), kSmall) / 2, 227, kSmall, Color{230, 41, 55, 255});
 
     BeginGrainPass(*assets, MenuGrainTime());
     highlight.drawButton(backButton, kBack);

@@ -14,7 +14,8 @@
 
 // The screen for rebinding and the two volumes, reached from the settings.
 // An action's key or pad button is chosen, then the next key or button
-// pressed takes its place (Escape cancels). Back saves the options.
+// pressed takes its place (Escape cancels); a key it cannot take is refused
+// with the reason shown, and the screen waits on. Back saves the options.
 class ControlsMenu {
 public:
     static constexpr int kRows = ACTION_COUNT;
@@ -30,6 +31,7 @@ public:
     MenuHighlight highlight;
     int waiting = -1;                   // the action waiting for its new binding, or -1
     bool waitingPad = false;            // for a pad button rather than a key
+    std::string notice;                 // why the last key or button was refused
     std::string path = "data/options";  // the game points it into its save folder
 
     // Setting `volumesChanged` asks the game to apply the volumes at once.

@@ -74,4 +74,26 @@ TEST_F(ControlsScreen, ChoosingThenPressingRebindsAndTheVolumesStep)
     EXPECT_EQ(dir.read("data/options"), saved.text()) << "Back wrote the options";
 }
 
+// A key the screen refuses keeps it waiting, the reason shown, for another.
+TEST_F(ControlsScreen, RefusesKeysThatAlwaysActOrWouldLeaveAnActionWithoutOne)
+{
+    EnsureWindowAndAudio();
+    for (const auto &[key, notice] : {std::pair<int, std::string>{KEY_F9, "F9 always saves a screenshot"},
+                                      {KEY_F11, "F11 always switches fullscreen"},
+                                      {KEY_Z, "Z is Drink's only key: give it another first"}}) {
+        ControlsMenu menu;
+        Options options;
+        bool changed = false;
+        menu.waiting = ACTION_FIRE;
+        for (const int pressed : {key, int(KEY_SPACE)}) {
+            HeldKeys held{pressed};
+            menu.update(sound, &state, options, changed);
+            const bool taken = pressed == KEY_SPACE;
+            EXPECT_EQ(menu.notice, taken ? "" : notice);
+            EXPECT_EQ(Bindings::listText(KeyNames(), options.bindings.keys[ACTION_FIRE]),
+                      taken ? "Space" : "Left mouse");
+        }
+    }
+}
+
 }  // namespace

@@ -1,6 +1,9 @@
 // The options file (volumes and bindings), rebinding with its swap, and the
 // player walking by what is bound.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <set>
 
 #include "TestSupport.h"
 #include "options/Options.h"
@@ -37,6 +40,8 @@ TEST(OptionsFile, ReadsWhatIsWellFormedAndReportsTheFirstDamage)
          "drink_pad names no pad button \"Z\""},
         {"a mouse button only fires", "pause = Left mouse\n", 100, 100, ACTION_PAUSE, "P", "Pad Start",
          "only fire takes a mouse button"},
+        {"F9 stays with the screenshot", "fire = F9, Space\n", 100, 100, ACTION_FIRE, "Left mouse", "Pad RT, Pad RB",
+         "line 1: fire: F9 always saves a screenshot"},
         {"an empty value", "fire =\n", 100, 100, ACTION_FIRE, "Left mouse", "Pad RT, Pad RB", "names no key"},
         {"no equals sign, and a count of the rest", "music_volume 50\nbogus = 1\nfire = Q\n", 100, 100, ACTION_FIRE,
          "Q", "Pad RT, Pad RB", "line 1: no \"=\" in \"music_volume 50\" (and 1 more damaged lines)"},
@@ -89,6 +94,12 @@ TEST(OptionsFile, SavesEveryLineSafelyAndReadsItBack)
     Options missing;
     missing.loadFromFile("data/none", &problem);
     EXPECT_EQ(missing.text(), Options().text());
+    // Neither a folder nor a pipe, which would hold the start-up, is read.
+    ASSERT_EQ(mkdir("data/folder", 0700) + mkfifo("data/pipe", 0600), 0);
+    for (const char *path : {"data/folder", "data/pipe"}) {
+        missing.loadFromFile(path, &problem);
+        EXPECT_EQ(problem + "; " + missing.text(), "it is not a plain file; " + Options().text()) << path;
+    }
 }
 
 TEST(Bindings, ARebindReplacesTheFirstAndSwapsWithTheKeysOldPlace)
@@ -101,7 +112,7 @@ TEST(Bindings, ARebindReplacesTheFirstAndSwapsWithTheKeysOldPlace)
         Action otherAction;
     } cases[] = {
         {"a free key", ACTION_FIRE, KEY_SPACE, "Space", "Z", ACTION_DRINK},
-        {"a key in use swaps", ACTION_FIRE, KEY_Z, "Z", "Left mouse", ACTION_DRINK},
+        {"a key in use swaps", ACTION_WALK_UP, KEY_Z, "Z, Up", "W", ACTION_DRINK},
         {"an alternative swaps into the other list", ACTION_DRINK, KEY_UP, "Up", "W, Z", ACTION_WALK_UP},
         {"its own alternative moves up front", ACTION_WALK_UP, KEY_UP, "Up, W", "Up, W", ACTION_WALK_UP},
         {"the same key changes nothing", ACTION_SHOP, KEY_Q, "Q", "P", ACTION_PAUSE},
@@ -118,11 +129,46 @@ TEST(Bindings, ARebindReplacesTheFirstAndSwapsWithTheKeysOldPlace)
     EXPECT_EQ(Bindings::listText(PadNames(), b.pad[ACTION_DRINK]), "Pad RB");
     EXPECT_EQ(Bindings::listText(PadNames(), b.pad[ACTION_FIRE]), "Pad RT, Pad A");
     b.keys[ACTION_SHOP].clear();
-    b.bindKey(ACTION_SHOP, KEY_P);  // nothing displaced: the key leaves pause
-    EXPECT_EQ(Bindings::listText(KeyNames(), b.keys[ACTION_SHOP]), "P");
-    EXPECT_EQ(Bindings::listText(KeyNames(), b.keys[ACTION_PAUSE]), "none");
-    EXPECT_EQ(b.keyName(ACTION_SHOP), "P") << "the hint on screen";
-    EXPECT_EQ(b.keyName(ACTION_PAUSE), "none");
+    b.bindKey(ACTION_SHOP, KEY_P);  // nothing displaced, and P is pause's only key: refused
+    EXPECT_EQ(b.keyName(ACTION_SHOP), "none") << "the hint on screen";
+    EXPECT_EQ(b.keyName(ACTION_PAUSE), "P");
+}
+
+// Fire giving up its mouse button for another action's key keeps the button.
+// Then any key for any action: no action is left without a key, none does
+// two things, and the file written reads back whole.
+TEST(Bindings, AMouseButtonStaysWithFireAndEveryRebindReadsBack)
+{
+    const struct {
+        std::vector<int> drink;
+        int code;
+        const char *outcome;  // fire's keys; drink's; why it was refused
+    } cases[] = {
+        {{KEY_Z, KEY_X}, KEY_Z, "Z, Left mouse; X; "},
+        {{KEY_X}, KEY_X, "X, Left mouse; Z; "},  // drink's default back
+        {{KEY_Z}, KEY_Z, "Left mouse; Z; Z is Drink's only key: give it another first"},
+        {{KEY_Z}, KEY_F9, "Left mouse; Z; F9 always saves a screenshot"},
+    };
+    for (const auto &c : cases) {
+        Options o;
+        o.bindings.keys[ACTION_DRINK] = c.drink;
+        const std::string refused = o.bindings.bindKey(ACTION_FIRE, c.code);
+        EXPECT_EQ(keysOf(o, ACTION_FIRE) + "; " + keysOf(o, ACTION_DRINK) + "; " + refused, c.outcome);
+    }
+    for (int a = 0; a < ACTION_COUNT; ++a)
+        for (const InputName &input : KeyNames()) {
+            Options o, back;
+            o.bindings.bindKey(Action(a), input.code);
+            std::set<int> used;
+            for (const std::vector<int> &keys : o.bindings.keys) {
+                EXPECT_FALSE(keys.empty());
+                for (int code : keys)
+                    EXPECT_TRUE(used.insert(code).second) << NameOf(KeyNames(), code) << " twice";
+            }
+            std::string problem;
+            back.parse(o.text(), &problem);
+            ASSERT_EQ(problem + back.text(), o.text()) << ActionLabel(Action(a)) << " on " << input.name;
+        }
 }
 
 TEST(Bindings, ThePlayerWalksByTheKeysBound)

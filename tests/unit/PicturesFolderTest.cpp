@@ -1,5 +1,8 @@
 // Where screenshots and clips go, and what they are called.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
 
 #include "TestSupport.h"
 #include "system/PicturesFolder.h"
@@ -40,9 +43,10 @@ TEST(PicturesFolder, FollowsTheDesktopsPicturesFolder)
     // clang-format on
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        PicturesFolder folder = PicturesFolder::choose(c.pictures, c.config, c.home, [&](const std::string &path) {
-            return path == c.dirsPath ? std::string(c.dirsText) : std::string();
-        });
+        PicturesFolder folder =
+            PicturesFolder::choose(c.pictures, c.config, c.home, [&](const std::string &path, auto) {
+                return path == c.dirsPath ? std::string(c.dirsText) : std::string();
+            });
         if (c.expected != nullptr) {
             EXPECT_EQ(folder.dir, c.expected);
             EXPECT_EQ(folder.problem, "");
@@ -67,6 +71,15 @@ TEST(PicturesFolder, MakesTheFolderOrSaysWhyNot)
     EXPECT_FALSE(folder.make());
     EXPECT_NE(folder.problem.find(folder.dir), std::string::npos) << folder.problem;
     EXPECT_EQ(folder.problem.find('\n'), std::string::npos);
+    std::filesystem::remove(work.path / "plain");  // the cause mended, the next save goes through
+    EXPECT_TRUE(folder.make() && folder.problem.empty()) << folder.problem;
+
+    // A pipe would hold the start-up: it is not read, and the game says so.
+    const std::string dirs = work.path / ".config/user-dirs.dirs";
+    ASSERT_EQ(std::remove(dirs.c_str()) + mkfifo(dirs.c_str(), 0600), 0);
+    folder = PicturesFolder::choose(nullptr, nullptr, work.path.c_str(), PicturesFolder::readFile);
+    EXPECT_EQ(folder.dir, (work.path / "Pictures/Tallowfen").string());
+    EXPECT_EQ(folder.notice, "Ignoring " + dirs + ": it is not a plain file");
 }
 
 TEST(PicturesFolder, NamesClipsByTimeAndLevel)
@@ -78,6 +91,13 @@ TEST(PicturesFolder, NamesClipsByTimeAndLevel)
     when = std::tm{};
     when.tm_year = 100, when.tm_mday = 1;
     EXPECT_EQ(ClipName(when, 120, ".png"), "tallowfen-2000-01-01-00-00-00-level120.png");
+
+    // A name taken gets -2, -3 ... before the extension.
+    const ScopedWorkDir work(false);
+    PicturesFolder folder{(work.path / "P").string(), "", ""};
+    const auto write = [](const std::string &path, std::string *) { return bool(std::ofstream(path) << "new"); };
+    for (const char *kept : {"a.png", "a-2.png", "a-3.png"})
+        EXPECT_EQ(folder.keep("a.png", write, nullptr), kept);
 }
 
 }  // namespace

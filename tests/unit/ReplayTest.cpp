@@ -174,3 +174,31 @@ TEST(Replay, StartsSavesAndLeavesByKeyAndByPad)
     EXPECT_FALSE(replay.viewer.showing);
     replay.release();
 }
+
+// Two saves in one second, or a name already taken, never replace a picture.
+TEST(Replay, NeverReplacesAPicture)
+{
+    EnsureWindowAndAudio();
+    ScopedWorkDir dir(false);
+    Replay replay;
+    replay.recorder.palette = ReplayPalette::build({Color{230, 41, 55, 255}});
+    const std::vector<unsigned char> picture(ReplayRecorder::kSize * ReplayRecorder::kSize, 1);
+    replay.recorder.ring.add(0.0, picture.data());
+    replay.pictures.dir = (dir.path / "P").string();
+    for (std::time_t t = std::time(nullptr) - 1, last = t + 4; t <= last; ++t) {
+        std::tm local{};  // every name the next seconds could give is taken
+        localtime_r(&t, &local);
+        for (const char *extension : {".png", ".gif"})
+            dir.write("P/" + ClipName(local, 5, extension), "kept");
+    }
+    RenderTexture2D screen = LoadRenderTexture(320, 240);
+    for (const int key : {KEY_F9, KEY_F9, KEY_R, KEY_S, KEY_S}) {
+        InjectKey(key, true);
+        key == KEY_F9 ? replay.afterDraw(screen, false, false, 5) : void(replay.updateOnDeathScreen(5));
+        InjectKey(key, false);
+    }
+    UnloadRenderTexture(screen);
+    replay.release();
+    // Four new pictures beside the ten, and nothing half-written left.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(replay.pictures.dir), {}), 10 + 4);
+}

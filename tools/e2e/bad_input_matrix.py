@@ -4,8 +4,9 @@ that it still reaches its menu, plays a level and quits cleanly.
 Every asset file (under assets/ and shaders/) is tried missing, empty, cut to
 its first half and replaced by random bytes; every data file (data/map,
 data/maprender, data/settings, data/best, data/options, data/run) missing, empty, as garbage text, 10 MB long,
-with CRLF line ends and as binary bytes, and the whole data/ directory is
-tried read-only. Each case runs the game twice in one Xvfb session: once to
+with CRLF line ends and as binary bytes; data/options and the desktop's
+user-dirs.dirs also as a pipe (which must not hold the start-up) and as a
+folder; and the whole data/ directory is tried read-only. Each case runs the game twice in one Xvfb session: once to
 its main menu, once with `--level 3`, firing for a moment. A case passes when
 both screens are drawn, Escape ends both runs with exit code 0, nothing comes
 on standard error (a sanitizer's report) and standard output holds only the
@@ -121,6 +122,12 @@ def _data_content(name, how, original):
 
 def _write_data(name, how):
     def apply(path):
+        if how in ("fifo", "directory"):
+            if os.path.lexists(path):
+                os.remove(path)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            (os.mkfifo if how == "fifo" else os.mkdir)(path)
+            return
         original = None
         if os.path.exists(path):
             with open(path, "rb") as f:
@@ -151,13 +158,14 @@ def asset_case(how, files):
 def data_cases():
     cases = []
     for name in DATA_FILES:
-        for how in ("missing", "empty", "garbage text", "10 MB", "crlf", "binary"):
+        odd = ("fifo", "directory") if name == "options" else ()
+        for how in ("missing", "empty", "garbage text", "10 MB", "crlf", "binary") + odd:
             expected = ""
             if how == "missing" and name in ("map", "maprender"):
                 expected = re.escape(f"Error: Could not open file data/{name}")
             elif name == "best" and how != "missing":  # a damaged best run is set aside
                 expected = "Ignoring the best run in data/best: .+" + ("" if how != "crlf" else "|")
-            elif name == "options" and how in ("garbage text", "10 MB", "binary"):  # one line, defaults
+            elif name == "options" and how in ("garbage text", "10 MB", "binary") + odd:  # one line, defaults
                 expected = "Ignoring what is damaged in data/options: .+"
             elif name == "run" and how != "missing":  # set aside at the menu; --level does not read it
                 expected = "Ignoring the run kept in data/run: .+"
@@ -166,6 +174,9 @@ def data_cases():
     cases.append(Case("data/map", "all walls", {"data/map": _write_data("map", "all walls")}, (),
                       ("", "No floor tile inside the map's outer ring: level 3 starts without enemies"),
                       False))
+    for how in ("fifo", "directory"):  # XDG_CONFIG_HOME is the game's .config; it plays on without the file
+        dirs, ignored = ".config/user-dirs.dirs", r"Ignoring .+/\.config/user-dirs\.dirs: it is not a plain file"
+        cases.append(Case(dirs, how, {dirs: _write_data("user-dirs.dirs", how)}, (), (ignored, ignored), False))
     cases.append(Case("data/", "read-only", {}, (),
                       (r"Error: Could not save settings to data/settings: .+",
                        r"Error: Could not keep the run in data/run: .+"), True))
@@ -190,7 +201,7 @@ def quick_matrix():
              "random": ("assets/upgrade_icons/Ricochet.png", "shaders/white_mask.fs", "assets/menu.mp3",
                         "assets/explosion.wav")}
     data = [c for c in data_cases() if (c.file not in ("data/best", "data/run") or c.how in ("10 MB", "binary"))
-            and (c.file != "data/options" or c.how in ("garbage text", "10 MB", "binary"))]
+            and (c.file != "data/options" or c.how in ("garbage text", "10 MB", "binary", "fifo", "directory"))]
     return [asset_case(how, picks[how]) for how in ASSET_DAMAGES] + data
 
 
@@ -278,7 +289,8 @@ def run_game(session, game_dir, level, save_settings=False, name=""):
     """One start of the game: (drawn, exit code or a word, stdout lines,
     stderr text). The level run holds fire for a moment."""
     argv = [BINARY] + (["--level", "3"] if level else [])
-    app = session.start(argv, cwd=game_dir)
+    app = session.start(argv, cwd=game_dir, env_extra={"XDG_CONFIG_HOME": os.path.join(game_dir, ".config"),
+                                                       "XDG_PICTURES_DIR": ""})
     try:
         win = app.window("Tallowfen", timeout=WINDOW_TIMEOUT)
         game = GameDriver(app, win)
