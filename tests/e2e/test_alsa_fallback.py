@@ -48,9 +48,9 @@ class AlsaFallbackTest(GameCase):
         heard = self.heard(played)
         start = heard.sound_start()
         self.assertIsNotNone(start, "the menu track plays")
-        best = lambda track: max(heard.likeness(track, start + t) for t in (0.5, 1.0, 1.5))  # noqa: E731
-        self.assertGreater(best(self.menu), 0.9, "the menu track")
-        self.assertLess(best(self.ingame), 0.5, "another track")
+        places = (0.5, 1.0, 1.5)
+        self.assertTrue(any(heard.likeness(self.menu, start + t) > 0.9 for t in places), "the menu track")
+        self.assertTrue(all(heard.likeness(self.ingame, start + t) < 0.5 for t in places), "another track")
 
     @classmethod
     def setUpClass(cls):

@@ -14,6 +14,7 @@ ROOT = os.environ.get("TALLOWFEN_SOURCE_DIR",
                       os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 sys.path.insert(0, os.path.join(ROOT, "tools", "e2e"))
 
+from game_driver import GameDriver  # noqa: E402
 from harness import Session  # noqa: E402
 
 BINARY = os.environ.get("TALLOWFEN_BINARY", os.path.join(ROOT, "build", "src", "tallowfen"))
@@ -72,7 +73,7 @@ class GameCase(unittest.TestCase):
         return run
 
     def quit_with_escape(self, run):
-        run.win.key("Escape")
+        GameDriver(run.app, run.win).key("Escape")
         self.assertEqual(run.app.wait(10), 0, run.app.describe_output())
 
 

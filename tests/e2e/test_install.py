@@ -68,7 +68,7 @@ class InstallTest(unittest.TestCase):
         return game.shot().pixel(*game.to_window(205, 62)) == (0, 0, 0)
 
     def quit(self, game):
-        game.win.key("Escape")
+        game.key("Escape")
         self.assertEqual(game.app.wait(15), 0, game.app.describe_output())
 
     def test_deb_installs_saves_in_the_players_folder_and_removes_cleanly(self):

@@ -45,7 +45,7 @@ def record_play(session, seconds):
         GameDriver(run.app, run.win).fight_while_walking(seconds)
         run.app.wait_event(r"state 2$", timeout=60)  # the death screen, after the death's long freeze
         heard = rec.stop()
-        run.win.key("Escape")
+        GameDriver(run.app, run.win).key("Escape")
         if run.app.wait(10) != 0:
             raise AssertionError(run.app.describe_output())
         with open(reduction) as f:

@@ -164,7 +164,7 @@ class StartAnywhereTest(GameCase):
             game = GameDriver(app, win)
             game.wait_for(game.menu_shown, what="the main menu")
             win.screenshot(os.path.join(SHOTS, "elsewhere.png"))
-            win.key("Escape")
+            game.key("Escape")
             self.assertEqual(app.wait(10), 0, app.describe_output())
             self.assertEqual(os.listdir(elsewhere), [], "nothing is written where it was started")
             self.assertNotIn("WARNING", app.stdout_text(), "every asset was found")

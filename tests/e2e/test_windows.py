@@ -177,7 +177,7 @@ class WindowCase(unittest.TestCase):
         """Presses P, held across a slow frame, until "Paused" is gone; never
         twice while a press may still be on its way, or it pauses again."""
         for _ in range(tries):
-            self.game.win.key("p", hold=0.25)
+            GameDriver(self.game.app, self.game.win).key("p")
             if wait_until(lambda: not self.paused(self.game.win.screenshot(), box), 10):
                 return
         self.fail(f"{tries} presses of P did not end the pause")
@@ -200,7 +200,7 @@ class WindowCase(unittest.TestCase):
             return False
 
     def quit_with_escape(self):
-        self.game.win.key("Escape")
+        GameDriver(self.game.app, self.game.win).key("Escape")
         self.assertEqual(self.game.app.wait(15), 0, self.game.app.describe_output())
         print("\n  " + "\n  ".join(self.figures), file=sys.stderr)
 

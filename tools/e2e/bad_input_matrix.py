@@ -310,7 +310,7 @@ def run_game(session, game_dir, level, save_settings=False, name=""):
             game.click_until(240, 100, lambda: not menu_drawn(game), "the settings screen")
             game.click_until(60, 205, saved, "the save's report")  # Save
         if app.running:
-            win.key("Escape", hold=0.2)
+            game.key("Escape")
         code = app.wait(EXIT_TIMEOUT)
     except HarnessError as e:
         drawn = False

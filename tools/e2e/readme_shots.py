@@ -89,7 +89,7 @@ def main():
             stand_still_until_dead(game)
             app.wait_frames(30)
             win.screenshot(os.path.join(out, "death.png"))
-            win.key("Escape")
+            game.key("Escape")
             app.wait(10)
     finally:
         shutil.rmtree(work, ignore_errors=True)
