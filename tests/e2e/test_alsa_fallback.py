@@ -65,6 +65,9 @@ class AlsaFallbackTest(GameCase):
                 self.quit_with_escape(run)
                 self.assert_menu_track(played)
 
+    @unittest.skipIf(os.environ.get("TALLOWFEN_BUNDLED_LAYER") == "0",
+                     "raylib's own mixer feeds such a device as fast as it takes samples: "
+                     "the pacing tested here is the bundled layer's")
     def test_a_device_that_never_blocks_is_fed_in_real_time(self):
         run, played = self.start_on_alsa(paced=False)
         self.assertTrue(wait_until(lambda: os.path.exists(played) and os.path.getsize(played) > 0, 10),
