@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libgl-dev libstb-dev libpulse-dev
-                libasound2-dev libsndfile1-dev libgif-dev libgl1-mesa-dri)
+                libasound2-dev libsndfile1-dev libgif-dev zlib1g-dev libgl1-mesa-dri)
 test_packages=(libgtest-dev libbenchmark-dev xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils
                openbox lame libebur128-1 glslang-tools desktop-file-utils appstream lintian dpkg-dev)
 

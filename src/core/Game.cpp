@@ -6,14 +6,21 @@
 
 #include "system/StepClock.h"
 
-Game::Game(SaveFolder saveFolder, bool continueRun) : saves(std::move(saveFolder))
+Game::Game(SaveFolder saveFolder, bool continueRun, bool headless) : saves(std::move(saveFolder)), headless(headless)
 {
     animTick = 0;
     animFrame = 0;
-    settingsMenu.path = saves.file("settings");
-    settings.loadFromFile(settingsMenu.path.c_str());
     hud.setRunner(&runner);
     shop.setRunner(&runner);
+    upgrades.init();
+    if (headless) {
+        settings.music = false;
+        soundManager.enabled = false;
+        return;
+    }
+    demos.folder = saves.file("demos");
+    settingsMenu.path = saves.file("settings");
+    settings.loadFromFile(settingsMenu.path.c_str());
     state = STATE_MENU;
     assets.loadAssets();
     // The saved volumes go on every sound and track before loadSettings starts
@@ -27,7 +34,6 @@ Game::Game(SaveFolder saveFolder, bool continueRun) : saves(std::move(saveFolder
     pause.bindings = &options.bindings;
     applyVolumes();
     loadSettings();
-    upgrades.init();
     problem.clear();
     const std::string bestPath = saves.file("best");
     best.loadFromFile(bestPath.c_str(), &problem);
@@ -35,27 +41,35 @@ Game::Game(SaveFolder saveFolder, bool continueRun) : saves(std::move(saveFolder
     mainMenu.bestLevel = best.level;
     keptRun.path = saves.file("run");
     replay.recorder.choosePalette(assets);
-    if (continueRun && keptRun.restore(runner, inventory, upgrades)) mainMenu.continueLevel = runner.level + 1;
+    if (continueRun && keptRun.restore(runner, inventory, upgrades)) {
+        mainMenu.continueLevel = runner.level + 1;
+        restoredAtStart = true;
+    }
 }
 
 void Game::update(bool *quit)
 {
     // A paused level skips its updates and the shared animation, but the
     // music stream still needs feeding.
-    const bool paused = pause.update(state, musicManager.current.fetch(&assets));
+    InputTic::current = nullptr;  // until this update's tic is known
+    const bool paused = !headless && pause.update(state, musicManager.current.fetch(&assets));
     if (!paused) stepAnimation();
     if (settings.music) musicManager.current.updateMusic(&assets);
-    if (paused) return;
+    if (paused || !stepRunInput()) return;
 
     const GameState previous = state;
     switch (state) {
         case STATE_MENU: mainMenu.update(soundManager, &state, &quit); break;
         case STATE_INGAME:
-            runner.update(soundManager, state, upgrades, settings.screenshake);
+            runner.update(soundManager, state, upgrades, playback ? playback->screenshake : settings.screenshake);
             hud.update();
             break;
         case STATE_DEAD:
             if (replay.updateOnDeathScreen(runner.level)) break;
+            if (IsKeyPressed(KEY_D) && !demos.demo.tics.empty()) {
+                watch(demos.demo);  // the run just lost, from its first level
+                return;
+            }
             deadMenu.update(StepClock::seconds(), soundManager, state, runner, upgrades, inventory);
             break;
         case STATE_SHOP: shop.update(soundManager, inventory, upgrades, state); break;
@@ -89,6 +103,7 @@ void Game::draw()
         case STATE_DEAD:
             deadMenu.draw(assets);
             replay.drawOnDeathScreen();
+            if (!replay.viewer.showing && !demos.demo.tics.empty()) DemoPlayback::drawDeathHint();
             break;
         case STATE_SHOP: shop.draw(assets, animFrame, upgrades); break;
         case STATE_SETTINGS: settingsMenu.draw(&assets, animFrame); break;
@@ -136,11 +151,13 @@ void Game::startNewGameAt(int level)
 void Game::enterState(GameState previous)
 {
     if (previous == STATE_INGAME && state != STATE_INGAME) endLevel();
+    if (previous == STATE_SHOP && state == STATE_MENU) demoMark(DemoMark::kKept);
     // Kept as NEW GAME would continue it: at a level's start, its start.
     if (state != previous) keepRun();
     // Play begins: the level is built before its first frame is drawn.
     if (previous != STATE_INGAME && state == STATE_INGAME) {
-        runner.startLevel(upgrades);
+        if (previous != STATE_SHOP) beginRun();
+        startLevel();
         replay.recorder.clear();
     }
     switchTrack(previous);
@@ -170,13 +187,18 @@ void Game::endLevel()
 {
     // Every way out of play ends the level: coming back always starts the next one.
     runner.runStats.endLevel(runner.level, runner.player.health);
-    if (state == STATE_DEAD) recordDeath();
+    demoMark(DemoMark::kLevelEnd);
+    if (state == STATE_DEAD) {
+        demoMark(DemoMark::kDeath);
+        recordDeath();
+    }
 }
 
 void Game::recordDeath()
 {
     // Another game may have kept a better run meanwhile: that one stands. A
     // damaged file was reported at start-up and is replaced by this run.
+    if (playback) return;  // a demo's death is not the player's
     const std::string bestPath = saves.file("best");
     BestRun kept;
     if (kept.loadFromFile(bestPath.c_str(), nullptr) && kept.betterThan(best)) best = kept;
@@ -194,6 +216,7 @@ void Game::recordDeath()
 
 void Game::keepRun()
 {
+    if (playback || headless) return;  // the player's run waits on disk
     // A death reached with Q in its last update still ends the run.
     if (state == STATE_DEAD || runner.playerDead) {
         keptRun.forget();
@@ -207,7 +230,9 @@ void Game::keepRun()
 
 void Game::keepRunOnExit()
 {
+    if (playback) return;
     if (state != STATE_INGAME || runner.playerDead) keepRun();
+    if (state == STATE_INGAME || state == STATE_SHOP) demoMark(DemoMark::kKept);
 }
 
 bool Game::recordingLevel() const

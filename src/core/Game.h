@@ -5,9 +5,12 @@
 #include "assets/SoundManager.h"
 #include "core/GameSettings.h"
 #include "core/GameState.h"
+#include "demo/DemoPlayback.h"
+#include "demo/DemoRecorder.h"
 #include "economy/Inventory.h"
 #include "economy/Upgrades.h"
 #include "keep/KeptRun.h"
+#include <optional>
 #include "level/GameRunner.h"
 #include "options/Options.h"
 #include "pause/PauseState.h"
@@ -48,9 +51,13 @@ public:
     SaveFolder saves;  // where settings and the best run are kept
     KeptRun keptRun;   // the run NEW GAME continues, on disk
     Replay replay;     // the level's last seconds, and the pictures the player keeps
+    DemoRecorder demos;                    // every run as its input, in the save folder's demos/
+    std::optional<DemoPlayback> playback;  // a demo watched or verified in place of the player's run
+    bool headless = false;                 // verifying a demo: no window, audio or files
 
     // `continueRun` false starts afresh, leaving a kept run to be replaced.
-    explicit Game(SaveFolder saves = {}, bool continueRun = true);
+    // `headless` builds only what the run's updates need, to verify a demo.
+    explicit Game(SaveFolder saves = {}, bool continueRun = true, bool headless = false);
     Game(const Game &) = delete;
     Game &operator=(const Game &) = delete;
 
@@ -80,6 +87,26 @@ public:
     // second into the long freeze of the player's death.
     bool recordingLevel() const;
 
+    // Plays `demo` from its start in place of the player's run (which stays
+    // on disk); `leavePlayback` brings the player's game back at the menu.
+    void watch(DemoFile demo);
+    void leavePlayback();
+    // Once a frame while a demo is watched: Space (pad A) changes the speed;
+    // Escape, or the demo's end, brings the player's game back.
+    void stepViewer();
+    // What the level's draw changes, for an update stepped with no draw.
+    void stepUndrawn();
+    uint64_t digest() const;
+
 private:
+    bool restoredAtStart = false;  // the kept run came from disk and has not been played on yet
+
     void stepAnimation();
+    // This update's input to the run: sampled and recorded, or played back.
+    // False when the update has nothing more to do.
+    bool stepRunInput();
+    // Play begins from a menu: a new run or a kept one continued.
+    void beginRun();
+    void startLevel();
+    void demoMark(DemoMark::Kind kind);
 };

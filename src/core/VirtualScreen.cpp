@@ -1,5 +1,7 @@
 #include "core/VirtualScreen.h"
 
+#include "system/InputTic.h"
+
 Letterbox ComputeLetterbox(int screenWidth, int screenHeight, int width, int height)
 {
     const float scaleY = float(screenHeight) / float(height);
@@ -32,6 +34,17 @@ void DrawRenderTexture(RenderTexture target, int width, int height)
 
 Vector2 GetScreenMousePos(Camera2D camera)
 {
-    const Vector2 virtualPos = WindowToVirtual(GetMousePosition(), GetScreenWidth(), GetScreenHeight());
-    return GetScreenToWorld2D(virtualPos, camera);
+    return GetScreenToWorld2D(GetVirtualMousePos(), camera);
+}
+
+Vector2 GetVirtualMousePos()
+{
+    if (const InputTic *tic = InputTic::current) return Vector2{tic->pointerXf(), tic->pointerYf()};
+    return WindowToVirtual(GetMousePosition(), GetScreenWidth(), GetScreenHeight());
+}
+
+bool IsVirtualClick()
+{
+    if (const InputTic *tic = InputTic::current) return tic->click != 0;
+    return IsMouseButtonPressed(MOUSE_BUTTON_LEFT);
 }

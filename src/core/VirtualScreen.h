@@ -27,3 +27,8 @@ void DrawRenderTexture(RenderTexture target, int width, int height);
 
 // The mouse in world coordinates of the camera, through the virtual screen.
 Vector2 GetScreenMousePos(Camera2D camera);
+
+// The mouse in virtual pixels, and whether its left button went down in this
+// update: the run's tic's while a run is recorded or played back.
+Vector2 GetVirtualMousePos();
+bool IsVirtualClick();

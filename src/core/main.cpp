@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
+#include "demo/DemoFile.h"
+#include "system/SafeFile.h"
 #include "mix/MixLimiter.h"
 #include "raylib.h"
 #include "system/CommandLine.h"
@@ -31,6 +34,60 @@ const char *HomeFolder()
     if (const char *home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
     const passwd *account = getpwuid(getuid());
     return account != nullptr ? account->pw_dir : nullptr;
+}
+
+// --verify: plays the demo through the game's updates with no window, audio
+// device or file of the player's, and checks what it comes to against what
+// the file says it came to.
+int VerifyDemo(const CommandLine &options)
+{
+    DemoFile demo;
+    std::string problem;
+    if (!demo.load(options.verify, &problem)) {
+        std::printf("tallowfen: cannot verify %s: %s\n", options.verify.c_str(), problem.c_str());
+        return 2;
+    }
+    if (demo.platform != DemoFile::thisPlatform()) {
+        std::printf("tallowfen: cannot verify %s: it was recorded on %s, and this game runs on %s\n",
+                    options.verify.c_str(), demo.platform.c_str(), DemoFile::thisPlatform().c_str());
+        return 2;
+    }
+    if (demo.game != DemoFile::thisGame())
+        std::printf("%s was recorded by %s; this is %s\n", options.verify.c_str(), demo.game.c_str(),
+                    DemoFile::thisGame().c_str());
+    const DemoFile recorded = demo;  // its header, to compare with
+    // The game's own lines (the catalogue, the birds' tiles) would bury the result.
+    std::streambuf *const shown = std::cout.rdbuf(nullptr);
+    Game game(SaveFolder{}, false, true);
+    game.watch(std::move(demo));
+    std::string trace;
+    while (!game.playback->finished) {
+        const std::size_t before = game.playback->nextTic;
+        bool quit = false;
+        game.update(&quit);
+        game.stepUndrawn();
+        if (!options.trace.empty() && game.playback->nextTic != before)
+            trace += std::to_string(before) + " " + DigestText(game.digest()) + "\n";
+    }
+    std::cout.rdbuf(shown);
+    if (!options.trace.empty() && !WriteFileSafely(options.trace.c_str(), trace, &problem))
+        std::printf("tallowfen: could not write the trace to %s: %s\n", options.trace.c_str(), problem.c_str());
+    const RunStats &stats = game.runner.runStats;
+    const int gold = stats.totalGold() + stats.gold, kills = stats.totalKills() + stats.kills;
+    std::printf("level %d, gold %d, kills %d, digest %s\n", game.runner.level, gold, kills,
+                DigestText(game.playback->lastDigest).c_str());
+    std::string differs = game.playback->differs;
+    if (differs.empty() && (game.runner.level != recorded.level || gold != recorded.gold ||
+                            kills != recorded.kills || game.playback->lastDigest != recorded.digest))
+        differs = "the recording ends at level " + std::to_string(recorded.level) + ", gold " +
+                  std::to_string(recorded.gold) + ", kills " + std::to_string(recorded.kills) + ", digest " +
+                  DigestText(recorded.digest);
+    if (!differs.empty()) {
+        std::printf("differs: %s\n", differs.c_str());
+        return 1;
+    }
+    std::puts("matches the recording");
+    return 0;
 }
 
 }  // namespace
@@ -61,6 +118,20 @@ int main(int argc, char **argv)
     if (!root || !ChangeDirectory(root->dir.c_str())) {
         std::puts("Tallowfen could not find its assets folder in the working directory or near the program.");
         return 1;
+    }
+    if (!options.verify.empty()) return VerifyDemo(options);
+    DemoFile demo;
+    if (!options.play.empty()) {
+        std::string problem;
+        if (!demo.load(options.play, &problem)) {
+            std::printf("tallowfen: cannot play %s: %s\n", options.play.c_str(), problem.c_str());
+            return 2;
+        }
+        if (demo.platform != DemoFile::thisPlatform()) {
+            std::printf("tallowfen: cannot play %s: it was recorded on %s, and this game runs on %s\n",
+                        options.play.c_str(), demo.platform.c_str(), DemoFile::thisPlatform().c_str());
+            return 2;
+        }
     }
     SaveFolder saves = SaveFolder::choose(root->installed, std::getenv("XDG_DATA_HOME"), HomeFolder());
     if (!saves.make()) std::puts(saves.problem.c_str());
@@ -94,6 +165,7 @@ int main(int argc, char **argv)
         // A new game at a chosen level replaces the kept run rather than continuing it.
         Game game(saves, options.startLevel == 0);
         if (options.startLevel > 0) game.startNewGameAt(options.startLevel);
+        if (!options.play.empty()) game.watch(std::move(demo));
         game.replay.pictures = PicturesFolder::choose(std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"),
                                                       HomeFolder(), PicturesFolder::readFile);
         if (!game.replay.pictures.notice.empty()) std::puts(game.replay.pictures.notice.c_str());
@@ -105,7 +177,14 @@ int main(int argc, char **argv)
         while (!WindowShouldClose() && !quit) {
             WindowMode::update(windowPath.c_str());
             ClearBackground(WHITE);
-            game.update(&quit);
+            // A demo watched fast steps several updates a frame; the draw's
+            // changes to the level are made for those it skips.
+            const int updates = game.playback ? game.playback->speed : 1;
+            for (int u = 0; u < updates; ++u) {
+                if (u > 0) game.stepUndrawn();
+                game.update(&quit);
+            }
+            game.stepViewer();
             if (events.enabled()) {
                 events.change("state", game.state);
                 events.change("level", game.runner.level);
@@ -124,6 +203,7 @@ int main(int argc, char **argv)
             DrawRenderTexture(virtualScreen, kVirtualWidth, kVirtualHeight);
             game.pause.drawOverWindow(game.state);
             game.replay.drawOverWindow();
+            if (game.playback) game.playback->drawOverWindow();
             DrawFPS(0, 0);
             EndDrawing();
             frameTimes.record(GetFrameTime());

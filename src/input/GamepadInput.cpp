@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "system/InputTic.h"
+
 namespace {
 
 constexpr int kPads = 4;
@@ -38,6 +40,17 @@ int GamepadInput::activePad()
 GamepadInput GamepadInput::read()
 {
     GamepadInput in;
+    if (const InputTic *tic = InputTic::current) {
+        in.connected = tic->pad & InputTic::kPadConnected;
+        in.aiming = tic->pad & InputTic::kPadAiming;
+        in.fire = tic->pad & InputTic::kPadFire;
+        in.pressedA = tic->pad & InputTic::kPadA;
+        in.pressedY = tic->pad & InputTic::kPadY;
+        in.move = StepDirection{tic->padMoveX, tic->padMoveY};
+        in.menu = StepDirection{tic->padMenuX, tic->padMenuY};
+        if (in.aiming) in.aim = Vector2{float(tic->padAimX) / 127.0f, float(tic->padAimY) / 127.0f};
+        return in;
+    }
     const int pad = activePad();
     if (pad < 0) return in;
     in.connected = true;

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "level/SortForErasing.h"
+#include "core/VirtualScreen.h"
 #include "options/ActionInput.h"
 #include "raymath.h"
 #include "system/StepClock.h"
@@ -68,7 +69,13 @@ void GameRunner::startLevel(Upgrades &upgrades)
 {
     level += 1;
     levelFinished = false;
-    std::srand(fixedSeed ? *fixedSeed + unsigned(level) : unsigned(std::time(nullptr)));
+    if (nextSeeds) {
+        std::srand(nextSeeds->rand);
+        SetRandomSeed(nextSeeds->raylib);
+        nextSeeds.reset();
+    } else {
+        std::srand(fixedSeed ? *fixedSeed + unsigned(level) : unsigned(std::time(nullptr)));
+    }
 
     bool anyFloor = false;
     for (int row = 1; row <= 18; ++row)
@@ -190,7 +197,7 @@ void GameRunner::update_player(SoundManager &sound, float dt)
     gun.focusOn(player.x + player.w / 2, player.y + player.h / 2, 40);
     GamepadInput pad = GamepadInput::read();
     pad.fire = ActionInput::padDown(*bindings, ACTION_FIRE);  // a pulled fire button also takes the aim
-    aimSwitch.update(GetMousePosition(), IsMouseButtonPressed(MOUSE_BUTTON_LEFT), pad);
+    aimSwitch.update(GetVirtualMousePos(), IsVirtualClick(), pad);
     if (!aimSwitch.padAims)
         gun.updateRot(camera, player);
     else if (pad.aiming)
@@ -230,6 +237,14 @@ void GameRunner::update_enemy_deaths()
     sortForErasing(finished);
     for (int i : finished)
         enemyDeaths.erase(enemyDeaths.begin() + i);
+}
+
+void GameRunner::stepDrawnState(int animTick)
+{
+    player.pointCamera(&camera, map.pixelSize);
+    if (animTick == 0)
+        for (EnemyDeath &death : enemyDeaths)
+            death.incrementFrame();
 }
 
 void GameRunner::draw(GameAssets *assets, int animFrame, int animTick, Upgrades &upgrades)

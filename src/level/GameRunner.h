@@ -23,6 +23,13 @@
 #include "world/GameMap.h"
 #include "world/Player.h"
 
+// The seeds a level starts with: the C library's rand and raylib's generator.
+struct LevelSeeds {
+    unsigned rand = 0;
+    unsigned raylib = 0;
+    bool operator==(const LevelSeeds &) const = default;
+};
+
 // The level: owns the map, the player, the gun, the enemies and everything
 // they leave behind, and runs one level from its start to its end: hit-stops
 // and shake, kills, gold, potions, the win and the player's death. Built once
@@ -55,6 +62,9 @@ public:
     // Empty, each level seeds rand from the clock; set, level L seeds it with
     // fixedSeed + L, so a seeded test or soak draws the same numbers again.
     std::optional<unsigned> fixedSeed;
+    // Given, the next level draws from these instead: a run recorded or
+    // played back names each level's seeds.
+    std::optional<LevelSeeds> nextSeeds;
 
     explicit GameRunner(Inventory &inventory);
     GameRunner(const GameRunner &) = delete;
@@ -65,6 +75,10 @@ public:
     void startLevel(Upgrades &upgrades);
     void update(SoundManager &sound, GameState &state, Upgrades &upgrades, bool screenshake);
     void draw(GameAssets *assets, int animFrame, int animTick, Upgrades &upgrades);
+    // What the draw changes, without drawing, for updates stepped with no
+    // draw between them (a demo verified or played fast): the camera follows
+    // the player and the death animations step.
+    void stepDrawnState(int animTick);
 
     // Steps of a live update, in the order it runs them.
     void update_hpotions(SoundManager &sound);

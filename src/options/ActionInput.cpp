@@ -1,6 +1,11 @@
 #include "options/ActionInput.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "core/VirtualScreen.h"
 #include "raylib.h"
+#include "system/StepClock.h"
 
 namespace {
 
@@ -15,6 +20,7 @@ bool codePressed(int code)
 
 bool ActionInput::keyDown(const Bindings &bindings, Action action)
 {
+    if (const InputTic *tic = InputTic::current) return InputTic::bit(tic->keyHeld, action);
     for (int code : bindings.keys[action])
         if (codeDown(code)) return true;
     return false;
@@ -22,6 +28,7 @@ bool ActionInput::keyDown(const Bindings &bindings, Action action)
 
 bool ActionInput::keyPressed(const Bindings &bindings, Action action)
 {
+    if (const InputTic *tic = InputTic::current) return InputTic::bit(tic->keyPressed, action);
     for (int code : bindings.keys[action])
         if (codePressed(code)) return true;
     return false;
@@ -29,6 +36,7 @@ bool ActionInput::keyPressed(const Bindings &bindings, Action action)
 
 bool ActionInput::padDown(const Bindings &bindings, Action action)
 {
+    if (const InputTic *tic = InputTic::current) return InputTic::bit(tic->padHeld, action);
     const int pad = GamepadInput::activePad();
     if (pad < 0) return false;
     for (int button : bindings.pad[action])
@@ -38,6 +46,7 @@ bool ActionInput::padDown(const Bindings &bindings, Action action)
 
 bool ActionInput::padPressed(const Bindings &bindings, Action action)
 {
+    if (const InputTic *tic = InputTic::current) return InputTic::bit(tic->padPressed, action);
     if (action == ACTION_PAUSE) {
         for (int pad = 0; pad < 4; ++pad)
             for (int button : bindings.pad[action])
@@ -53,6 +62,7 @@ bool ActionInput::padPressed(const Bindings &bindings, Action action)
 
 StepDirection ActionInput::padWalk(const Bindings &bindings)
 {
+    if (const InputTic *tic = InputTic::current) return StepDirection{tic->padWalkX, tic->padWalkY};
     const int pad = GamepadInput::activePad();
     if (pad < 0) return {};
     StepDirection d;
@@ -81,4 +91,43 @@ int ActionInput::anyPadPressed()
     for (const InputName &n : PadNames())
         if (IsGamepadButtonPressed(pad, n.code)) return n.code;
     return -1;
+}
+
+InputTic ActionInput::sample(const Bindings &bindings)
+{
+    const InputTic *const played = InputTic::current;
+    InputTic::current = nullptr;  // what the library says now
+    InputTic tic;
+    for (int a = 0; a < ACTION_COUNT; ++a) {
+        const uint8_t bit = uint8_t(1u << a);
+        if (keyDown(bindings, Action(a))) tic.keyHeld |= bit;
+        if (keyPressed(bindings, Action(a))) tic.keyPressed |= bit;
+        if (padDown(bindings, Action(a))) tic.padHeld |= bit;
+        if (padPressed(bindings, Action(a))) tic.padPressed |= bit;
+    }
+    const StepDirection walk = padWalk(bindings);
+    tic.padWalkX = int8_t(walk.x);
+    tic.padWalkY = int8_t(walk.y);
+    const GamepadInput pad = GamepadInput::read();
+    tic.pad = uint8_t((pad.connected ? InputTic::kPadConnected : 0) | (pad.aiming ? InputTic::kPadAiming : 0) |
+                      (pad.fire ? InputTic::kPadFire : 0) | (pad.pressedA ? InputTic::kPadA : 0) |
+                      (pad.pressedY ? InputTic::kPadY : 0));
+    tic.padMoveX = int8_t(pad.move.x);
+    tic.padMoveY = int8_t(pad.move.y);
+    tic.padMenuX = int8_t(pad.menu.x);
+    tic.padMenuY = int8_t(pad.menu.y);
+    const auto stick = [](float v) { return int8_t(std::lround(std::clamp(v, -1.0f, 1.0f) * 127.0f)); };
+    tic.padAimX = stick(pad.aim.x);
+    tic.padAimY = stick(pad.aim.y);
+    const Vector2 pointer = GetVirtualMousePos();
+    const auto eighths = [](float v) {
+        return int16_t(std::lround(std::clamp(v * InputTic::kPointerUnit, -32768.0f, 32767.0f)));
+    };
+    tic.pointerX = eighths(pointer.x);
+    tic.pointerY = eighths(pointer.y);
+    tic.click = IsVirtualClick() ? 1 : 0;
+    const float seconds = StepClock::seconds();
+    tic.step = uint16_t(std::lround(std::clamp(seconds * InputTic::kStepUnit, 0.0f, 65535.0f)));
+    InputTic::current = played;
+    return tic;
 }

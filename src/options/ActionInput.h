@@ -2,10 +2,12 @@
 
 #include "input/GamepadInput.h"
 #include "options/Bindings.h"
+#include "system/InputTic.h"
 
 // Asks the library whether the keys, mouse buttons and pad buttons bound to an
 // action are held or were just pressed. The pad is the one GamepadInput
-// reads, except for pause, which any pad's button toggles.
+// reads, except for pause, which any pad's button toggles. While a run is
+// recorded or played back they answer from its tic instead.
 class ActionInput {
 public:
     static bool keyDown(const Bindings &bindings, Action action);
@@ -25,4 +27,8 @@ public:
     // -1 for none.
     static int anyKeyPressed(bool mouse);
     static int anyPadPressed();
+
+    // This update's input to a run, read from the library through the
+    // bindings; the readers above answer from it while it is current.
+    static InputTic sample(const Bindings &bindings);
 };

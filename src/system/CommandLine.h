@@ -12,6 +12,10 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     int startLevel = 0;  // 0: start at the main menu
+    bool daily = false;  // today's daily run
+    std::string play;    // a demo to watch
+    std::string verify;  // a demo to check without a window
+    std::string trace;   // with verify: where each update's digest goes
     std::string error;   // non-empty when the arguments make no sense
 
     static CommandLine parse(int argc, const char *const *argv);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "raylib.h"
+#include "system/InputTic.h"
 
 // The seconds one update steps the game by. Normally the frame time raylib
 // measured; a replay (the soak, tests) fixes it, since a measured time never
@@ -9,5 +10,10 @@
 struct StepClock {
     static inline float fixedSeconds = 0.0f;  // above 0: every update steps by this
 
-    static float seconds() { return fixedSeconds > 0.0f ? fixedSeconds : GetFrameTime(); }
+    // A run being recorded or played steps by its tic's time.
+    static float seconds()
+    {
+        if (InputTic::current != nullptr) return InputTic::current->seconds();
+        return fixedSeconds > 0.0f ? fixedSeconds : GetFrameTime();
+    }
 };

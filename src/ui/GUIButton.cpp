@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/VirtualScreen.h"
+#include "system/InputTic.h"
 
 GUIButton::GUIButton(int x, int y, int width, int height, Color color, Color hoverColor, bool centered, GUIText label,
                      bool hoverEffect)
@@ -27,6 +28,10 @@ bool GUIButton::isMouseOn() const { return MouseInVirtualRect(x, y, width, heigh
 
 bool MouseInVirtualRect(int x, int y, int width, int height)
 {
+    if (const InputTic *tic = InputTic::current) {
+        const float vx = tic->pointerXf(), vy = tic->pointerYf();
+        return vx > float(x) && vx < float(x + width) && vy > float(y) && vy < float(y + height);
+    }
     const int sw = GetScreenWidth();
     const int sh = GetScreenHeight();
     const float scale = std::fmin(float(sh) / 240.0f, float(sw) / 320.0f);

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "core/VirtualScreen.h"
+
 namespace {
 
 Vector2 centreOf(const Rectangle &r) { return Vector2{r.x + r.width / 2.0f, r.y + r.height / 2.0f}; }
@@ -51,7 +53,7 @@ int NextControl(const std::vector<Rectangle> &controls, int from, StepDirection 
 
 int MenuHighlight::update(const std::vector<Rectangle> &controls)
 {
-    const bool mouseUsed = mouseWatch.used(GetMousePosition(), IsMouseButtonPressed(MOUSE_BUTTON_LEFT));
+    const bool mouseUsed = mouseWatch.used(GetVirtualMousePos(), IsVirtualClick());
     return step(controls, GamepadInput::read(), mouseUsed);
 }
 

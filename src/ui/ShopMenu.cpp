@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/VirtualScreen.h"
+
 namespace {
 
 constexpr int kPotionPrice = 5;
@@ -62,7 +64,7 @@ void ShopMenu::update(SoundManager &sound, Inventory &inventory, Upgrades &upgra
     const int chosen =
         highlight.update({ControlRect(finishButton), ControlRect(menuButton), ControlRect(prevButton),
                           ControlRect(nextButton), ControlRect(potionBuyButton), ControlRect(upgradeBuyButton)});
-    const bool pressed = IsMouseButtonPressed(0);
+    const bool pressed = IsVirtualClick();
     if (!pressed && chosen < 0) return;
 
     const bool prev = (pressed && prevButton.isMouseOn()) || chosen == 2;

@@ -80,8 +80,7 @@ bool Player::blockedAt(int bx, int by, GameMap &map) const
     return map.get(left, top) || map.get(right, top) || map.get(left, bottom) || map.get(right, bottom);
 }
 
-void Player::draw(Texture *sprite, int frame, Camera2D *camera, int mapPixels, int freezeFrames, Shader *whiteMask,
-                  float magnetRadius)
+void Player::pointCamera(Camera2D *camera, int mapPixels) const
 {
     camera->target = Vector2{float(x) + float(w) / 2.0f, float(y) + float(h) / 2.0f};
     const Vector2 offset = camera->offset;
@@ -89,6 +88,12 @@ void Player::draw(Texture *sprite, int frame, Camera2D *camera, int mapPixels, i
     if (camera->target.y - offset.y < 0.0f) camera->target.y = offset.y;
     if (camera->target.x + offset.x > float(mapPixels)) camera->target.x = float(mapPixels) - offset.x;
     if (camera->target.y + offset.y > float(mapPixels)) camera->target.y = float(mapPixels) - offset.y;
+}
+
+void Player::draw(Texture *sprite, int frame, Camera2D *camera, int mapPixels, int freezeFrames, Shader *whiteMask,
+                  float magnetRadius)
+{
+    pointCamera(camera, mapPixels);
 
     DrawCircle(x + w / 2, y + h / 2, magnetRadius, ColorAlpha(Color{0, 82, 172, 255}, 0.33f));
 

@@ -26,6 +26,9 @@ public:
     void update(float dt, int mapPixels, GameMap &map);
     // Moves the camera to follow the player (clamped to the map), then draws
     // the magnet's reach and the sprite, flashing white while frozen.
+    // Points the camera at the player, clamped to the map: the draw does it
+    // first, and a run stepped without drawing does it in the draw's place.
+    void pointCamera(Camera2D *camera, int mapPixels) const;
     void draw(Texture *sprite, int frame, Camera2D *camera, int mapPixels, int freezeFrames, Shader *whiteMask,
               float magnetRadius);
 

@@ -1,0 +1,222 @@
+// Game's side of the demos: every run is recorded as the tic each update of
+// play read and the marks where levels begin and end, and a demo is played
+// back through the very same updates, fed its tics instead of the library's
+// input. Recording and playback share each step below, so what one writes
+// the other reads at the same point of the same update.
+#include <iostream>
+#include <random>
+
+#include "core/Game.h"
+#include "demo/StateDigest.h"
+#include "options/ActionInput.h"
+
+namespace {
+
+const char *markName(DemoMark::Kind kind)
+{
+    switch (kind) {
+        case DemoMark::kLevelStart: return "level start";
+        case DemoMark::kLevelEnd: return "level end";
+        case DemoMark::kResume: return "continued run";
+        case DemoMark::kKept: return "kept run";
+        case DemoMark::kDeath: return "death";
+    }
+    return "mark";
+}
+
+}  // namespace
+
+uint64_t Game::digest() const { return StateDigest::of(runner, inventory, upgrades); }
+
+bool Game::stepRunInput()
+{
+    const bool inRun = state == STATE_INGAME || state == STATE_SHOP;
+    if (!playback) {
+        if (!inRun || !demos.recording) return true;  // outside a run the screens ask the library
+        demos.tic = ActionInput::sample(options.bindings);
+        demos.add(demos.tic);
+        InputTic::current = &demos.tic;
+        return true;
+    }
+    if (playback->finished) return false;
+    // The player closed the game mid-run: the next program continued it.
+    if (const DemoMark *mark = playback->due(); mark != nullptr && mark->kind == DemoMark::kKept) {
+        demoMark(DemoMark::kKept);
+        state = STATE_MENU;
+    }
+    if (const DemoMark *mark = playback->due(); mark != nullptr && mark->kind == DemoMark::kResume) {
+        const GameState previous = state;
+        state = STATE_INGAME;  // NEW GAME, as the player clicked it
+        enterState(previous);
+        return false;
+    }
+    const InputTic *tic = inRun ? playback->nextInput() : nullptr;
+    if (tic == nullptr) {
+        if (const DemoMark *mark = playback->due(); mark != nullptr && playback->differs.empty())
+            playback->differs = std::string("the game reached no ") + markName(mark->kind) + " where the recording has one, at update " +
+                                std::to_string(mark->at);
+        playback->finished = true;
+        return false;
+    }
+    InputTic::current = tic;
+    return true;
+}
+
+void Game::beginRun()
+{
+    // What screens carry from one run to the next starts clean, so a demo
+    // needs nothing from before its run began.
+    shop.highlight = MenuHighlight{};
+    runner.aimSwitch = AimSwitch{};
+    const bool continuing = mainMenu.continueLevel > 0 && runner.level > 0;
+    if (playback) {
+        if (playback->due() == nullptr || playback->due()->kind != DemoMark::kResume) return;
+        const DemoMark mark = *playback->take(DemoMark::kResume, markName(DemoMark::kResume));
+        if (mark.restarted) {
+            // A new program: a fresh game with the kept run put back.
+            SavedRun run;
+            runner.reset();
+            upgrades.init();
+            inventory.reset();
+            if (!run.parse(mark.run, nullptr) || !KeptRun::apply(run, runner, inventory, upgrades, nullptr)) {
+                playback->differs = "the recording continues a kept run this game cannot read";
+                playback->finished = true;
+                return;
+            }
+        }
+        playback->check(mark, digest());
+        return;
+    }
+    if (!continuing) {
+        demos.begin(runner.level + 1, "-", false);
+    } else {
+        // Continued in the program that kept it, the run's demo is still here.
+        const bool restarted = restoredAtStart || demos.demo.result != "kept";
+        if (restarted)
+            demos.reopen(runner.level + 1);
+        else
+            demos.recording = true;
+        DemoMark mark;
+        mark.kind = DemoMark::kResume;
+        mark.level = runner.level + 1;
+        mark.restarted = restarted ? 1 : 0;
+        mark.run = KeptRun::of(runner, inventory, upgrades).toText();
+        mark.digest = digest();
+        const RunStats &stats = runner.runStats;
+        demos.mark(mark, "unfinished", runner.level, stats.totalGold() + stats.gold, stats.totalKills() + stats.kills);
+    }
+    restoredAtStart = false;
+}
+
+void Game::startLevel()
+{
+    DemoMark mark;
+    if (playback) {
+        const DemoMark *taken = playback->take(DemoMark::kLevelStart, markName(DemoMark::kLevelStart));
+        if (taken != nullptr) {
+            mark = *taken;
+            runner.nextSeeds = LevelSeeds{mark.seedRand, mark.seedRaylib};
+            playback->screenshake = mark.screenshake != 0;
+            animTick = mark.animTick;
+            animFrame = mark.animFrame;
+            Enemy::stuckCounter = mark.stuck;
+        }
+        runner.startLevel(upgrades);
+        if (taken != nullptr) playback->check(mark, digest());
+        return;
+    }
+    const unsigned level = unsigned(runner.level + 1);
+    if (runner.fixedSeed) {
+        // A seeded test or soak draws the same levels again.
+        runner.nextSeeds = LevelSeeds{*runner.fixedSeed + level, (*runner.fixedSeed ^ 0x9e3779b9u) * 31u + level};
+    } else {
+        std::random_device device;
+        runner.nextSeeds = LevelSeeds{device(), device()};
+    }
+    mark.kind = DemoMark::kLevelStart;
+    mark.level = int(level);
+    mark.seedRand = runner.nextSeeds->rand;
+    mark.seedRaylib = runner.nextSeeds->raylib;
+    mark.screenshake = settings.screenshake ? 1 : 0;
+    mark.animTick = int8_t(animTick);
+    mark.animFrame = int8_t(animFrame);
+    mark.stuck = Enemy::stuckCounter;
+    runner.startLevel(upgrades);
+    mark.digest = digest();
+    const RunStats &stats = runner.runStats;
+    demos.mark(mark, "unfinished", runner.level, stats.totalGold() + stats.gold, stats.totalKills() + stats.kills);
+}
+
+void Game::demoMark(DemoMark::Kind kind)
+{
+    if (playback) {
+        if (const DemoMark *mark = playback->take(kind, markName(kind))) playback->check(*mark, digest());
+        return;
+    }
+    if (!demos.recording) return;
+    DemoMark mark;
+    mark.kind = kind;
+    mark.level = runner.level;
+    mark.digest = digest();
+    const RunStats &stats = runner.runStats;
+    const char *result = kind == DemoMark::kDeath ? "death" : kind == DemoMark::kKept ? "kept" : "unfinished";
+    demos.mark(mark, result, runner.level, stats.totalGold() + stats.gold, stats.totalKills() + stats.kills);
+    if (kind == DemoMark::kDeath || kind == DemoMark::kKept) demos.end();
+}
+
+void Game::watch(DemoFile demo)
+{
+    if (demos.recording) demoMark(DemoMark::kKept);
+    playback.emplace();
+    playback->demo = std::move(demo);
+    if (!headless) SetExitKey(KEY_NULL);  // Escape leaves the demo, not the game
+    pause.resume();
+    runner.reset();
+    upgrades.init();
+    inventory.reset();
+    runner.level = playback->demo.start - 1;
+    mainMenu.continueLevel = 0;
+    state = STATE_MENU;
+    // A demo that begins with a continued run starts at the menu, as it did.
+    if (playback->due() != nullptr && playback->due()->kind == DemoMark::kResume) return;
+    state = STATE_INGAME;
+    enterState(STATE_MENU);
+}
+
+void Game::leavePlayback()
+{
+    if (!playback) return;
+    const GameState previous = state;
+    playback.reset();
+    InputTic::current = nullptr;
+    if (!headless) SetExitKey(KEY_ESCAPE);
+    runner.reset();
+    upgrades.init();
+    inventory.reset();
+    mainMenu.continueLevel = 0;
+    if (!headless && keptRun.restore(runner, inventory, upgrades)) {
+        mainMenu.continueLevel = runner.level + 1;
+        restoredAtStart = true;
+    }
+    state = STATE_MENU;
+    if (previous == STATE_INGAME) switchTrack(previous);
+}
+
+void Game::stepViewer()
+{
+    if (!playback || headless) return;
+    const int pad = GamepadInput::activePad();
+    if (IsKeyPressed(KEY_SPACE) || (pad >= 0 && IsGamepadButtonPressed(pad, GAMEPAD_BUTTON_RIGHT_FACE_DOWN)))
+        playback->nextSpeed();
+    if (!IsKeyPressed(KEY_ESCAPE) && !playback->finished) return;
+    const RunStats &stats = runner.runStats;
+    std::cout << "Demo " << (playback->finished ? "ended" : "left") << " at level " << runner.level << ", gold "
+              << stats.totalGold() + stats.gold << ", kills " << stats.totalKills() + stats.kills
+              << (playback->differs.empty() ? "" : "; it " + playback->differs) << std::endl;
+    leavePlayback();
+}
+
+void Game::stepUndrawn()
+{
+    if (state == STATE_INGAME) runner.stepDrawnState(animTick);
+}

@@ -1,0 +1,348 @@
+#include "demo/DemoFile.h"
+
+#include <zlib.h>
+
+#include <array>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+#include "system/CommandLine.h"
+#include "system/SafeFile.h"
+
+#ifndef TALLOWFEN_LIBRARY
+#define TALLOWFEN_LIBRARY "raylib"
+#endif
+
+namespace {
+
+// A tic as 20 bytes; the body keeps each one as the bytes that changed since
+// the one before (a 3-byte mask, then those bytes), so the long stretches of
+// play where nothing changes deflate to almost nothing.
+constexpr int kTicBytes = 20;
+using TicBytes = std::array<uint8_t, kTicBytes>;
+
+TicBytes toBytes(const InputTic &t)
+{
+    const auto lo = [](int v) { return uint8_t(v & 0xff); };
+    const auto hi = [](int v) { return uint8_t((v >> 8) & 0xff); };
+    return TicBytes{t.keyHeld,          t.keyPressed,       t.padHeld,          t.padPressed,       uint8_t(t.padWalkX),
+                    uint8_t(t.padWalkY), t.pad,             uint8_t(t.padMoveX), uint8_t(t.padMoveY), uint8_t(t.padMenuX),
+                    uint8_t(t.padMenuY), uint8_t(t.padAimX), uint8_t(t.padAimY), lo(t.pointerX),      hi(t.pointerX),
+                    lo(t.pointerY),      hi(t.pointerY),     t.click,            lo(t.step),          hi(t.step)};
+}
+
+InputTic fromBytes(const TicBytes &b)
+{
+    InputTic t;
+    t.keyHeld = b[0];
+    t.keyPressed = b[1];
+    t.padHeld = b[2];
+    t.padPressed = b[3];
+    t.padWalkX = int8_t(b[4]);
+    t.padWalkY = int8_t(b[5]);
+    t.pad = b[6];
+    t.padMoveX = int8_t(b[7]);
+    t.padMoveY = int8_t(b[8]);
+    t.padMenuX = int8_t(b[9]);
+    t.padMenuY = int8_t(b[10]);
+    t.padAimX = int8_t(b[11]);
+    t.padAimY = int8_t(b[12]);
+    t.pointerX = int16_t(uint16_t(b[13] | (b[14] << 8)));
+    t.pointerY = int16_t(uint16_t(b[15] | (b[16] << 8)));
+    t.click = b[17];
+    t.step = uint16_t(b[18] | (b[19] << 8));
+    return t;
+}
+
+// What no recording could hold: the game then reads it as damage.
+bool saneTic(const InputTic &t)
+{
+    const auto unit = [](int v) { return v >= -1 && v <= 1; };
+    return unit(t.padWalkX) && unit(t.padWalkY) && unit(t.padMoveX) && unit(t.padMoveY) && unit(t.padMenuX) &&
+           unit(t.padMenuY) && t.pad < 32 && t.click <= 1;
+}
+
+struct Writer {
+    std::string out;
+    void u8(unsigned v) { out.push_back(char(v & 0xff)); }
+    void u32(uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            u8(v >> (8 * i));
+    }
+    void u64(uint64_t v)
+    {
+        u32(uint32_t(v));
+        u32(uint32_t(v >> 32));
+    }
+};
+
+struct Reader {
+    const std::string &in;
+    std::size_t at = 0;
+    bool ok = true;
+    unsigned u8()
+    {
+        if (at >= in.size()) {
+            ok = false;
+            return 0;
+        }
+        return uint8_t(in[at++]);
+    }
+    uint32_t u32()
+    {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i)
+            v |= uint32_t(u8()) << (8 * i);
+        return v;
+    }
+    uint64_t u64()
+    {
+        const uint64_t low = u32();
+        return low | (uint64_t(u32()) << 32);
+    }
+};
+
+bool fail(std::string *problem, const std::string &why)
+{
+    if (problem) *problem = why;
+    return false;
+}
+
+bool readInt(const std::string &line, const char *name, long long max, long long *value)
+{
+    const std::string prefix = std::string(name) + " ";
+    if (line.rfind(prefix, 0) != 0) return false;
+    const std::string digits = line.substr(prefix.size());
+    if (digits.empty() || digits.size() > 19 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    *value = std::stoll(digits);
+    return *value <= max;
+}
+
+}  // namespace
+
+std::string DigestText(uint64_t digest)
+{
+    char text[17];
+    std::snprintf(text, sizeof text, "%016" PRIx64, digest);
+    return text;
+}
+
+std::string DemoFile::thisGame() { return CommandLine::versionText(); }
+
+std::string DemoFile::thisPlatform()
+{
+#if defined(__EMSCRIPTEN__)
+    const char *machine = "wasm32";
+#elif defined(__x86_64__)
+    const char *machine = "x86_64";
+#elif defined(__aarch64__)
+    const char *machine = "aarch64";
+#elif defined(__i386__)
+    const char *machine = "i386";
+#else
+    const char *machine = "other";
+#endif
+    return std::string(TALLOWFEN_LIBRARY) + " " + machine;
+}
+
+std::string DemoFile::encode() const
+{
+    Writer body;
+    body.u32(uint32_t(tics.size()));
+    body.u32(uint32_t(marks.size()));
+    for (const DemoMark &m : marks) {
+        body.u8(m.kind);
+        body.u32(m.at);
+        body.u32(uint32_t(m.level));
+        body.u64(m.digest);
+        if (m.kind == DemoMark::kLevelStart) {
+            body.u32(m.seedRand);
+            body.u32(m.seedRaylib);
+            body.u8(m.screenshake);
+            body.u8(uint8_t(m.animTick));
+            body.u8(uint8_t(m.animFrame));
+            body.u32(uint32_t(m.stuck));
+        } else if (m.kind == DemoMark::kResume) {
+            body.u8(m.restarted);
+            body.u32(uint32_t(m.run.size()));
+            body.out += m.run;
+        }
+    }
+    TicBytes last{};
+    for (const InputTic &tic : tics) {
+        const TicBytes now = toBytes(tic);
+        uint32_t mask = 0;
+        for (int i = 0; i < kTicBytes; ++i)
+            if (now[i] != last[i]) mask |= 1u << i;
+        body.u8(mask);
+        body.u8(mask >> 8);
+        body.u8(mask >> 16);
+        for (int i = 0; i < kTicBytes; ++i)
+            if (mask & (1u << i)) body.u8(now[i]);
+        last = now;
+    }
+
+    uLongf packedSize = compressBound(uLong(body.out.size()));
+    std::string packed(packedSize, '\0');
+    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packedSize,
+                  reinterpret_cast<const Bytef *>(body.out.data()), uLong(body.out.size()), 9) != Z_OK)
+        return {};
+    packed.resize(packedSize);
+
+    std::ostringstream head;
+    head << "tallowfen demo " << kFormat << "\ngame " << game << "\nplatform " << platform << "\nstart " << start
+         << "\ndaily " << daily << (practice ? " practice" : "") << "\nresult " << result << "\nlevel " << level
+         << "\ngold " << gold << "\nkills " << kills << "\ndigest " << DigestText(digest) << "\nbody "
+         << packed.size() << " " << body.out.size() << "\n";
+    std::string text = head.str();
+    const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(text.data()), uInt(text.size())),
+                            reinterpret_cast<const Bytef *>(packed.data()), uInt(packed.size()));
+    char crcLine[32];
+    std::snprintf(crcLine, sizeof crcLine, "crc %08lx\nend\n", crc);
+    return text + crcLine + packed;
+}
+
+bool DemoFile::decode(const std::string &bytes, std::string *problem, bool headerOnly)
+{
+    const std::size_t endAt = bytes.find("\nend\n");
+    if (bytes.rfind("tallowfen demo ", 0) != 0) return fail(problem, "it is not a Tallowfen demo");
+    if (endAt == std::string::npos || endAt > 1024) return fail(problem, "its header is cut or damaged");
+    std::vector<std::string> lines;
+    std::istringstream in(bytes.substr(0, endAt));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    long long format = 0;
+    if (!readInt(lines[0], "tallowfen demo", 1000000, &format)) return fail(problem, "its header is damaged");
+    if (format != kFormat)
+        return fail(problem, "it is in demo format " + std::to_string(format) + ", and this game reads format " +
+                                 std::to_string(kFormat));
+    if (lines.size() != 12) return fail(problem, "its header is damaged");
+
+    DemoFile d;
+    const auto text = [&](int i, const char *name, std::string *value) {
+        const std::string prefix = std::string(name) + " ";
+        if (lines[i].rfind(prefix, 0) != 0 || lines[i].size() == prefix.size()) return false;
+        *value = lines[i].substr(prefix.size());
+        return true;
+    };
+    long long start = 0, level = 0, gold = 0, kills = 0, packedSize = 0, plainSize = 0;
+    std::string digestText, bodyLine, crcText, dailyLine;
+    constexpr long long kMax = 1000000000;
+    bool ok = text(1, "game", &d.game) && text(2, "platform", &d.platform) && readInt(lines[3], "start", kMax, &start) &&
+              text(4, "daily", &dailyLine) && text(5, "result", &d.result) && readInt(lines[6], "level", kMax, &level) &&
+              readInt(lines[7], "gold", kMax, &gold) && readInt(lines[8], "kills", kMax, &kills) &&
+              text(9, "digest", &digestText) && text(10, "body", &bodyLine) && text(11, "crc", &crcText);
+    ok = ok && std::sscanf(bodyLine.c_str(), "%lld %lld", &packedSize, &plainSize) == 2 && packedSize >= 0 &&
+         plainSize >= 8 && digestText.size() == 16 &&
+         digestText.find_first_not_of("0123456789abcdef") == std::string::npos && crcText.size() == 8 &&
+         (d.result == "death" || d.result == "kept" || d.result == "unfinished") && start >= 1 &&
+         start <= CommandLine::kMaxStartLevel;
+    if (!ok) return fail(problem, "its header is damaged");
+    d.daily = dailyLine;
+    if (dailyLine.size() > 9 && dailyLine.substr(dailyLine.size() - 9) == " practice") {
+        d.practice = true;
+        d.daily = dailyLine.substr(0, dailyLine.size() - 9);
+    }
+    d.start = int(start);
+    d.level = int(level);
+    d.gold = int(gold);
+    d.kills = int(kills);
+    d.digest = std::strtoull(digestText.c_str(), nullptr, 16);
+    if (headerOnly) {
+        *this = std::move(d);
+        return true;
+    }
+    const std::size_t bodyAt = endAt + 5;
+    if (bytes.size() - bodyAt != std::size_t(packedSize)) return fail(problem, "it is cut short or has bytes added");
+    const std::size_t crcLineAt = bytes.rfind("\ncrc ", endAt) + 1;
+    const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(crcLineAt)),
+                            reinterpret_cast<const Bytef *>(bytes.data() + bodyAt), uInt(packedSize));
+    if (crc != std::strtoul(crcText.c_str(), nullptr, 16)) return fail(problem, "it is damaged (its check sum differs)");
+
+    // A tic takes at least 3 bytes and a mark at least 17.
+    if (std::size_t(plainSize) > kMaxTics * 3 + (1u << 20)) return fail(problem, "it is too long to be a run");
+    std::string body(std::size_t(plainSize), '\0');
+    uLongf unpacked = uLongf(plainSize);
+    if (uncompress(reinterpret_cast<Bytef *>(body.data()), &unpacked,
+                   reinterpret_cast<const Bytef *>(bytes.data() + bodyAt), uLong(packedSize)) != Z_OK ||
+        unpacked != uLongf(plainSize))
+        return fail(problem, "its body is damaged");
+
+    Reader r{body};
+    const uint32_t ticCount = r.u32();
+    const uint32_t markCount = r.u32();
+    if (ticCount > kMaxTics || markCount > body.size() / 17) return fail(problem, "its body is damaged");
+    int expectLevel = d.start;
+    uint32_t lastAt = 0;
+    for (uint32_t i = 0; i < markCount && r.ok; ++i) {
+        DemoMark m;
+        const unsigned kind = r.u8();
+        if (kind < DemoMark::kLevelStart || kind > DemoMark::kDeath) return fail(problem, "its body is damaged");
+        m.kind = DemoMark::Kind(kind);
+        m.at = r.u32();
+        m.level = int32_t(r.u32());
+        m.digest = r.u64();
+        if (m.kind == DemoMark::kLevelStart) {
+            m.seedRand = r.u32();
+            m.seedRaylib = r.u32();
+            m.screenshake = uint8_t(r.u8());
+            m.animTick = int8_t(r.u8());
+            m.animFrame = int8_t(r.u8());
+            m.stuck = int32_t(r.u32());
+            // Levels follow one another: a run cannot skip to a level it never reached.
+            if (m.level != expectLevel || m.screenshake > 1 || m.animTick < 0 || m.animTick > 12 ||
+                m.animFrame < 0 || m.animFrame > 3)
+                return fail(problem, "its body is damaged");
+            expectLevel += 1;
+        } else if (m.kind == DemoMark::kResume) {
+            m.restarted = uint8_t(r.u8());
+            const uint32_t length = r.u32();
+            if (m.restarted > 1 || length > 4096 || length > body.size() - r.at) return fail(problem, "its body is damaged");
+            m.run = body.substr(r.at, length);
+            r.at += length;
+            // NEW GAME continues at the level after the last one begun.
+            if (m.level < 1 || m.level > expectLevel) return fail(problem, "its body is damaged");
+            expectLevel = m.level;
+        }
+        if (m.at < lastAt || m.at > ticCount) return fail(problem, "its body is damaged");
+        lastAt = m.at;
+        d.marks.push_back(std::move(m));
+    }
+    if (!r.ok) return fail(problem, "its body is damaged");
+    d.tics.reserve(ticCount);
+    TicBytes last{};
+    for (uint32_t i = 0; i < ticCount; ++i) {
+        const uint32_t mask = r.u8() | (r.u8() << 8) | (r.u8() << 16);
+        if (mask >> kTicBytes) return fail(problem, "its body is damaged");
+        for (int b = 0; b < kTicBytes; ++b)
+            if (mask & (1u << b)) last[b] = uint8_t(r.u8());
+        if (!r.ok) return fail(problem, "its body is damaged");
+        const InputTic tic = fromBytes(last);
+        if (!saneTic(tic)) return fail(problem, "its body is damaged");
+        d.tics.push_back(tic);
+    }
+    if (r.at != body.size()) return fail(problem, "its body is damaged");
+    *this = std::move(d);
+    return true;
+}
+
+bool DemoFile::load(const std::string &path, std::string *problem, bool headerOnly)
+{
+    std::string bytes, why;
+    if (!ReadPlainFile(path.c_str(), headerOnly ? 1024 : kMaxFileBytes, &bytes, &why))
+        return fail(problem, why.empty() ? "there is no such file" : why);
+    if (!headerOnly && bytes.size() > kMaxFileBytes) return fail(problem, "it is too large to be a demo");
+    if (bytes.empty()) return fail(problem, "it is empty");
+    return decode(bytes, problem, headerOnly);
+}
+
+bool DemoFile::save(const std::string &path, std::string *problem) const
+{
+    const std::string bytes = encode();
+    if (bytes.empty()) return fail(problem, "it could not be compressed");
+    return WriteFileSafely(path.c_str(), bytes, problem);
+}

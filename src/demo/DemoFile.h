@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "system/InputTic.h"
+
+// Something that happened between two tics of a run, at the tic it precedes.
+struct DemoMark {
+    enum Kind : uint8_t {
+        kLevelStart = 1,  // a level began: its number, seeds and what the draw had counted
+        kLevelEnd = 2,    // a level ended (won, lost or left)
+        kResume = 3,      // NEW GAME continued a kept run; `restarted`: in a new program, from `run`
+        kKept = 4,        // the player left with the run kept
+        kDeath = 5,       // the run ended on the death screen
+    };
+    Kind kind = kLevelStart;
+    uint32_t at = 0;  // tics before it
+    int32_t level = 0;
+    uint32_t seedRand = 0;
+    uint32_t seedRaylib = 0;
+    uint8_t screenshake = 0;
+    int8_t animTick = 0;
+    int8_t animFrame = 0;
+    int32_t stuck = 0;       // the birds' shared stuck count
+    uint64_t digest = 0;     // the state's, after the mark
+    uint8_t restarted = 0;   // kResume
+    std::string run;         // kResume: the kept run as its file holds it
+
+    bool operator==(const DemoMark &) const = default;
+};
+
+// A whole run as the input that made it, and the file that keeps it: a short
+// text header anyone can read, then the tics and marks, delta-coded and
+// deflated with zlib.
+//
+//   tallowfen demo 1
+//   game Tallowfen 1.0.0
+//   platform bundled x86_64
+//   start 1              the level the run began at
+//   daily 2026-12-08     "-" for none; "practice" after it for a second try
+//   result death         death, kept or unfinished
+//   level 7              level reached, gold and kills of the run,
+//   gold 143             and the digest of its last state
+//   kills 28
+//   digest 0123456789abcdef
+//   body 4711            bytes of deflated body after the "end" line
+//   end
+class DemoFile {
+public:
+    static constexpr int kFormat = 1;
+    static constexpr std::size_t kMaxFileBytes = 8u << 20;
+    static constexpr std::size_t kMaxTics = 20u << 20;  // past 90 hours of play
+
+    std::string game;      // the game's version that recorded it
+    std::string platform;  // the library and the machine
+    int start = 1;
+    std::string daily = "-";
+    bool practice = false;
+    std::string result = "unfinished";
+    int level = 0;
+    int gold = 0;
+    int kills = 0;
+    uint64_t digest = 0;
+    std::vector<InputTic> tics;
+    std::vector<DemoMark> marks;
+
+    // This build's names, which a demo must carry to be played here.
+    static std::string thisGame();
+    static std::string thisPlatform();
+
+    std::string encode() const;
+    // True when `bytes` are a whole demo this build can read; otherwise *problem
+    // says why in one line and this is left unchanged. With `headerOnly` the
+    // body is not inflated (listing and pruning read only headers).
+    bool decode(const std::string &bytes, std::string *problem, bool headerOnly = false);
+    bool load(const std::string &path, std::string *problem, bool headerOnly = false);
+    bool save(const std::string &path, std::string *problem) const;
+};
+
+// The digest in the form the header and --verify print it.
+std::string DigestText(uint64_t digest);
