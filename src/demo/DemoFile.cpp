@@ -56,6 +56,52 @@ InputTic fromBytes(const TicBytes &b)
     return t;
 }
 
+// Each tic as its change from the one before: bytes subtract alone, the
+// pointer and the step as 16-bit numbers, so a pointer gliding across a
+// byte boundary still moves by a small step.
+constexpr int kWide[] = {13, 15, 18};  // the low bytes of pointerX, pointerY, step
+
+std::vector<TicBytes> ticDeltas(const std::vector<InputTic> &tics)
+{
+    std::vector<TicBytes> deltas;
+    deltas.reserve(tics.size());
+    TicBytes last{};
+    for (const InputTic &tic : tics) {
+        const TicBytes now = toBytes(tic);
+        TicBytes d;
+        for (int i = 0; i < kTicBytes; ++i)
+            d[i] = uint8_t(now[i] - last[i]);
+        for (int w : kWide) {
+            const unsigned change = unsigned(now[w] | now[w + 1] << 8) - unsigned(last[w] | last[w + 1] << 8);
+            d[w] = uint8_t(change);
+            d[w + 1] = uint8_t(change >> 8);
+        }
+        deltas.push_back(d);
+        last = now;
+    }
+    return deltas;
+}
+
+std::vector<InputTic> ticsFromDeltas(const std::vector<TicBytes> &deltas)
+{
+    std::vector<InputTic> tics;
+    tics.reserve(deltas.size());
+    TicBytes last{};
+    for (const TicBytes &d : deltas) {
+        TicBytes now;
+        for (int i = 0; i < kTicBytes; ++i)
+            now[i] = uint8_t(last[i] + d[i]);
+        for (int w : kWide) {
+            const unsigned value = unsigned(last[w] | last[w + 1] << 8) + unsigned(d[w] | d[w + 1] << 8);
+            now[w] = uint8_t(value);
+            now[w + 1] = uint8_t(value >> 8);
+        }
+        tics.push_back(fromBytes(now));
+        last = now;
+    }
+    return tics;
+}
+
 // What no recording could hold: the game then reads it as damage.
 bool saneTic(const InputTic &t)
 {
@@ -149,12 +195,13 @@ std::string DemoFile::thisPlatform()
     return std::string(TALLOWFEN_LIBRARY) + " " + machine;
 }
 
-std::string DemoFile::encode() const
+std::string DemoFile::packChunk(std::size_t firstTic, std::size_t firstMark) const
 {
     Writer body;
-    body.u32(uint32_t(tics.size()));
-    body.u32(uint32_t(marks.size()));
-    for (const DemoMark &m : marks) {
+    body.u32(uint32_t(tics.size() - firstTic));
+    body.u32(uint32_t(marks.size() - firstMark));
+    for (std::size_t i = firstMark; i < marks.size(); ++i) {
+        const DemoMark &m = marks[i];
         body.u8(m.kind);
         body.u32(m.at);
         body.u32(uint32_t(m.level));
@@ -172,19 +219,14 @@ std::string DemoFile::encode() const
             body.out += m.run;
         }
     }
-    TicBytes last{};
-    for (const InputTic &tic : tics) {
-        const TicBytes now = toBytes(tic);
-        uint32_t mask = 0;
-        for (int i = 0; i < kTicBytes; ++i)
-            if (now[i] != last[i]) mask |= 1u << i;
-        body.u8(mask);
-        body.u8(mask >> 8);
-        body.u8(mask >> 16);
-        for (int i = 0; i < kTicBytes; ++i)
-            if (mask & (1u << i)) body.u8(now[i]);
-        last = now;
-    }
+    // Lane by lane: every tic's first byte, then every tic's second... each as
+    // its change from the tic before, so a lane that holds still is a run of
+    // zeros and a pointer that glides is a run of small steps.
+    const std::vector<TicBytes> deltas =
+        ticDeltas(std::vector<InputTic>(tics.begin() + std::ptrdiff_t(firstTic), tics.end()));
+    for (int lane = 0; lane < kTicBytes; ++lane)
+        for (const TicBytes &d : deltas)
+            body.u8(d[lane]);
 
     uLongf packedSize = compressBound(uLong(body.out.size()));
     std::string packed(packedSize, '\0');
@@ -192,12 +234,42 @@ std::string DemoFile::encode() const
                   reinterpret_cast<const Bytef *>(body.out.data()), uLong(body.out.size()), 9) != Z_OK)
         return {};
     packed.resize(packedSize);
+    Writer head;
+    head.u32(uint32_t(packed.size()));
+    head.u32(uint32_t(body.out.size()));
+    return head.out + packed;
+}
+
+std::string DemoFile::encode() const
+{
+    // Only what came since the last encode is packed: a chunk a mark.
+    std::size_t packedTics = 0, packedMarks = 0;
+    for (const Chunk &c : chunks) {
+        packedTics += c.tics;
+        packedMarks += c.marks;
+    }
+    if (packedTics > tics.size() || packedMarks > marks.size()) {
+        chunks.clear();
+        packedTics = packedMarks = 0;
+    }
+    if (packedTics < tics.size() || packedMarks < marks.size() || chunks.empty()) {
+        std::string bytes = packChunk(packedTics, packedMarks);
+        if (bytes.empty()) return {};
+        chunks.push_back(Chunk{std::move(bytes), tics.size() - packedTics, marks.size() - packedMarks});
+    }
+    std::string packed;
+    std::size_t plainSize = 0;
+    for (const Chunk &c : chunks) {
+        packed += c.bytes;
+        plainSize += uint8_t(c.bytes[4]) | uint8_t(c.bytes[5]) << 8 | uint8_t(c.bytes[6]) << 16 |
+                     std::size_t(uint8_t(c.bytes[7])) << 24;
+    }
 
     std::ostringstream head;
     head << "tallowfen demo " << kFormat << "\ngame " << game << "\nplatform " << platform << "\nstart " << start
          << "\ndaily " << daily << (practice ? " practice" : "") << "\nresult " << result << "\nlevel " << level
          << "\ngold " << gold << "\nkills " << kills << "\ndigest " << DigestText(digest) << "\nbody "
-         << packed.size() << " " << body.out.size() << "\n";
+         << packed.size() << " " << plainSize << "\n";
     std::string text = head.str();
     const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(text.data()), uInt(text.size())),
                             reinterpret_cast<const Bytef *>(packed.data()), uInt(packed.size()));
@@ -263,25 +335,48 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
                             reinterpret_cast<const Bytef *>(bytes.data() + bodyAt), uInt(packedSize));
     if (crc != std::strtoul(crcText.c_str(), nullptr, 16)) return fail(problem, "it is damaged (its check sum differs)");
 
-    // A tic takes at least 3 bytes and a mark at least 17.
-    if (std::size_t(plainSize) > kMaxTics * 3 + (1u << 20)) return fail(problem, "it is too long to be a run");
-    std::string body(std::size_t(plainSize), '\0');
-    uLongf unpacked = uLongf(plainSize);
-    if (uncompress(reinterpret_cast<Bytef *>(body.data()), &unpacked,
-                   reinterpret_cast<const Bytef *>(bytes.data() + bodyAt), uLong(packedSize)) != Z_OK ||
-        unpacked != uLongf(plainSize))
-        return fail(problem, "its body is damaged");
+    // A tic takes 20 bytes, and marks are few.
+    if (std::size_t(plainSize) > kMaxTics * kTicBytes + (1u << 20)) return fail(problem, "it is too long to be a run");
+    Reader chunkReader{bytes, bodyAt};
+    std::size_t unpackedSoFar = 0;
+    int expectLevel = d.start;
+    while (chunkReader.at < bytes.size()) {
+        const std::size_t chunkAt = chunkReader.at;
+        const uint32_t packedLength = chunkReader.u32();
+        const uint32_t plainLength = chunkReader.u32();
+        if (!chunkReader.ok || packedLength > bytes.size() - chunkReader.at ||
+            plainLength > std::size_t(plainSize) - unpackedSoFar)
+            return fail(problem, "its body is damaged");
+        unpackedSoFar += plainLength;
+        std::string body(plainLength, '\0');
+        uLongf unpacked = uLongf(plainLength);
+        if (uncompress(reinterpret_cast<Bytef *>(body.data()), &unpacked,
+                       reinterpret_cast<const Bytef *>(bytes.data() + chunkReader.at), uLong(packedLength)) != Z_OK ||
+            unpacked != uLongf(plainLength))
+            return fail(problem, "its body is damaged");
+        chunkReader.at += packedLength;
+        const std::size_t ticsBefore = d.tics.size(), marksBefore = d.marks.size();
+        if (!d.unpackChunk(body, &expectLevel)) return fail(problem, "its body is damaged");
+        d.chunks.push_back(Chunk{bytes.substr(chunkAt, chunkReader.at - chunkAt), d.tics.size() - ticsBefore,
+                                 d.marks.size() - marksBefore});
+    }
+    if (unpackedSoFar != std::size_t(plainSize)) return fail(problem, "its body is damaged");
+    *this = std::move(d);
+    return true;
+}
 
+bool DemoFile::unpackChunk(const std::string &body, int *expectLevel)
+{
     Reader r{body};
     const uint32_t ticCount = r.u32();
     const uint32_t markCount = r.u32();
-    if (ticCount > kMaxTics || markCount > body.size() / 17) return fail(problem, "its body is damaged");
-    int expectLevel = d.start;
-    uint32_t lastAt = 0;
+    if (ticCount > kMaxTics - tics.size() || markCount > body.size() / 17) return false;
+    const std::size_t ticsAfter = tics.size() + ticCount;
+    uint32_t lastAt = marks.empty() ? 0 : marks.back().at;
     for (uint32_t i = 0; i < markCount && r.ok; ++i) {
         DemoMark m;
         const unsigned kind = r.u8();
-        if (kind < DemoMark::kLevelStart || kind > DemoMark::kDeath) return fail(problem, "its body is damaged");
+        if (kind < DemoMark::kLevelStart || kind > DemoMark::kDeath) return false;
         m.kind = DemoMark::Kind(kind);
         m.at = r.u32();
         m.level = int32_t(r.u32());
@@ -294,39 +389,33 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
             m.animFrame = int8_t(r.u8());
             m.stuck = int32_t(r.u32());
             // Levels follow one another: a run cannot skip to a level it never reached.
-            if (m.level != expectLevel || m.screenshake > 1 || m.animTick < 0 || m.animTick > 12 ||
+            if (m.level != *expectLevel || m.screenshake > 1 || m.animTick < 0 || m.animTick > 12 ||
                 m.animFrame < 0 || m.animFrame > 3)
-                return fail(problem, "its body is damaged");
-            expectLevel += 1;
+                return false;
+            *expectLevel += 1;
         } else if (m.kind == DemoMark::kResume) {
             m.restarted = uint8_t(r.u8());
             const uint32_t length = r.u32();
-            if (m.restarted > 1 || length > 4096 || length > body.size() - r.at) return fail(problem, "its body is damaged");
+            if (m.restarted > 1 || length > 4096 || length > body.size() - r.at) return false;
             m.run = body.substr(r.at, length);
             r.at += length;
             // NEW GAME continues at the level after the last one begun.
-            if (m.level < 1 || m.level > expectLevel) return fail(problem, "its body is damaged");
-            expectLevel = m.level;
+            if (m.level < 1 || m.level > *expectLevel) return false;
+            *expectLevel = m.level;
         }
-        if (m.at < lastAt || m.at > ticCount) return fail(problem, "its body is damaged");
+        if (m.at < lastAt || m.at > ticsAfter) return false;
         lastAt = m.at;
-        d.marks.push_back(std::move(m));
+        marks.push_back(std::move(m));
     }
-    if (!r.ok) return fail(problem, "its body is damaged");
-    d.tics.reserve(ticCount);
-    TicBytes last{};
-    for (uint32_t i = 0; i < ticCount; ++i) {
-        const uint32_t mask = r.u8() | (r.u8() << 8) | (r.u8() << 16);
-        if (mask >> kTicBytes) return fail(problem, "its body is damaged");
-        for (int b = 0; b < kTicBytes; ++b)
-            if (mask & (1u << b)) last[b] = uint8_t(r.u8());
-        if (!r.ok) return fail(problem, "its body is damaged");
-        const InputTic tic = fromBytes(last);
-        if (!saneTic(tic)) return fail(problem, "its body is damaged");
-        d.tics.push_back(tic);
+    if (!r.ok || body.size() - r.at != std::size_t(ticCount) * kTicBytes) return false;
+    std::vector<TicBytes> deltas(ticCount);
+    for (int lane = 0; lane < kTicBytes; ++lane)
+        for (TicBytes &delta : deltas)
+            delta[lane] = uint8_t(body[r.at++]);
+    for (const InputTic &tic : ticsFromDeltas(deltas)) {
+        if (!saneTic(tic)) return false;
+        tics.push_back(tic);
     }
-    if (r.at != body.size()) return fail(problem, "its body is damaged");
-    *this = std::move(d);
     return true;
 }
 

@@ -32,8 +32,8 @@ struct DemoMark {
 };
 
 // A whole run as the input that made it, and the file that keeps it: a short
-// text header anyone can read, then the tics and marks, delta-coded and
-// deflated with zlib.
+// text header anyone can read, then the marks and the tics, delta-coded lane
+// by lane and deflated with zlib.
 //
 //   tallowfen demo 1
 //   game Tallowfen 1.0.0
@@ -45,13 +45,19 @@ struct DemoMark {
 //   gold 143             and the digest of its last state
 //   kills 28
 //   digest 0123456789abcdef
-//   body 4711            bytes of deflated body after the "end" line
+//   body 4711 90210      bytes of body after the "end" line, and inflated
+//   crc 89abcdef         CRC-32 of the lines above and the body
 //   end
+//
+// The body is a run of chunks, each a little-endian u32 of its deflated size
+// and one of its inflated size, then zlib's stream of: u32 tics, u32 marks,
+// the marks, and the tics lane by lane, each byte as its change from the tic
+// before (the pointer and the step as 16-bit changes).
 class DemoFile {
 public:
     static constexpr int kFormat = 1;
     static constexpr std::size_t kMaxFileBytes = 8u << 20;
-    static constexpr std::size_t kMaxTics = 20u << 20;  // past 90 hours of play
+    static constexpr std::size_t kMaxTics = 2u << 20;  // past 9 hours of play
 
     std::string game;      // the game's version that recorded it
     std::string platform;  // the library and the machine
@@ -77,6 +83,19 @@ public:
     bool decode(const std::string &bytes, std::string *problem, bool headerOnly = false);
     bool load(const std::string &path, std::string *problem, bool headerOnly = false);
     bool save(const std::string &path, std::string *problem) const;
+
+private:
+    // The body is a run of deflated chunks, one for each time the demo was
+    // saved, so a save packs only the tics and marks that came since.
+    struct Chunk {
+        std::string bytes;  // as written: packed size, plain size, deflated body
+        std::size_t tics = 0;
+        std::size_t marks = 0;
+    };
+    mutable std::vector<Chunk> chunks;
+
+    std::string packChunk(std::size_t firstTic, std::size_t firstMark) const;
+    bool unpackChunk(const std::string &body, int *expectLevel);
 };
 
 // The digest in the form the header and --verify print it.

@@ -32,6 +32,7 @@ std::vector<std::string> demosIn(const std::string &folder)
 
 void DemoRecorder::begin(int level, const std::string &daily, bool practice)
 {
+    finishWriting();
     demo = DemoFile{};
     demo.game = DemoFile::thisGame();
     demo.platform = DemoFile::thisPlatform();
@@ -58,6 +59,7 @@ void DemoRecorder::begin(int level, const std::string &daily, bool practice)
 
 void DemoRecorder::reopen(int level)
 {
+    finishWriting();
     if (!folder.empty()) {
         const std::vector<std::string> names = demosIn(folder);
         for (auto it = names.rbegin(); it != names.rend(); ++it) {
@@ -90,11 +92,23 @@ void DemoRecorder::mark(DemoMark m, const std::string &result, int level, int go
 void DemoRecorder::save()
 {
     if (path.empty()) return;
-    std::string why;
-    if (!demo.save(path, &why)) {
-        std::cout << "Could not save the demo " << path << ": " << why << std::endl;
-        path.clear();  // said once; the run plays on unrecorded
-    }
+    finishWriting();
+    if (path.empty()) return;
+    std::string bytes = demo.encode();
+    writing = std::async(std::launch::async, [file = path, bytes = std::move(bytes)] {
+        std::string why;
+        if (bytes.empty()) return std::string("it could not be compressed");
+        return WriteFileSafely(file.c_str(), bytes, &why) ? std::string() : why;
+    });
+}
+
+void DemoRecorder::finishWriting()
+{
+    if (!writing.valid()) return;
+    const std::string why = writing.get();
+    if (why.empty() || path.empty()) return;
+    std::cout << "Could not save the demo " << path << ": " << why << std::endl;
+    path.clear();  // said once; the run plays on unrecorded
 }
 
 std::string DemoRecorder::bestIn(const std::string &folder)

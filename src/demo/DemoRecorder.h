@@ -1,5 +1,6 @@
 #pragma once
 
+#include <future>
 #include <string>
 
 #include "demo/DemoFile.h"
@@ -7,9 +8,16 @@
 // Keeps the run being played as a demo in the save folder's demos/: its tics
 // and marks in memory, and the file rewritten whole and safely at every mark,
 // so a game killed mid-level leaves a demo that plays to the last level begun.
-// A new demo thins the folder to the newest 50 and the best run's.
+// The writing (its fsync can take tens of milliseconds) goes on beside the
+// game, one save at a time. A new demo thins the folder to the newest 50 and
+// the best run's.
 class DemoRecorder {
 public:
+    DemoRecorder() = default;
+    DemoRecorder(const DemoRecorder &) = delete;
+    DemoRecorder &operator=(const DemoRecorder &) = delete;
+    ~DemoRecorder() { finishWriting(); }
+
     static constexpr int kKept = 50;
 
     std::string folder;  // "" keeps nothing on disk
@@ -34,6 +42,11 @@ public:
     // Removes all but the newest `keep` demos and the best one.
     static void prune(const std::string &folder, int keep);
 
+    // Waits for the save under way, and reports it when it failed.
+    void finishWriting();
+
 private:
+    std::future<std::string> writing;  // the save under way: "" or why it failed
+
     void save();
 };
