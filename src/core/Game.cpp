@@ -39,6 +39,7 @@ Game::Game(SaveFolder saveFolder, bool continueRun, bool headless) : saves(std::
     best.loadFromFile(bestPath.c_str(), &problem);
     if (!problem.empty()) std::cout << "Ignoring the best run in " << bestPath << ": " << problem << std::endl;
     mainMenu.bestLevel = best.level;
+    readDaily(true);
     keptRun.path = saves.file("run");
     replay.recorder.choosePalette(assets);
     if (continueRun && keptRun.restore(runner, inventory, upgrades)) {
@@ -59,7 +60,13 @@ void Game::update(bool *quit)
 
     const GameState previous = state;
     switch (state) {
-        case STATE_MENU: mainMenu.update(soundManager, &state, &quit); break;
+        case STATE_MENU:
+            mainMenu.update(soundManager, &state, &quit);
+            if (mainMenu.dailyChosen && state == STATE_MENU && !playback) {
+                startDaily();
+                return;
+            }
+            break;
         case STATE_INGAME:
             runner.update(soundManager, state, upgrades, playback ? playback->screenshake : settings.screenshake);
             hud.update();
@@ -152,6 +159,8 @@ void Game::enterState(GameState previous)
 {
     if (previous == STATE_INGAME && state != STATE_INGAME) endLevel();
     if (previous == STATE_SHOP && state == STATE_MENU) demoMark(DemoMark::kKept);
+    // Leaving a daily run ends it; no screen leads back into one.
+    if (dailyRun && !playback && (state == STATE_MENU || previous == STATE_DEAD)) endDaily();
     // Kept as NEW GAME would continue it: at a level's start, its start.
     if (state != previous) keepRun();
     // Play begins: the level is built before its first frame is drawn.
@@ -192,6 +201,7 @@ void Game::endLevel()
         demoMark(DemoMark::kDeath);
         recordDeath();
     }
+    countDaily();
 }
 
 void Game::recordDeath()
@@ -199,11 +209,13 @@ void Game::recordDeath()
     // Another game may have kept a better run meanwhile: that one stands. A
     // damaged file was reported at start-up and is replaced by this run.
     if (playback) return;  // a demo's death is not the player's
+    deadMenu.chart.run = runner.runStats;
+    deadMenu.chart.newBest = false;
+    if (dailyRun) return;  // counted apart, never the best
     const std::string bestPath = saves.file("best");
     BestRun kept;
     if (kept.loadFromFile(bestPath.c_str(), nullptr) && kept.betterThan(best)) best = kept;
     const BestRun run = BestRun::fromRun(runner.runStats);
-    deadMenu.chart.run = runner.runStats;
     deadMenu.chart.newBest = run.betterThan(best);
     if (deadMenu.chart.newBest) {
         best = run;
@@ -216,7 +228,7 @@ void Game::recordDeath()
 
 void Game::keepRun()
 {
-    if (playback || headless) return;  // the player's run waits on disk
+    if (playback || headless || dailyRun) return;  // the player's run waits on disk
     // A death reached with Q in its last update still ends the run.
     if (state == STATE_DEAD || runner.playerDead) {
         keptRun.forget();

@@ -15,6 +15,7 @@
 #include "options/Options.h"
 #include "pause/PauseState.h"
 #include "record/BestRun.h"
+#include "record/DailyRun.h"
 #include "replay/Replay.h"
 #include "system/SaveFolder.h"
 #include "ui/ControlsMenu.h"
@@ -50,6 +51,10 @@ public:
     BestRun best;      // the best run kept on disk, as last read or written
     SaveFolder saves;  // where settings and the best run are kept
     KeptRun keptRun;   // the run NEW GAME continues, on disk
+    DailyRun daily;    // today's counted daily try in the save folder's `daily`, as last read or written
+    bool dailyRun = false;  // the run in play is a daily run
+    bool practice = false;  // ... and its day's try was counted before it began
+    std::string dailyDate;  // the UTC day of the daily run in play
     Replay replay;     // the level's last seconds, and the pictures the player keeps
     DemoRecorder demos;                    // every run as its input, in the save folder's demos/
     std::optional<DemoPlayback> playback;  // a demo watched or verified in place of the player's run
@@ -70,6 +75,9 @@ public:
     // What follows a screen's move from `previous` to `state`: a level starts
     // when play begins, and the music follows play beginning or ending.
     void enterState(GameState previous);
+    // Today's daily run from level 1 in a fresh game; the kept run stays
+    // on disk for NEW GAME and comes back when the daily run ends.
+    void startDaily();
     // Skips the menus: play begins at once with the given level.
     void startNewGameAt(int level);
     void switchTrack(GameState previous);
@@ -99,6 +107,7 @@ public:
     uint64_t digest() const;
 
 private:
+    bool dailySaveFailed = false;  // `daily` could not be written this run, which was said
     bool restoredAtStart = false;  // the kept run came from disk and has not been played on yet
 
     void stepAnimation();
@@ -109,4 +118,10 @@ private:
     void beginRun();
     void startLevel();
     void demoMark(DemoMark::Kind kind);
+    // The daily run in play is left: the player's kept run is put back.
+    void endDaily();
+    // Writes the daily run in play to `daily` when it is the day's try.
+    void countDaily();
+    // Reads `daily` (saying once what is wrong with it) and sets the menu's line.
+    void readDaily(bool report);
 };

@@ -87,7 +87,12 @@ void Game::beginRun()
         playback->check(mark, digest());
         return;
     }
-    if (!continuing) {
+    // Daily demos have a folder of their own: the best and the thinning of
+    // the player's runs never see them.
+    if (!headless) demos.folder = saves.file(dailyRun ? "demos/daily" : "demos");
+    if (dailyRun) {
+        demos.begin(1, dailyDate, practice);
+    } else if (!continuing) {
         demos.begin(runner.level + 1, "-", false);
     } else {
         // Continued in the program that kept it, the run's demo is still here.
@@ -126,7 +131,11 @@ void Game::startLevel()
         return;
     }
     const unsigned level = unsigned(runner.level + 1);
-    if (runner.fixedSeed) {
+    if (dailyRun) {
+        // Every player's daily run draws the same levels that day.
+        const DailyRun::Seeds seeds = DailyRun::seeds(dailyDate, int(level));
+        runner.nextSeeds = LevelSeeds{seeds.rand, seeds.raylib};
+    } else if (runner.fixedSeed) {
         // A seeded test or soak draws the same levels again.
         runner.nextSeeds = LevelSeeds{*runner.fixedSeed + level, (*runner.fixedSeed ^ 0x9e3779b9u) * 31u + level};
     } else {
@@ -145,6 +154,7 @@ void Game::startLevel()
     mark.digest = digest();
     const RunStats &stats = runner.runStats;
     demos.mark(mark, "unfinished", runner.level, stats.totalGold() + stats.gold, stats.totalKills() + stats.kills);
+    countDaily();
 }
 
 void Game::demoMark(DemoMark::Kind kind)
@@ -167,6 +177,7 @@ void Game::demoMark(DemoMark::Kind kind)
 void Game::watch(DemoFile demo)
 {
     if (demos.recording) demoMark(DemoMark::kKept);
+    dailyRun = practice = false;  // a demo watched from the death screen ends the daily run
     playback.emplace();
     playback->demo = std::move(demo);
     if (!headless) SetExitKey(KEY_NULL);  // Escape leaves the demo, not the game

@@ -29,6 +29,7 @@ void GameUI::draw(GameAssets *assets, int animFrame, GameMap &map)
     goldText.draw();
     potionText.draw();
     draw_minimap(map);
+    if (runLabel[0] != '\0') GUIText(280, 226, 10, runLabel, practice ? WHITE : GOLD, true).draw();
     DrawTexturePro(assets->fetchTexture("gold"), Rectangle{0, 0, 8, 8}, Rectangle{275, 55, 16, 16}, Vector2{0, 0}, 0.0f,
                    WHITE);
     DrawTexturePro(assets->fetchTexture("hpotion"), Rectangle{0, 0, 8, 8}, Rectangle{275, 75, 16, 16}, Vector2{0, 0},

@@ -17,6 +17,9 @@ public:
     GUIText healthText{260, 30, 10, "100", WHITE, true};
     GUIText goldText{295, 55, 16, "0", WHITE, false};
     GUIText potionText{295, 75, 16, "0", WHITE, false};
+    // Under the minimap: "DAILY RUN" in gold, "PRACTICE" in white, "" for none.
+    const char *runLabel = "";
+    bool practice = false;
     std::string levelString;
     std::string healthString;
     std::string goldString;

@@ -6,9 +6,11 @@
 
 void MainMenu::update(SoundManager &sound, GameState *state, bool **quit)
 {
-    const int chosen =
-        highlight.update({ControlRect(newGameButton), ControlRect(settingsButton), ControlRect(quitButton)});
+    const int chosen = highlight.update(
+        {ControlRect(newGameButton), ControlRect(settingsButton), ControlRect(quitButton), ControlRect(dailyButton)});
     const bool pressed = IsMouseButtonPressed(MOUSE_BUTTON_LEFT);
+    dailyChosen = (pressed && dailyButton.isMouseOn()) || chosen == 3;
+    if (dailyChosen) sound.play("select");
     if ((pressed && newGameButton.isMouseOn()) || chosen == 0) {
         *state = STATE_INGAME;
         sound.play("select");
@@ -29,6 +31,7 @@ void MainMenu::draw(GameAssets *assets, int animFrame)
     highlight.drawButton(quitButton, 2);
     highlight.drawButton(settingsButton, 1);
     highlight.drawButton(newGameButton, 0);
+    highlight.drawButton(dailyButton, 3);
     EndGrainPass();
 
     titleText.draw();
@@ -38,6 +41,11 @@ void MainMenu::draw(GameAssets *assets, int animFrame)
         const std::string text = "NEW GAME continues level " + std::to_string(continueLevel);
         GUIText line = continueText;
         line.text = text.c_str();
+        line.draw();
+    }
+    if (!dailyLine.empty()) {
+        GUIText line = dailyText;
+        line.text = dailyLine.c_str();
         line.draw();
     }
     if (bestLevel > 0) {

@@ -2,14 +2,16 @@
 
 #include "assets/GameAssets.h"
 #include "assets/SoundManager.h"
+#include <string>
+
 #include "core/GameState.h"
 #include "raylib.h"
 #include "ui/GUIButton.h"
 #include "ui/GUIText.h"
 #include "ui/MenuHighlight.h"
 
-// The title screen the program starts on: NEW GAME, SETTINGS and QUIT GAME,
-// the credits and the character idling in the corner.
+// The title screen the program starts on: NEW GAME, SETTINGS, QUIT GAME and
+// DAILY RUN, the credits and the character idling in the corner.
 class MainMenu {
 public:
     GUIText titleText{10, 10, 48, "Tallowfen", WHITE, false};
@@ -20,13 +22,20 @@ public:
                          true};
     GUIButton settingsButton{165, 80, 150, 40, GRAY, DARKGRAY, false, GUIText(240, 90, 24, "SETTINGS", BLACK, true),
                              true};
-    MenuHighlight highlight;  // over NEW GAME, SETTINGS, QUIT GAME
+    // In the free corner right of QUIT GAME.
+    GUIButton dailyButton{240, 130, 75, 40, GRAY, DARKGRAY, false, GUIText(277, 145, 10, "DAILY RUN", BLACK, true),
+                          true};
+    MenuHighlight highlight;  // over NEW GAME, SETTINGS, QUIT GAME, DAILY RUN
+    bool dailyChosen = false;  // DAILY RUN was pressed this update; Game starts the run
     // The best run kept on disk, set by Game; in the free band under QUIT GAME.
     int bestLevel = 0;  // 0: no best run, nothing shown
     GUIText bestText{160, 188, 16, "", GOLD, true};
     // The level NEW GAME continues a kept run at, set by Game; just above the best line.
     int continueLevel = 0;  // 0: NEW GAME starts a new run, nothing shown
     GUIText continueText{160, 174, 16, "", WHITE, true};
+    // Today's daily result, set by Game; between the best line and the credit.
+    std::string dailyLine;
+    GUIText dailyText{160, 206, 10, "", SKYBLUE, true};
 
     MainMenu() = default;
 
