@@ -10,7 +10,6 @@
 #include "economy/Inventory.h"
 #include "economy/Upgrades.h"
 #include "keep/KeptRun.h"
-#include <optional>
 #include "level/GameRunner.h"
 #include "options/Options.h"
 #include "pause/PauseState.h"
@@ -24,6 +23,7 @@
 #include "ui/MainMenu.h"
 #include "ui/SettingsMenu.h"
 #include "ui/ShopMenu.h"
+#include <optional>
 
 // The one top-level object: owns every long-lived part of the game, steps the
 // shared animation, feeds and switches the music, and lets the current screen
@@ -48,17 +48,18 @@ public:
     int animTick = 0;
     int animFrame = 0;
     PauseState pause;
-    BestRun best;      // the best run kept on disk, as last read or written
-    SaveFolder saves;  // where settings and the best run are kept
-    KeptRun keptRun;   // the run NEW GAME continues, on disk
-    DailyRun daily;    // today's counted daily try in the save folder's `daily`, as last read or written
-    bool dailyRun = false;  // the run in play is a daily run
-    bool practice = false;  // ... and its day's try was counted before it began
-    std::string dailyDate;  // the UTC day of the daily run in play
-    Replay replay;     // the level's last seconds, and the pictures the player keeps
+    BestRun best;                          // the best run kept on disk, as last read or written
+    SaveFolder saves;                      // where settings and the best run are kept
+    KeptRun keptRun;                       // the run NEW GAME continues, on disk
+    Replay replay;                         // the level's last seconds, and the pictures the player keeps
     DemoRecorder demos;                    // every run as its input, in the save folder's demos/
     std::optional<DemoPlayback> playback;  // a demo watched or verified in place of the player's run
     bool headless = false;                 // verifying a demo: no window, audio or files
+
+    DailyRun daily;         // today's counted daily try in the save folder's `daily`, as last read or written
+    bool dailyRun = false;  // the run in play is a daily run
+    bool practice = false;  // ... and its day's try was counted before it began
+    std::string dailyDate;  // the UTC day of the daily run in play
 
     // `continueRun` false starts afresh, leaving a kept run to be replaced.
     // `headless` builds only what the run's updates need, to verify a demo.

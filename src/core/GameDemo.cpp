@@ -53,8 +53,8 @@ bool Game::stepRunInput()
     const InputTic *tic = inRun ? playback->nextInput() : nullptr;
     if (tic == nullptr) {
         if (const DemoMark *mark = playback->due(); mark != nullptr && playback->differs.empty())
-            playback->differs = std::string("the game reached no ") + markName(mark->kind) + " where the recording has one, at update " +
-                                std::to_string(mark->at);
+            playback->differs = std::string("the game reached no ") + markName(mark->kind) +
+                                " where the recording has one, at update " + std::to_string(mark->at);
         playback->finished = true;
         return false;
     }

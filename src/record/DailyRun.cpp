@@ -39,7 +39,7 @@ std::string DailyRun::dateOf(std::time_t now)
 {
     std::tm utc{};
     gmtime_r(&now, &utc);
-    char text[16];
+    char text[48];  // room for any int the format could be given
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday);
     return text;
 }

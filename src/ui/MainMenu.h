@@ -25,7 +25,7 @@ public:
     // In the free corner right of QUIT GAME.
     GUIButton dailyButton{240, 130, 75, 40, GRAY, DARKGRAY, false, GUIText(277, 145, 10, "DAILY RUN", BLACK, true),
                           true};
-    MenuHighlight highlight;  // over NEW GAME, SETTINGS, QUIT GAME, DAILY RUN
+    MenuHighlight highlight;   // over NEW GAME, SETTINGS, QUIT GAME, DAILY RUN
     bool dailyChosen = false;  // DAILY RUN was pressed this update; Game starts the run
     // The best run kept on disk, set by Game; in the free band under QUIT GAME.
     int bestLevel = 0;  // 0: no best run, nothing shown
