@@ -17,12 +17,9 @@ TEST(DailyRunSeeds, AreFixedByTheDateAndLevelAlone)
 {
     const DailyRun::Seeds base = DailyRun::seeds("2026-12-08", 1);
     EXPECT_EQ(DailyRun::seeds("2026-12-08", 1), base);
-    for (const auto &[date, level] : {std::pair{"2026-12-09", 1},
-                                      {"2026-12-08", 2},
-                                      {"2027-12-08", 1},
-                                      {"2026-12-08", 11},
-                                      {"2026-12-18", 1},
-                                      {"2026-12-08", 0}}) {
+    const std::pair<const char *, int> others[] = {{"2026-12-09", 1},  {"2026-12-08", 2}, {"2027-12-08", 1},
+                                                   {"2026-12-08", 11}, {"2026-12-18", 1}, {"2026-12-08", 0}};
+    for (const auto &[date, level] : others) {
         EXPECT_NE(DailyRun::seeds(date, level).rand, base.rand) << date << " level " << level;
         EXPECT_NE(DailyRun::seeds(date, level).raylib, base.raylib) << date << " level " << level;
     }
@@ -40,12 +37,10 @@ TEST(DailyRunFile, KeepsTodaysTryAndTreatsDamageOrAnotherDayAsNotPlayed)
     EXPECT_TRUE(read.loadFromFile("data/daily", &problem));
     EXPECT_EQ(read.menuLine("2026-12-08"), "Daily run: level 7, 120 gold");
     EXPECT_EQ(read.menuLine("2026-12-09"), "Daily run: not played today");  // another day's try
-    std::vector<std::string> damaged = {"",
-                                        "tallowfen best run\nlevel 3\ngold 1\nkills 2\nend\n",
-                                        whole.substr(0, 25) + "2026-13-08" + whole.substr(35),
-                                        whole.substr(0, 25) + "2026-1-08x" + whole.substr(35),
-                                        whole.substr(0, 42) + "0" + whole.substr(43),
-                                        whole + std::string(5000, 'x')};
+    std::vector<std::string> damaged = {"", whole + std::string(5000, 'x'), "tallowfen best run\nlevel 3\nend\n"};
+    for (const char *date : {"2026-13-08", "2026-1-08x"})
+        damaged.push_back(whole.substr(0, 25) + date + whole.substr(35));
+    damaged.push_back(whole.substr(0, 42) + "0" + whole.substr(43));  // level 0
     for (std::size_t cut = 0; cut < whole.size(); ++cut)
         damaged.push_back(whole.substr(0, cut));
     for (const std::string &content : damaged) {
