@@ -20,6 +20,7 @@ sys.path.insert(0, HERE)
 
 from harness import HarnessError, Session  # noqa: E402
 from e2e_common import run_tool  # noqa: E402
+import e2e_x11  # noqa: E402
 
 HARNESS = os.path.join(HERE, "harness.py")
 
@@ -114,6 +115,18 @@ class WindowTest(unittest.TestCase):
         self.assertGreater(colors[(0, 0, 0)], 50, "xmessage text and borders not captured")
         size = run_tool(["identify", "-format", "%wx%h", path], self.session.env).stdout
         self.assertEqual(size, f"{w}x{h}", "the PNG written does not have the window's size")
+
+    def test_pixels_read_in_process_are_imagemagicks(self):
+        # Three unlike channels, so that a swapped pair shows.
+        _, win = self.message("Orange probe", "-bg", "#ff8020", "-fg", "#2040c0")
+        _, _, w, h = win.geometry()
+        imported = run_tool(["import", "-silent", "-window", str(win.id), "-depth", "8", "rgb:-"],
+                            self.session.env, binary=True).stdout
+        captured = e2e_x11.capture(self.session.env["DISPLAY"], win.id)
+        self.assertEqual(captured[:2], (w, h))
+        self.assertTrue(captured[2] == imported, "the pixels differ from ImageMagick's")
+        self.assertGreater(win.screenshot().region_colors()[(255, 128, 32)], w * h // 2)
+        self.assertIsNone(e2e_x11.capture(self.session.env["DISPLAY"], 0x7ffffff), "a window that is not there")
 
     def test_click_lands_on_the_button_at_those_coordinates(self):
         app, win = self.message("Click me", "-buttons", "Left:11,Right:12")

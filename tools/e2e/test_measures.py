@@ -4,6 +4,7 @@ so a wrong answer from them cannot hide behind a real program's output."""
 import array
 import math
 import os
+import random
 import struct
 import subprocess
 import sys
@@ -13,6 +14,7 @@ import wave
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import e2e_audio  # noqa: E402
 from e2e_audio import Sound  # noqa: E402
 from e2e_image import Shot  # noqa: E402
 
@@ -150,6 +152,22 @@ class SoundTest(unittest.TestCase):
         heard = Sound(array.array("h", [v // 3 for v in theme.samples[2 * 98765:]]))
         self.assertGreater(heard.likeness(theme, 1.0), 0.99)
         self.assertLess(heard.likeness(tune([p * 1.06 for p in pitches]), 1.0), 0.5, "a semitone up")
+
+    def test_correlation_at_every_offset_is_the_plain_sum(self):
+        rng = random.Random(5)
+        for limit in (1, 300, 65536):
+            part = [rng.randint(-limit, limit) for _ in range(rng.randrange(1, 200))]
+            whole = [rng.randint(-limit, limit) for _ in range(len(part) + rng.randrange(300))]
+            first = rng.randrange(len(whole) - len(part) + 1)
+            count = rng.randrange(1, len(whole) - len(part) - first + 2)
+            with self.subTest(limit=limit, n=len(part), first=first, count=count):
+                plain = [sum(p * q for p, q in zip(part, whole[k:])) for k in range(first, first + count)]
+                self.assertEqual(e2e_audio._dot_products(part, whole, first, count), plain)
+                # The same best offset and coefficient as floats, which take the plain sums.
+                fast = e2e_audio._best_match(part, whole, range(first, first + count))
+                slow = e2e_audio._best_match([float(v) for v in part], whole, range(first, first + count))
+                self.assertEqual(fast[1], slow[1])
+                self.assertAlmostEqual(fast[0], slow[0], places=9)
 
     def test_from_raw_bytes_drops_a_partial_frame(self):
         data = struct.pack("<4h", 1000, -1000, 2000, -2000) + b"\x01"
