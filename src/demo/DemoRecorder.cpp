@@ -43,7 +43,7 @@ void DemoRecorder::begin(int level, const std::string &daily, bool practice)
     path.clear();
     if (folder.empty()) return;
     if (const std::string why = MakeFolder(folder); !why.empty()) {
-        std::cout << "Could not make the demos folder " << folder << ": " << why << std::endl;
+        std::cout << "Error: Could not keep the run's demo in " << folder << ": " << why << std::endl;
         return;
     }
     const std::time_t now = std::time(nullptr);
@@ -107,7 +107,7 @@ void DemoRecorder::finishWriting()
     if (!writing.valid()) return;
     const std::string why = writing.get();
     if (why.empty() || path.empty()) return;
-    std::cout << "Could not save the demo " << path << ": " << why << std::endl;
+    std::cout << "Error: Could not save the demo " << path << ": " << why << std::endl;
     path.clear();  // said once; the run plays on unrecorded
 }
 

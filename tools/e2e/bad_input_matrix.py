@@ -179,7 +179,8 @@ def data_cases():
         cases.append(Case(dirs, how, {dirs: _write_data("user-dirs.dirs", how)}, (), (ignored, ignored), False))
     cases.append(Case("data/", "read-only", {}, (),
                       (r"Error: Could not save settings to data/settings: .+",
-                       r"Error: Could not keep the run in data/run: .+"), True))
+                       r"Error: Could not keep the run in data/run: .+\n"
+                       r"Error: Could not keep the run's demo in data/demos: .+"), True))
     return cases
 
 
