@@ -27,10 +27,26 @@ TicBytes toBytes(const InputTic &t)
 {
     const auto lo = [](int v) { return uint8_t(v & 0xff); };
     const auto hi = [](int v) { return uint8_t((v >> 8) & 0xff); };
-    return TicBytes{t.keyHeld,          t.keyPressed,       t.padHeld,          t.padPressed,       uint8_t(t.padWalkX),
-                    uint8_t(t.padWalkY), t.pad,             uint8_t(t.padMoveX), uint8_t(t.padMoveY), uint8_t(t.padMenuX),
-                    uint8_t(t.padMenuY), uint8_t(t.padAimX), uint8_t(t.padAimY), lo(t.pointerX),      hi(t.pointerX),
-                    lo(t.pointerY),      hi(t.pointerY),     t.click,            lo(t.step),          hi(t.step)};
+    return TicBytes{t.keyHeld,
+                    t.keyPressed,
+                    t.padHeld,
+                    t.padPressed,
+                    uint8_t(t.padWalkX),
+                    uint8_t(t.padWalkY),
+                    t.pad,
+                    uint8_t(t.padMoveX),
+                    uint8_t(t.padMoveY),
+                    uint8_t(t.padMenuX),
+                    uint8_t(t.padMenuY),
+                    uint8_t(t.padAimX),
+                    uint8_t(t.padAimY),
+                    lo(t.pointerX),
+                    hi(t.pointerX),
+                    lo(t.pointerY),
+                    hi(t.pointerY),
+                    t.click,
+                    lo(t.step),
+                    hi(t.step)};
 }
 
 InputTic fromBytes(const TicBytes &b)
@@ -61,7 +77,7 @@ bool saneTic(const InputTic &t)
 {
     const auto unit = [](int v) { return v >= -1 && v <= 1; };
     return unit(t.padWalkX) && unit(t.padWalkY) && unit(t.padMoveX) && unit(t.padMoveY) && unit(t.padMenuX) &&
-           unit(t.padMenuY) && t.pad < 32 && t.click <= 1;
+           unit(t.padMenuY) && t.pad < 32 && t.click <= 1 && t.padAimX != -128 && t.padAimY != -128;
 }
 
 struct Writer {
@@ -116,7 +132,8 @@ bool readInt(const std::string &line, const char *name, long long max, long long
     const std::string prefix = std::string(name) + " ";
     if (line.rfind(prefix, 0) != 0) return false;
     const std::string digits = line.substr(prefix.size());
-    if (digits.empty() || digits.size() > 19 || digits.find_first_not_of("0123456789") != std::string::npos)
+    // Past 18 digits stoll could throw.
+    if (digits.empty() || digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string::npos)
         return false;
     *value = std::stoll(digits);
     return *value <= max;
@@ -196,8 +213,8 @@ std::string DemoFile::encode() const
     std::ostringstream head;
     head << "tallowfen demo " << kFormat << "\ngame " << game << "\nplatform " << platform << "\nstart " << start
          << "\ndaily " << daily << (practice ? " practice" : "") << "\nresult " << result << "\nlevel " << level
-         << "\ngold " << gold << "\nkills " << kills << "\ndigest " << DigestText(digest) << "\nbody "
-         << packed.size() << " " << body.out.size() << "\n";
+         << "\ngold " << gold << "\nkills " << kills << "\ndigest " << DigestText(digest) << "\nbody " << packed.size()
+         << " " << body.out.size() << "\n";
     std::string text = head.str();
     const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(text.data()), uInt(text.size())),
                             reinterpret_cast<const Bytef *>(packed.data()), uInt(packed.size()));
@@ -232,13 +249,16 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
     long long start = 0, level = 0, gold = 0, kills = 0, packedSize = 0, plainSize = 0;
     std::string digestText, bodyLine, crcText, dailyLine;
     constexpr long long kMax = 1000000000;
-    bool ok = text(1, "game", &d.game) && text(2, "platform", &d.platform) && readInt(lines[3], "start", kMax, &start) &&
-              text(4, "daily", &dailyLine) && text(5, "result", &d.result) && readInt(lines[6], "level", kMax, &level) &&
+    bool ok = text(1, "game", &d.game) && text(2, "platform", &d.platform) &&
+              readInt(lines[3], "start", kMax, &start) && text(4, "daily", &dailyLine) &&
+              text(5, "result", &d.result) && readInt(lines[6], "level", kMax, &level) &&
               readInt(lines[7], "gold", kMax, &gold) && readInt(lines[8], "kills", kMax, &kills) &&
               text(9, "digest", &digestText) && text(10, "body", &bodyLine) && text(11, "crc", &crcText);
-    ok = ok && std::sscanf(bodyLine.c_str(), "%lld %lld", &packedSize, &plainSize) == 2 && packedSize >= 0 &&
-         plainSize >= 8 && digestText.size() == 16 &&
-         digestText.find_first_not_of("0123456789abcdef") == std::string::npos && crcText.size() == 8 &&
+    const std::size_t space = bodyLine.find(' ');
+    ok = ok && space != std::string::npos && readInt("body " + bodyLine.substr(0, space), "body", kMax, &packedSize) &&
+         readInt("body " + bodyLine.substr(space + 1), "body", kMax, &plainSize) && plainSize >= 8 &&
+         digestText.size() == 16 && digestText.find_first_not_of("0123456789abcdef") == std::string::npos &&
+         crcText.size() == 8 && crcText.find_first_not_of("0123456789abcdef") == std::string::npos &&
          (d.result == "death" || d.result == "kept" || d.result == "unfinished") && start >= 1 &&
          start <= CommandLine::kMaxStartLevel;
     if (!ok) return fail(problem, "its header is damaged");
@@ -261,10 +281,13 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
     const std::size_t crcLineAt = bytes.rfind("\ncrc ", endAt) + 1;
     const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(crcLineAt)),
                             reinterpret_cast<const Bytef *>(bytes.data() + bodyAt), uInt(packedSize));
-    if (crc != std::strtoul(crcText.c_str(), nullptr, 16)) return fail(problem, "it is damaged (its check sum differs)");
+    if (crc != std::strtoul(crcText.c_str(), nullptr, 16))
+        return fail(problem, "it is damaged (its check sum differs)");
 
-    // A tic takes at least 3 bytes and a mark at least 17.
+    // A tic takes at least 3 bytes and a mark at least 17; zlib packs at most
+    // 1032 to 1, so a larger size is a lie that would only cost memory.
     if (std::size_t(plainSize) > kMaxTics * 3 + (1u << 20)) return fail(problem, "it is too long to be a run");
+    if (plainSize > packedSize * 1032 + 64) return fail(problem, "its body is damaged");
     std::string body(std::size_t(plainSize), '\0');
     uLongf unpacked = uLongf(plainSize);
     if (uncompress(reinterpret_cast<Bytef *>(body.data()), &unpacked,
@@ -275,7 +298,8 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
     Reader r{body};
     const uint32_t ticCount = r.u32();
     const uint32_t markCount = r.u32();
-    if (ticCount > kMaxTics || markCount > body.size() / 17) return fail(problem, "its body is damaged");
+    if (ticCount > kMaxTics || markCount > body.size() / 17 || ticCount > (body.size() - 8) / 3)
+        return fail(problem, "its body is damaged");
     int expectLevel = d.start;
     uint32_t lastAt = 0;
     for (uint32_t i = 0; i < markCount && r.ok; ++i) {
@@ -294,19 +318,22 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
             m.animFrame = int8_t(r.u8());
             m.stuck = int32_t(r.u32());
             // Levels follow one another: a run cannot skip to a level it never reached.
-            if (m.level != expectLevel || m.screenshake > 1 || m.animTick < 0 || m.animTick > 12 ||
-                m.animFrame < 0 || m.animFrame > 3)
+            if (m.level != expectLevel || m.screenshake > 1 || m.animTick < 0 || m.animTick > 12 || m.animFrame < 0 ||
+                m.animFrame > 3)
                 return fail(problem, "its body is damaged");
             expectLevel += 1;
         } else if (m.kind == DemoMark::kResume) {
             m.restarted = uint8_t(r.u8());
             const uint32_t length = r.u32();
-            if (m.restarted > 1 || length > 4096 || length > body.size() - r.at) return fail(problem, "its body is damaged");
+            if (m.restarted > 1 || length > 4096 || length > body.size() - r.at)
+                return fail(problem, "its body is damaged");
             m.run = body.substr(r.at, length);
             r.at += length;
             // NEW GAME continues at the level after the last one begun.
             if (m.level < 1 || m.level > expectLevel) return fail(problem, "its body is damaged");
             expectLevel = m.level;
+        } else if (m.level != expectLevel - 1) {
+            return fail(problem, "its body is damaged");  // ends, keeps or dies in a level it never began
         }
         if (m.at < lastAt || m.at > ticCount) return fail(problem, "its body is damaged");
         lastAt = m.at;
