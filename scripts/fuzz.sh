@@ -8,10 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-20}"
-targets=(fuzz_map fuzz_settings fuzz_options fuzz_run fuzz_png fuzz_wav fuzz_mp3)
+targets=(fuzz_map fuzz_settings fuzz_options fuzz_run fuzz_demo fuzz_png fuzz_wav fuzz_mp3)
 
 scripts/install_packages.sh clang libclang-rt-14-dev cmake make pkg-config libglfw3-dev libgl-dev libstb-dev \
-  libpulse-dev libasound2-dev libsndfile1-dev libgtest-dev
+  libpulse-dev libasound2-dev libsndfile1-dev libgtest-dev zlib1g-dev
 build_dir=build-fuzz
 mkdir -p "$build_dir"
 if ! CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWFEN_FUZZ=ON \

@@ -76,12 +76,16 @@ int VerifyDemo(const CommandLine &options)
     const int gold = stats.totalGold() + stats.gold, kills = stats.totalKills() + stats.kills;
     std::printf("level %d, gold %d, kills %d, digest %s\n", game.runner.level, gold, kills,
                 DigestText(game.playback->lastDigest).c_str());
+    // The last mark the game reached says how the run ended.
+    const std::size_t reached = game.playback->nextMark;
+    const DemoMark::Kind last = reached > 0 ? recorded.marks[reached - 1].kind : DemoMark::kLevelStart;
+    const char *result = last == DemoMark::kDeath ? "death" : last == DemoMark::kKept ? "kept" : "unfinished";
     std::string differs = game.playback->differs;
     if (differs.empty() && (game.runner.level != recorded.level || gold != recorded.gold || kills != recorded.kills ||
-                            game.playback->lastDigest != recorded.digest))
+                            game.playback->lastDigest != recorded.digest || recorded.result != result))
         differs = "the recording ends at level " + std::to_string(recorded.level) + ", gold " +
                   std::to_string(recorded.gold) + ", kills " + std::to_string(recorded.kills) + ", digest " +
-                  DigestText(recorded.digest);
+                  DigestText(recorded.digest) + " (" + recorded.result + ")";
     if (!differs.empty()) {
         std::printf("differs: %s\n", differs.c_str());
         return 1;

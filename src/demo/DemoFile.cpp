@@ -107,7 +107,7 @@ bool saneTic(const InputTic &t)
 {
     const auto unit = [](int v) { return v >= -1 && v <= 1; };
     return unit(t.padWalkX) && unit(t.padWalkY) && unit(t.padMoveX) && unit(t.padMoveY) && unit(t.padMenuX) &&
-           unit(t.padMenuY) && t.pad < 32 && t.click <= 1;
+           unit(t.padMenuY) && t.pad < 32 && t.click <= 1 && t.padAimX != -128 && t.padAimY != -128;
 }
 
 struct Writer {
@@ -162,7 +162,8 @@ bool readInt(const std::string &line, const char *name, long long max, long long
     const std::string prefix = std::string(name) + " ";
     if (line.rfind(prefix, 0) != 0) return false;
     const std::string digits = line.substr(prefix.size());
-    if (digits.empty() || digits.size() > 19 || digits.find_first_not_of("0123456789") != std::string::npos)
+    // Past 18 digits stoll could throw.
+    if (digits.empty() || digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string::npos)
         return false;
     *value = std::stoll(digits);
     return *value <= max;
@@ -308,9 +309,11 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
               text(4, "daily", &dailyLine) && text(5, "result", &d.result) && readInt(lines[6], "level", kMax, &level) &&
               readInt(lines[7], "gold", kMax, &gold) && readInt(lines[8], "kills", kMax, &kills) &&
               text(9, "digest", &digestText) && text(10, "body", &bodyLine) && text(11, "crc", &crcText);
-    ok = ok && std::sscanf(bodyLine.c_str(), "%lld %lld", &packedSize, &plainSize) == 2 && packedSize >= 0 &&
-         plainSize >= 8 && digestText.size() == 16 &&
-         digestText.find_first_not_of("0123456789abcdef") == std::string::npos && crcText.size() == 8 &&
+    const std::size_t space = bodyLine.find(' ');
+    ok = ok && space != std::string::npos && readInt("body " + bodyLine.substr(0, space), "body", kMax, &packedSize) &&
+         readInt("body " + bodyLine.substr(space + 1), "body", kMax, &plainSize) && plainSize >= 8 &&
+         digestText.size() == 16 && digestText.find_first_not_of("0123456789abcdef") == std::string::npos &&
+         crcText.size() == 8 && crcText.find_first_not_of("0123456789abcdef") == std::string::npos &&
          (d.result == "death" || d.result == "kept" || d.result == "unfinished") && start >= 1 &&
          start <= CommandLine::kMaxStartLevel;
     if (!ok) return fail(problem, "its header is damaged");
@@ -344,8 +347,9 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
         const std::size_t chunkAt = chunkReader.at;
         const uint32_t packedLength = chunkReader.u32();
         const uint32_t plainLength = chunkReader.u32();
+        // zlib packs at most 1032 to 1: a larger size is a lie that would only cost memory.
         if (!chunkReader.ok || packedLength > bytes.size() - chunkReader.at ||
-            plainLength > std::size_t(plainSize) - unpackedSoFar)
+            plainLength > std::size_t(plainSize) - unpackedSoFar || plainLength > packedLength * 1032ull + 64)
             return fail(problem, "its body is damaged");
         unpackedSoFar += plainLength;
         std::string body(plainLength, '\0');
@@ -363,6 +367,13 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
     if (unpackedSoFar != std::size_t(plainSize)) return fail(problem, "its body is damaged");
     *this = std::move(d);
     return true;
+}
+
+bool DemoFile::operator==(const DemoFile &o) const
+{
+    return game == o.game && platform == o.platform && start == o.start && daily == o.daily &&
+           practice == o.practice && result == o.result && level == o.level && gold == o.gold && kills == o.kills &&
+           digest == o.digest && tics == o.tics && marks == o.marks;
 }
 
 bool DemoFile::unpackChunk(const std::string &body, int *expectLevel)
@@ -402,6 +413,8 @@ bool DemoFile::unpackChunk(const std::string &body, int *expectLevel)
             // NEW GAME continues at the level after the last one begun.
             if (m.level < 1 || m.level > *expectLevel) return false;
             *expectLevel = m.level;
+        } else if (m.level != *expectLevel - 1) {
+            return false;  // ends, keeps or dies in a level it never began
         }
         if (m.at < lastAt || m.at > ticsAfter) return false;
         lastAt = m.at;

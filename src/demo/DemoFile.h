@@ -23,10 +23,10 @@ struct DemoMark {
     uint8_t screenshake = 0;
     int8_t animTick = 0;
     int8_t animFrame = 0;
-    int32_t stuck = 0;       // the birds' shared stuck count
-    uint64_t digest = 0;     // the state's, after the mark
-    uint8_t restarted = 0;   // kResume
-    std::string run;         // kResume: the kept run as its file holds it
+    int32_t stuck = 0;      // the birds' shared stuck count
+    uint64_t digest = 0;    // the state's, after the mark
+    uint8_t restarted = 0;  // kResume
+    std::string run;        // kResume: the kept run as its file holds it
 
     bool operator==(const DemoMark &) const = default;
 };
@@ -83,6 +83,9 @@ public:
     bool decode(const std::string &bytes, std::string *problem, bool headerOnly = false);
     bool load(const std::string &path, std::string *problem, bool headerOnly = false);
     bool save(const std::string &path, std::string *problem) const;
+
+    // The same run and header; how the body happens to be chunked aside.
+    bool operator==(const DemoFile &other) const;
 
 private:
     // The body is a run of deflated chunks, one for each time the demo was

@@ -93,6 +93,12 @@ class BadInputTest(unittest.TestCase):
         if skipped:
             self.skipTest("; ".join(skipped))
 
+    def test_damaged_demos_are_refused_and_changed_ones_differ(self):
+        with Session() as session:
+            for row in matrix.demo_rows(session):
+                with self.subTest(case=f"{row.file} {row.how}"):
+                    self.assertEqual(row.problems, [], matrix.format_row(row))
+
 
 if __name__ == "__main__":
     unittest.main()

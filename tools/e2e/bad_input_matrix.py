@@ -7,7 +7,11 @@ data/maprender, data/settings, data/best, data/options, data/run) missing, empty
 with CRLF line ends and as binary bytes; data/options and the desktop's
 user-dirs.dirs also as a pipe (which must not hold the start-up) and as a
 folder; and the whole data/ directory is tried read-only. Each case runs the game twice in one Xvfb session: once to
-its main menu, once with `--level 3`, firing for a moment. A case passes when
+its main menu, once with `--level 3`, firing for a moment. The demos folder is tried as a plain file and full
+of damaged demos, a pipe and a folder named like demos: there the menu run continues the kept run with NEW GAME,
+and the player's other files must come out as they went in. Last, a demo the game records is damaged in
+every way a file can be and handed to --verify and --play, which must refuse it in one line with exit code 2,
+and its header is changed (check sum and all), which --verify must find. A case passes when
 both screens are drawn, Escape ends both runs with exit code 0, nothing comes
 on standard error (a sanitizer's report) and standard output holds only the
 normal lines plus what the case allows: at most the game's one line naming
@@ -22,6 +26,7 @@ prints a table of the cases and exits 1 if any failed."""
 
 import argparse
 import collections
+import glob
 import os
 import random
 import re
@@ -30,6 +35,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -142,12 +148,13 @@ def _write_data(name, how):
     return apply
 
 
-Case = collections.namedtuple("Case", "file how damage damaged expected read_only")
+Case = collections.namedtuple("Case", "file how damage damaged expected read_only keeps", defaults=(False,))
 Case.__doc__ = """One row of the matrix: `damage` maps a relative path to a function
 that spoils that file in a laid-out game directory; `damaged` are the asset
 files whose one line each is allowed; `expected` a regular expression
 for all extra lines (joined by newlines) of the menu run and of the level run; `read_only`
-mounts data/ read-only and has the menu run try the settings screen's Save."""
+mounts data/ read-only and has the menu run try the settings screen's Save; `keeps` has the menu run
+continue the kept run and checks that the player's files are left as they were."""
 
 
 def asset_case(how, files):
@@ -177,6 +184,7 @@ def data_cases():
     for how in ("fifo", "directory"):  # XDG_CONFIG_HOME is the game's .config; it plays on without the file
         dirs, ignored = ".config/user-dirs.dirs", r"Ignoring .+/\.config/user-dirs\.dirs: it is not a plain file"
         cases.append(Case(dirs, how, {dirs: _write_data("user-dirs.dirs", how)}, (), (ignored, ignored), False))
+    cases += demo_folder_cases()
     cases.append(Case("data/", "read-only", {}, (),
                       (r"Error: Could not save settings to data/settings: .+",
                        r"Error: Could not keep the run in data/run: .+\n"
@@ -185,6 +193,30 @@ def data_cases():
 
 
 ASSET_DAMAGES = ("missing", "empty", "truncated", "random")
+# The player's files that a damaged demos folder must leave alone.
+PLAYER_FILES = {"settings": b"101", "best": BEST_RUN, "options": OPTIONS, "run": KEPT_RUN, "window": b"0"}
+
+
+def _demo_folder(how):
+    def apply(path):
+        if how == "a plain file":
+            with open(path, "wb") as f:
+                f.write(b"not a folder\n")
+            return
+        # Enough for the new run to prune them, the newest first to be read when the kept run goes on.
+        os.mkdir(path)
+        for i in range(52):
+            with open(os.path.join(path, f"tallowfen-2026-01-01-10-00-{i:02d}-level4.demo"), "wb") as f:
+                f.write(b"tallowfen demo 1\ngame Tallowfen\n"[:i % 20] + _rng("demo", str(i)).randbytes(i * 7))
+        os.mkfifo(os.path.join(path, "tallowfen-2026-01-01-10-00-98-level4.demo"))
+        os.mkdir(os.path.join(path, "tallowfen-2026-01-01-10-00-99-level4.demo"))
+    return apply
+
+
+def demo_folder_cases():
+    unmade = r"Could not make the demos folder data/demos: .+"
+    return [Case("data/demos", how, {"data/demos": _demo_folder(how)}, (), expected, False, True)
+            for how, expected in (("a plain file", (unmade, unmade)), ("damaged demos", ("", "")))]
 
 
 def full_matrix():
@@ -222,9 +254,14 @@ class GameDir:
         for name in ("map", "maprender"):
             shutil.copy(os.path.join(ROOT, "data", name), os.path.join(data, name))
         for name, content in (("settings", b"111"), ("best", BEST_RUN), ("options", OPTIONS), ("run", KEPT_RUN)):
-            if name == "settings" or f"data/{name}" in case.damage or case.read_only:
+            if case.keeps:
+                content = PLAYER_FILES[name]
+            if name == "settings" or f"data/{name}" in case.damage or case.read_only or case.keeps:
                 with open(os.path.join(data, name), "wb") as f:
                     f.write(content)
+        if case.keeps:
+            with open(os.path.join(data, "window"), "wb") as f:
+                f.write(PLAYER_FILES["window"])
         for rel, damage in case.damage.items():
             damage(os.path.join(self.dir, rel))
         if case.read_only:
@@ -286,9 +323,10 @@ def _poll(condition, app, timeout):
     return False
 
 
-def run_game(session, game_dir, level, save_settings=False, name=""):
+def run_game(session, game_dir, level, save_settings=False, name="", continue_run=False):
     """One start of the game: (drawn, exit code or a word, stdout lines,
-    stderr text). The level run holds fire for a moment."""
+    stderr text). The level run holds fire for a moment; with `continue_run`
+    the menu run goes on to the kept run's level."""
     argv = [BINARY] + (["--level", "3"] if level else [])
     app = session.start(argv, cwd=game_dir, env_extra={"XDG_CONFIG_HOME": os.path.join(game_dir, ".config"),
                                                        "XDG_PICTURES_DIR": ""})
@@ -310,6 +348,9 @@ def run_game(session, game_dir, level, save_settings=False, name=""):
             saved = lambda: "Could not save" in app.stdout_text()  # noqa: E731
             game.click_until(240, 100, lambda: not menu_drawn(game), "the settings screen")
             game.click_until(60, 205, saved, "the save's report")  # Save
+        if drawn and continue_run:
+            game.click_until(85, 100, lambda: not menu_drawn(game), "NEW GAME")
+            drawn = _poll(lambda: level_drawn(game), app, DRAW_TIMEOUT)
         if app.running:
             game.key("Escape")
         code = app.wait(EXIT_TIMEOUT)
@@ -321,7 +362,7 @@ def run_game(session, game_dir, level, save_settings=False, name=""):
     return drawn, code, app.stdout_text().splitlines(), app.stderr_text()
 
 
-def extra_lines(case, lines, level):
+def extra_lines(case, lines, level, continued=False):
     """The output lines beyond the normal ones, and complaints about the
     normal ones: the catalogue twice, and a level's three enemies."""
     normal = [line for line in lines if line.startswith("Verified ")]
@@ -330,7 +371,7 @@ def extra_lines(case, lines, level):
     wrong = []
     if normal != CATALOGUE:
         wrong.append(f"{len(normal)} catalogue lines")
-    if len(placed) != (3 if level and case.how != "all walls" else 0):
+    if len(placed) != (3 if level and case.how != "all walls" else 4 if continued else 0):  # the kept run is at 4
         wrong.append(f"{len(placed)} placed enemies")
     return rest, wrong
 
@@ -364,12 +405,18 @@ def run_case(session, case):
     problems = []
     try:
         name = f"{case.file} {case.how}"
-        runs = [run_game(session, game_dir.dir, False, save_settings=case.read_only, name=name),
-                run_game(session, game_dir.dir, True, name=name)]
+        data = os.path.join(game_dir.dir, "data")
+        runs = [run_game(session, game_dir.dir, False, save_settings=case.read_only, name=name,
+                         continue_run=case.keeps)]
+        # Quitting mid-level keeps the run as it began; a new run at --level 3 replaces it.
+        problems += [f"menu: data/{n} changed" for n in PLAYER_FILES if case.keeps and _read(data, n) != PLAYER_FILES[n]]
+        runs.append(run_game(session, game_dir.dir, True, name=name))
+        problems += [f"level: data/{n} changed" for n in PLAYER_FILES
+                     if case.keeps and n != "run" and _read(data, n) != PLAYER_FILES[n]]
         extra_all = []
         for (drawn, code, lines, err), level in zip(runs, (False, True)):
             where = "level" if level else "menu"
-            extra, wrong = extra_lines(case, lines, level)
+            extra, wrong = extra_lines(case, lines, level, continued=case.keeps)
             if SANITIZER.search(err):
                 wrong.append("sanitizer report: " + next(l for l in err.splitlines() if SANITIZER.search(l)))
                 err = ""
@@ -383,6 +430,97 @@ def run_case(session, case):
             extra_all += [l for l in extra + [f"(stderr) {l}" for l in library] if l not in extra_all]
         return Row(case.file, case.how, runs[0][0], runs[1][0], (runs[0][1], runs[1][1]), extra_all,
                    problems, None)
+    finally:
+        game_dir.remove()
+
+
+def _read(folder, name):
+    try:
+        with open(os.path.join(folder, name), "rb") as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+# -- demos handed to --verify and --play -------------------------------------
+
+def resummed(demo, **header):
+    """The demo with header lines replaced and its check sum made right again."""
+    head, packed = demo.split(b"\nend\n", 1)
+    lines = [line.split(b" ", 1) for line in head.split(b"\n")]
+    text = b"".join(k + b" " + str(header.get(k.decode(), v.decode())).encode() + b"\n"
+                    for k, v in lines if k != b"crc")
+    return text + b"crc %08x\nend\n" % zlib.crc32(packed, zlib.crc32(text)) + packed
+
+
+def damaged_demos(good):
+    """(case, the file's bytes or a word for what it is, the reason the game gives)."""
+    flipped = bytearray(good)
+    flipped[-3] ^= 8
+    return [("truncated", good[:-16], "it is cut short or has bytes added"),
+            ("bit-flipped", bytes(flipped), "it is damaged (its check sum differs)"),
+            ("format 2", good.replace(b"tallowfen demo 1", b"tallowfen demo 2", 1),
+             "it is in demo format 2, and this game reads format 1"),
+            ("empty", b"", "it is empty"),
+            ("9 MiB", good + bytes(9 << 20), "it is too large to be a demo"),
+            ("fifo", "fifo", "it is not a plain file"),
+            ("directory", "directory", "it is not a plain file"),
+            ("missing", None, "there is no such file")]
+
+
+def _run_quick(session, game_dir, argv):
+    """A run that must end before any window: (exit code or "hang", stdout, stderr)."""
+    app = session.start([BINARY] + argv, cwd=game_dir)
+    try:
+        code = app.wait(EXIT_TIMEOUT)
+    except HarnessError:
+        app.kill()
+        code = "hang"
+    return code, app.stdout_text(), app.stderr_text()
+
+
+def demo_rows(session):
+    """Records a short demo at --level 3, then: every damaged copy refused by
+    --verify and --play in one line with exit code 2, the demo itself
+    verified, and each header value changed (check sum made right) found to
+    differ."""
+    game_dir = GameDir(Case("demos", "recorded", {}, (), ("", ""), False))
+    try:
+        drawn, code, _, _ = run_game(session, game_dir.dir, True)
+        found = sorted(glob.glob(os.path.join(game_dir.dir, "data", "demos", "*.demo")))
+        if not drawn or code != 0 or len(found) != 1:
+            return [Row("demos", "recorded", drawn, drawn, (code,), found, ["no demo recorded"], None)]
+        with open(found[0], "rb") as f:
+            good = f.read()
+        rows = []
+        path = os.path.join(game_dir.dir, "case.demo")
+        for how, content, reason in damaged_demos(good):
+            if content in ("fifo", "directory"):
+                (os.mkfifo if content == "fifo" else os.mkdir)(path)
+            elif content is not None:
+                with open(path, "wb") as f:
+                    f.write(content)
+            codes, problems = [], []
+            for verb in ("verify", "play"):
+                code, out, err = _run_quick(session, game_dir.dir, [f"--{verb}", path])
+                codes.append(code)
+                if (code, out, err) != (2, f"tallowfen: cannot {verb} {path}: {reason}\n", ""):
+                    problems.append(f"--{verb}: exit {code}, {out.strip()!r} {err.strip()[:200]!r}")
+            rows.append(Row("--verify/--play", how, True, True, tuple(codes), [reason], problems, None))
+            if os.path.lexists(path):
+                (os.rmdir if content == "directory" else os.remove)(path)
+        kept = dict(line.split(b" ", 1) for line in good.split(b"\nend\n")[0].split(b"\n")[1:])
+        for how, change, want in (("as recorded", {}, (0, "matches the recording")),
+                                  ("kills changed", {"kills": int(kept[b"kills"]) + 1}, (1, "differs: ")),
+                                  ("result changed", {"result": "unfinished"}, (1, "differs: ")),
+                                  ("gold changed", {"gold": int(kept[b"gold"]) + 5}, (1, "differs: "))):
+            with open(path, "wb") as f:
+                f.write(resummed(good, **change))
+            code, out, err = _run_quick(session, game_dir.dir, ["--verify", path])
+            last = (out.splitlines() or [""])[-1]
+            ok = code == want[0] and last.startswith(want[1]) and len(out.splitlines()) == 2 and not err
+            rows.append(Row("--verify", how, True, True, (code,), [last], [] if ok else [f"{code}: {out!r}"], None))
+        return rows
     finally:
         game_dir.remove()
 
@@ -423,8 +561,14 @@ def main(argv=None):
             row = run_case(session, case)
             failed += bool(row.problems)
             print(format_row(row), flush=True)
-    print(f"\n{len(cases)} cases in {time.monotonic() - start:.0f} s: "
-          f"{len(cases) - failed} passed, {failed} failed")
+        count = len(cases)
+        if not args.only or re.search(args.only, "--verify --play demos"):
+            for row in demo_rows(session):
+                count += 1
+                failed += bool(row.problems)
+                print(format_row(row), flush=True)
+    print(f"\n{count} cases in {time.monotonic() - start:.0f} s: "
+          f"{count - failed} passed, {failed} failed")
     return 1 if failed else 0
 
 

@@ -1,0 +1,153 @@
+// The demo file: what it writes it reads back whole, and what it refuses it names in one line.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "demo/DemoFile.h"
+
+namespace {
+
+// A run begun at level 3, kept in the shop, continued after a restart and
+// lost at level 4, its tics at the limits of what a recording holds.
+DemoFile Sample()
+{
+    using M = DemoMark;
+    InputTic most, least;
+    most.keyHeld = most.keyPressed = most.padHeld = most.padPressed = 0xff;
+    most.padWalkX = most.padMoveY = most.padMenuX = -1, most.padWalkY = most.padMoveX = most.padMenuY = 1;
+    most.pad = 31, most.padAimX = -127, most.padAimY = 127, most.click = 1;
+    most.pointerX = -32768, most.pointerY = 32767, most.step = 65535;
+    least = most;
+    least.pointerX = 32767, least.pointerY = -32768, least.step = 0, least.padAimX = 127, least.padAimY = -127;
+    const auto mark = [](M::Kind kind, uint32_t at, int level) {
+        M m;
+        m.kind = kind, m.at = at, m.level = level, m.digest = ~0ull - at * 77 - uint64_t(kind);
+        return m;
+    };
+    M start = mark(M::kLevelStart, 0, 3), resume = mark(M::kResume, 4, 4);
+    start.seedRand = 0xffffffffu, start.seedRaylib = 1, start.screenshake = 1;
+    start.animTick = 12, start.animFrame = 3, start.stuck = -7;
+    resume.restarted = 1, resume.run = "tallowfen run\nend\n";
+    DemoFile d;
+    d.game = "Tallowfen 1.0.0", d.platform = "bundled x86_64", d.start = 3, d.result = "death";
+    d.level = 4, d.gold = 143, d.kills = 28, d.digest = ~0ull;
+    d.tics = {InputTic{}, most, most, least, InputTic{}, least};
+    d.marks = {start,  mark(M::kLevelEnd, 4, 3),   mark(M::kKept, 4, 3),
+               resume, mark(M::kLevelStart, 4, 4), mark(M::kDeath, 6, 4)};
+    return d;
+}
+
+// `demo` encoded, then its header lines (before "body") and its inflated
+// body changed, packed and summed again as a writer would.
+std::string Rewritten(const DemoFile &demo, const std::function<void(std::string &)> &head,
+                      const std::function<void(std::string &)> &body, long long plainSize = -1)
+{
+    const std::string file = demo.encode();
+    const std::size_t bodyLine = file.find("\nbody ") + 1, bodyAt = file.find("\nend\n") + 5;
+    unsigned long packedSize = 0, size = 0;
+    std::sscanf(file.c_str() + bodyLine, "body %lu %lu", &packedSize, &size);
+    std::string plain(size, '\0'), text = file.substr(0, bodyLine);
+    uLongf got = size;
+    uncompress(reinterpret_cast<Bytef *>(plain.data()), &got, reinterpret_cast<const Bytef *>(&file[bodyAt]),
+               packedSize);
+    head(text);
+    body(plain);
+    uLongf packedLength = compressBound(plain.size());
+    std::string packed(packedLength, '\0');
+    compress(reinterpret_cast<Bytef *>(packed.data()), &packedLength, reinterpret_cast<const Bytef *>(plain.data()),
+             plain.size());
+    packed.resize(packedLength);
+    text += "body " + std::to_string(packed.size()) + " " +
+            std::to_string(plainSize < 0 ? (long long)plain.size() : plainSize) + "\n";
+    const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(text.data()), text.size()),
+                            reinterpret_cast<const Bytef *>(packed.data()), packed.size());
+    char crcLine[32];
+    std::snprintf(crcLine, sizeof crcLine, "crc %08lx\nend\n", crc);
+    return text + crcLine + packed;
+}
+
+void Replace(std::string &text, const std::string &from, const std::string &to)
+{
+    text.replace(text.find(from), from.size(), to);
+}
+
+TEST(DemoFile, EncodesAndDecodesToTheSameRun)
+{
+    const auto nothing = [](DemoFile &) {};
+    const std::vector<std::pair<const char *, std::function<void(DemoFile &)>>> cases = {
+        {"every mark kind and extreme tics", nothing},
+        {"no tics", [](DemoFile &d) { d.tics.clear(), d.marks.resize(1); }},
+        {"a practice daily", [](DemoFile &d) { d.daily = "2026-12-08", d.practice = true, d.result = "kept"; }},
+        {"largest header values", [](DemoFile &d) { d.level = d.gold = d.kills = 1000000000, d.digest = 0; }},
+    };
+    for (const auto &[what, change] : cases) {
+        DemoFile written = Sample(), read;
+        change(written);
+        std::string problem;
+        EXPECT_TRUE(read.decode(written.encode(), &problem)) << what << ": " << problem;
+        EXPECT_TRUE(read == written) << what;
+    }
+}
+
+TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
+{
+    const DemoFile sample = Sample();
+    const std::string good = sample.encode();
+    const auto keep = [](std::string &) {};
+    const auto demoWith = [](const std::function<void(DemoFile &)> &change) {
+        DemoFile d = Sample();
+        change(d);
+        return d.encode();
+    };
+    const auto rewritten = [&](const std::function<void(std::string &)> &body) {
+        return Rewritten(sample, keep, body);
+    };
+    std::string flippedBody = good, flippedHead = good, huge = good;
+    flippedBody[good.size() - 5] ^= 4;
+    flippedHead[good.find("kills 28") + 7] ^= 1;
+    Replace(huge, "\nbody ", "\nbody 99999");
+    const char *damaged = "its body is damaged";
+    const std::vector<std::pair<std::string, const char *>> cases = {
+        {"", "it is not a Tallowfen demo"},
+        {"\x89PNG\r\n", "it is not a Tallowfen demo"},
+        {"tallowfen demo 2" + good.substr(16), "it is in demo format 2, and this game reads format 1"},
+        {good.substr(0, 60), "its header is cut or damaged"},
+        {good.substr(0, good.size() - 9), "it is cut short or has bytes added"},
+        {flippedBody, "it is damaged (its check sum differs)"},
+        {flippedHead, "it is damaged (its check sum differs)"},
+        {Rewritten(
+             sample, [](std::string &h) { Replace(h, "kills 28", "kills 9999999999999999999"); }, keep),
+         "its header is damaged"},
+        {Rewritten(
+             sample, [](std::string &h) { Replace(h, "result death", "result won"); }, keep),
+         "its header is damaged"},
+        {demoWith([](DemoFile &d) { d.tics[2].padWalkX = 2; }), damaged},
+        {demoWith([](DemoFile &d) { d.tics[2].padAimY = -128; }), damaged},
+        {demoWith([](DemoFile &d) { d.tics[2].click = 2; }), damaged},
+        {demoWith([](DemoFile &d) { d.marks[1].at = 7; }), damaged},                  // past the last tic
+        {demoWith([](DemoFile &d) { std::swap(d.marks[0], d.marks[1]); }), damaged},  // out of order
+        {demoWith([](DemoFile &d) { d.marks[4].level = 5; }), damaged},               // skips level 4
+        {demoWith([](DemoFile &d) { d.marks[5].level = 9; }), damaged},               // dies where it never was
+        {demoWith([](DemoFile &d) { d.marks[3].level = 5; }), damaged},               // continues past its end
+        {demoWith([](DemoFile &d) { d.marks[0].animTick = 13; }), damaged},
+        {rewritten([](std::string &b) { b[0] = b[1] = b[2] = char(0xff); }), damaged},  // 16 million tics
+        {rewritten([](std::string &b) { b[8] = 9; }), damaged},                         // an unknown mark
+        {rewritten([](std::string &b) { b += '\0'; }), damaged},
+        {rewritten([](std::string &b) { b.pop_back(); }), damaged},
+        {huge, "it is cut short or has bytes added"},
+        {Rewritten(sample, keep, keep, 999999999), "it is too long to be a run"},
+        {Rewritten(sample, keep, keep, 9000000), damaged},  // more than zlib can pack into the body
+    };
+    for (const auto &[bytes, why] : cases) {
+        DemoFile read = sample;
+        std::string problem;
+        EXPECT_FALSE(read.decode(bytes, &problem)) << why;
+        EXPECT_EQ(problem, why);
+        EXPECT_TRUE(read == sample) << why;
+    }
+}
+
+}  // namespace
