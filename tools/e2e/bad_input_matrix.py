@@ -214,7 +214,7 @@ def _demo_folder(how):
 
 
 def demo_folder_cases():
-    unmade = r"Could not make the demos folder data/demos: .+"
+    unmade = r"Error: Could not keep the run's demo in data/demos: .+"
     return [Case("data/demos", how, {"data/demos": _demo_folder(how)}, (), expected, False, True)
             for how, expected in (("a plain file", (unmade, unmade)), ("damaged demos", ("", "")))]
 
