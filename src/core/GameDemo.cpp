@@ -53,8 +53,8 @@ bool Game::stepRunInput()
     const InputTic *tic = inRun ? playback->nextInput() : nullptr;
     if (tic == nullptr) {
         if (const DemoMark *mark = playback->due(); mark != nullptr && playback->differs.empty())
-            playback->differs = std::string("the game reached no ") + markName(mark->kind) + " where the recording has one, at update " +
-                                std::to_string(mark->at);
+            playback->differs = std::string("the game reached no ") + markName(mark->kind) +
+                                " where the recording has one, at update " + std::to_string(mark->at);
         playback->finished = true;
         return false;
     }
@@ -66,7 +66,7 @@ void Game::beginRun()
 {
     // What screens carry from one run to the next starts clean, so a demo
     // needs nothing from before its run began.
-    shop.highlight = MenuHighlight{};
+    shop.restart();
     runner.aimSwitch = AimSwitch{};
     const bool continuing = mainMenu.continueLevel > 0 && runner.level > 0;
     if (playback) {

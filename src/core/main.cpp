@@ -14,7 +14,6 @@
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
 #include "demo/DemoFile.h"
-#include "system/SafeFile.h"
 #include "mix/MixLimiter.h"
 #include "raylib.h"
 #include "system/CommandLine.h"
@@ -23,6 +22,7 @@
 #include "system/FrameTimes.h"
 #include "system/PicturesFolder.h"
 #include "system/RootSearch.h"
+#include "system/SafeFile.h"
 #include "system/SaveFolder.h"
 #include "window/WindowMode.h"
 
@@ -67,7 +67,8 @@ int VerifyDemo(const CommandLine &options)
         game.update(&quit);
         game.stepUndrawn();
         if (!options.trace.empty() && game.playback->nextTic != before)
-            trace += std::to_string(before) + " " + DigestText(game.digest()) + "\n";
+            trace += std::to_string(before) + " " + DigestText(game.digest()) + " " +
+                     std::to_string(game.runner.level) + "\n";
     }
     std::cout.rdbuf(shown);
     if (!options.trace.empty() && !WriteFileSafely(options.trace.c_str(), trace, &problem))
@@ -77,8 +78,8 @@ int VerifyDemo(const CommandLine &options)
     std::printf("level %d, gold %d, kills %d, digest %s\n", game.runner.level, gold, kills,
                 DigestText(game.playback->lastDigest).c_str());
     std::string differs = game.playback->differs;
-    if (differs.empty() && (game.runner.level != recorded.level || gold != recorded.gold ||
-                            kills != recorded.kills || game.playback->lastDigest != recorded.digest))
+    if (differs.empty() && (game.runner.level != recorded.level || gold != recorded.gold || kills != recorded.kills ||
+                            game.playback->lastDigest != recorded.digest))
         differs = "the recording ends at level " + std::to_string(recorded.level) + ", gold " +
                   std::to_string(recorded.gold) + ", kills " + std::to_string(recorded.kills) + ", digest " +
                   DigestText(recorded.digest);
