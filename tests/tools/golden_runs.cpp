@@ -139,7 +139,11 @@ struct Bot {
     }
 
     // Now and then the bot lets the birds reach it unopposed, to need its potions.
-    static bool careless(int level) { return level % 4 == 2; }
+    // Never with fewer than two potions: one of them would not be enough.
+    static bool careless(int level, Game &game)
+    {
+        return level % 4 == 2 && game.runner.player.health > 50 && game.inventory.gethPotions() >= 2;
+    }
 
     void play(Game &game)
     {
@@ -170,7 +174,7 @@ struct Bot {
             // close; after the birds when they keep away.
             if (dying || levelUpdates - lastKill > 600)
                 walk = pathTo(r, me, bird);
-            else if (nearestDistance < 110.0f && !(careless(r.level) && r.player.health > 50))
+            else if (nearestDistance < 110.0f && !(careless(r.level, game)))
                 walk = flee(r, me);
         }
         if (walk.x == 0.0f && walk.y == 0.0f && !dying && nearestDistance > 200.0f && !r.goldManager.coins.empty()) {
@@ -192,7 +196,7 @@ struct Bot {
         // A finished level: the coins left, then the shop.
         if (r.levelFinished && finishedAt == 0) finishedAt = levelUpdates;
         if (r.levelFinished && (r.goldManager.coins.empty() || levelUpdates - finishedAt > 900)) keys = {KEY_Q};
-        const bool holdingBack = careless(r.level) && r.player.health > 50;
+        const bool holdingBack = careless(r.level, game);
         hands.hold(keys, nearest != nullptr && !dying && !holdingBack);
     }
 };
