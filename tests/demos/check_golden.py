@@ -94,7 +94,7 @@ def main():
         seconds = time.monotonic() - began
         lines = run.stdout.strip().splitlines()
         if run.returncode == 0 and lines and lines[-1] == "matches the recording":
-            print(f"{demo.name}: matches the recording ({seconds:.1f} s)")
+            print(f"{demo.name}: matches the recording ({seconds:.2f} s)")
             continue
         failed += 1
         print(f"{demo.name}: exit {run.returncode}: {' / '.join(lines[-2:]) or run.stderr.strip()}")
