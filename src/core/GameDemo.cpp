@@ -66,7 +66,7 @@ void Game::beginRun()
 {
     // What screens carry from one run to the next starts clean, so a demo
     // needs nothing from before its run began.
-    shop.highlight = MenuHighlight{};
+    shop.restart();
     runner.aimSwitch = AimSwitch{};
     const bool continuing = mainMenu.continueLevel > 0 && runner.level > 0;
     if (playback) {

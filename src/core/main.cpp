@@ -67,7 +67,8 @@ int VerifyDemo(const CommandLine &options)
         game.update(&quit);
         game.stepUndrawn();
         if (!options.trace.empty() && game.playback->nextTic != before)
-            trace += std::to_string(before) + " " + DigestText(game.digest()) + "\n";
+            trace += std::to_string(before) + " " + DigestText(game.digest()) + " " +
+                     std::to_string(game.runner.level) + "\n";
     }
     std::cout.rdbuf(shown);
     if (!options.trace.empty() && !WriteFileSafely(options.trace.c_str(), trace, &problem))

@@ -56,7 +56,7 @@ const char *CommandLine::usage()
            "  --play FILE       watch a recorded run (a demo) as it went; Space changes the speed, Escape leaves\n"
            "  --verify FILE     play a demo through without a window and check its result: exit 0 when it\n"
            "                    matches, 1 when it differs, 2 when the file cannot be played\n"
-           "  --trace OUT       with --verify, write the state's digest after every update to OUT\n"
+           "  --trace OUT       with --verify, write each update's state digest and level to OUT\n"
            "  --help      show this text\n"
            "  --version   show the version\n"
            "Setting TALLOWFEN_FRAME_TIMES=FILE writes each frame's time and the process's CPU time to FILE on exit.\n";

@@ -20,10 +20,13 @@ std::string currentValueText(float value)
 
 }  // namespace
 
-ShopMenu::ShopMenu()
+ShopMenu::ShopMenu() { restart(); }
+
+void ShopMenu::restart()
 {
     selected.id = "goldmultiplier";
     selected.texID = "u_goldmultiplier";
+    highlight = MenuHighlight{};
 }
 
 void ShopMenu::setRunner(GameRunner *runner) { this->runner = runner; }

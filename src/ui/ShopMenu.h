@@ -44,6 +44,9 @@ public:
     ShopMenu &operator=(const ShopMenu &) = delete;
 
     void setRunner(GameRunner *runner);
+    // A run begins: the shop opens on the first upgrade with no highlight,
+    // whatever the last run left browsed, as a recorded run expects.
+    void restart();
     void update(SoundManager &sound, Inventory &inventory, Upgrades &upgrades, GameState &state);
     void draw(GameAssets &assets, int animFrame, Upgrades &upgrades);
 

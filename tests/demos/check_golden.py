@@ -1,0 +1,109 @@
+"""Verifies every golden demo of the build's library with `tallowfen --verify`.
+
+    check_golden.py BINARY LIBRARY        (LIBRARY: bundled or raylib)
+
+A demo that no longer plays to what it recorded is played again with
+--trace, and the trace is compared with the committed one (NAME.trace.gz) to
+name the first update, and its level, where the game's state went another
+way. When the library has no goldens, or they were recorded on another
+machine, the test is skipped (exit 77) and says why. scripts/golden-demos.sh
+records them again when a change to play is meant.
+"""
+
+import gzip
+import pathlib
+import platform
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+HERE = pathlib.Path(__file__).resolve().parent
+
+
+def header(path):
+    """The demo's text header as a dict (it ends at the `body` line)."""
+    fields = {}
+    with open(path, "rb") as f:
+        for raw in f:
+            key, _, value = raw.decode("utf-8", "replace").rstrip("\n").partition(" ")
+            fields[key] = value
+            if key == "body":
+                break
+    return fields
+
+
+def read_trace(lines):
+    """{update: (digest, level)} from a trace's "N DIGEST LEVEL" lines."""
+    trace = {}
+    for line in lines:
+        parts = line.split()
+        if len(parts) >= 2:
+            trace[int(parts[0])] = (parts[1], parts[2] if len(parts) > 2 else "?")
+    return trace
+
+
+def first_difference(expected, actual):
+    """The first update whose digest differs or that one side lacks, as a line."""
+    for update in sorted(set(expected) | set(actual)):
+        want, got = expected.get(update), actual.get(update)
+        if want == got:
+            continue
+        if want is None:
+            return f"update {update} (level {got[1]}) is played but the recording ended before it"
+        if got is None:
+            return f"the game stopped before update {update} (level {want[1]}) of the recording"
+        return f"first difference at update {update}, level {want[1]}: digest {got[0]}, recorded {want[0]}"
+    return "every update's digest matches the recorded trace; the end of the run differs"
+
+
+def diagnose(binary, demo):
+    committed = demo.with_name(demo.stem + ".trace.gz")
+    with tempfile.TemporaryDirectory() as scratch:
+        out = pathlib.Path(scratch) / "trace"
+        subprocess.run([binary, "--verify", str(demo), "--trace", str(out)], capture_output=True, timeout=600)
+        if not out.exists():
+            return "the rerun wrote no trace"
+        actual = read_trace(out.read_text().splitlines())
+    if not committed.exists():
+        return f"no committed trace {committed.name} to compare with"
+    with gzip.open(committed, "rt") as f:
+        expected = read_trace(f)
+    return first_difference(expected, actual)
+
+
+def main():
+    if len(sys.argv) != 3:
+        print("usage: check_golden.py BINARY LIBRARY")
+        return 2
+    binary, library = sys.argv[1], sys.argv[2]
+    demos = sorted((HERE / library).glob("*.demo"))
+    if not demos:
+        print(f"SKIP: no golden demos for the {library} layer in {HERE / library}")
+        return SKIP
+    machine = platform.machine()
+    platforms = {header(d).get("platform", "") for d in demos}
+    if platforms != {f"{library} {machine}"}:
+        print(f"SKIP: the {library} goldens were recorded on {', '.join(sorted(platforms))}, not {library} {machine}")
+        return SKIP
+    failed = 0
+    for demo in demos:
+        began = time.monotonic()
+        run = subprocess.run([binary, "--verify", str(demo)], capture_output=True, text=True, timeout=600)
+        seconds = time.monotonic() - began
+        lines = run.stdout.strip().splitlines()
+        if run.returncode == 0 and lines and lines[-1] == "matches the recording":
+            print(f"{demo.name}: matches the recording ({seconds:.2f} s)")
+            continue
+        failed += 1
+        print(f"{demo.name}: exit {run.returncode}: {' / '.join(lines[-2:]) or run.stderr.strip()}")
+        print(f"{demo.name}: {diagnose(binary, demo)}")
+    if failed:
+        print(f"{failed} of {len(demos)} golden demos play differently. If the change to play is meant, record "
+              "them again with scripts/golden-demos.sh and say why in the commit.")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,316 @@
+// Plays three whole runs of the real Game in a hidden window with a simple
+// bot, through input alone, and keeps the demos the game records of them as
+// the golden demos that a change to play must not alter unnoticed:
+//   level05.demo  a run dying at level 5
+//   level10.demo  a run left mid-level, continued after a restart, dying at 10
+//   level15.demo  a run dying at level 15
+//
+//   tallowfen_golden_runs OUTPUT_FOLDER
+//
+// Every update steps a fixed time and every level draws fixed seeds, so the
+// same build records the same demos again.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "core/Game.h"
+#include "core/VirtualScreen.h"
+#include "raylib.h"
+#include "system/StepClock.h"
+#include "world/AStar.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWindowWidth = 600, kWindowHeight = 450;
+constexpr float kScale = float(kWindowHeight) / float(kVirtualHeight);
+constexpr long kMaxUpdates = 400000;  // a bot that stalls somewhere gives up rather than hang
+enum : unsigned {
+    kKeyUp = 1,
+    kKeyDown = 2,
+    kMouseUp = 5,
+    kMouseDown = 6,
+    kMouseMove = 7
+};
+
+void event(unsigned type, int a, int b = 0) { PlayAutomationEvent(AutomationEvent{0, type, {a, b, 0, 0}}); }
+
+// The input the bot holds, sent to the library as changes only.
+struct Hands {
+    std::set<int> keys;
+    bool mouse = false;
+
+    void hold(const std::set<int> &wanted, bool wantMouse)
+    {
+        for (int key : keys)
+            if (!wanted.count(key)) event(kKeyUp, key);
+        for (int key : wanted)
+            if (!keys.count(key)) event(kKeyDown, key);
+        keys = wanted;
+        if (wantMouse != mouse) event(wantMouse ? kMouseDown : kMouseUp, MOUSE_BUTTON_LEFT);
+        mouse = wantMouse;
+    }
+    void point(Vector2 virtualAt) { event(kMouseMove, int(virtualAt.x * kScale), int(virtualAt.y * kScale)); }
+};
+
+// Decides each update's input from what the screen shows: fights in the
+// level, shops between levels, and at `dieAt` stops fighting to die there.
+struct Bot {
+    Hands hands;
+    int dieAt = 5;
+    long levelUpdates = 0;  // updates into the current level
+    int lastLevel = 0;
+    bool clicked = false;  // a click's press went out last update: release it first
+    long finishedAt = 0;   // the update of the level it was won at
+    long lastKill = 0;     // the update of the level a bird last went
+    std::size_t birdsLeft = 0;
+
+    void click(Vector2 at)
+    {
+        hands.point(at);
+        hands.hold({}, true);
+        clicked = true;
+    }
+
+    void step(Game &game)
+    {
+        if (clicked) {
+            hands.hold({}, false);
+            clicked = false;
+            return;
+        }
+        switch (game.state) {
+            case STATE_MENU: click({85, 100}); break;  // NEW GAME
+            case STATE_DEAD: click({85, 120}); break;  // the death screen's NEW GAME
+            case STATE_SHOP: shop(game); break;
+            case STATE_INGAME: play(game); break;
+            default: hands.hold({}, false); break;
+        }
+    }
+
+    void shop(Game &game)
+    {
+        const int gold = game.inventory.getGold();
+        if (game.inventory.gethPotions() < 3 && gold >= 5) return click({136, 138});
+        // The gun first: faster bullets, then shots that bounce off walls.
+        for (const char *id : {"bulletspeed", "bulletricochet", "goldmagnet"}) {
+            if (game.upgrades.get(id)->getCost() > gold) continue;
+            if (game.shop.selected.id == id) return click({240, 216});
+            return click({290, 92});  // ]) to the next upgrade
+        }
+        click({60, 30});  // Finish
+    }
+
+    // Toward `to` along the map's paths: tile by tile, the player's box
+    // brought square onto each (its position is in whole pixels).
+    static Vector2 pathTo(GameRunner &r, Vector2 me, Vector2 to)
+    {
+        const Vec2 from{int(me.x) / kTileSize, int(me.y) / kTileSize},
+            goal{int(to.x) / kTileSize, int(to.y) / kTileSize};
+        const std::vector<Vec2> path =
+            InGrid(goal.x, goal.y) && !(from == goal) ? AStar(r.map.walls, from, goal) : std::vector<Vec2>{};
+        if (path.size() < 2) return Vector2{to.x - me.x, to.y - me.y};
+        return Vector2{float(path[1].x * kTileSize - r.player.x), float(path[1].y * kTileSize - r.player.y)};
+    }
+
+    // The free step that leaves the nearest bird farthest away.
+    static Vector2 flee(GameRunner &r, Vector2 me)
+    {
+        Vector2 best{0.0f, 0.0f};
+        float bestScore = -1.0f;
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const int nx = r.player.x + dx * 12, ny = r.player.y + dy * 12;
+                if ((dx != 0 || dy != 0) && r.player.blockedAt(nx, ny, r.map)) continue;
+                float score = 1e9f;
+                for (const Enemy &e : r.enemies)
+                    score = std::min(score, std::hypot(e.x + float(e.w) / 2.0f - me.x - float(dx * 12),
+                                                       e.y + float(e.h) / 2.0f - me.y - float(dy * 12)));
+                if (score > bestScore) bestScore = score, best = Vector2{float(dx), float(dy)};
+            }
+        return best;
+    }
+
+    // Now and then the bot lets the birds reach it unopposed, to need its potions.
+    // Never with fewer than two potions: one of them would not be enough.
+    static bool careless(int level, Game &game)
+    {
+        return level % 4 == 2 && game.runner.player.health > 50 && game.inventory.gethPotions() >= 2;
+    }
+
+    void play(Game &game)
+    {
+        GameRunner &r = game.runner;
+        if (r.level != lastLevel) {
+            std::printf("golden: level %d, health %d, gold %d, potions %d\n", r.level, r.player.health,
+                        game.inventory.getGold(), game.inventory.gethPotions());
+            std::fflush(stdout);
+            lastLevel = r.level;
+            levelUpdates = 0;
+            finishedAt = 0;
+        }
+        ++levelUpdates;
+        if (r.enemies.size() != birdsLeft) birdsLeft = r.enemies.size(), lastKill = levelUpdates;
+        const Vector2 me{float(r.player.x) + float(r.player.w) / 2.0f, float(r.player.y) + float(r.player.h) / 2.0f};
+        const bool dying = r.level >= dieAt;
+        const Enemy *nearest = nullptr;
+        float nearestDistance = 1e9f;
+        for (const Enemy &e : r.enemies) {
+            const float d = std::hypot(e.x + float(e.w) / 2.0f - me.x, e.y + float(e.h) / 2.0f - me.y);
+            if (d < nearestDistance) nearest = &e, nearestDistance = d;
+        }
+        Vector2 walk{0.0f, 0.0f};
+        if (nearest != nullptr) {
+            const Vector2 bird{nearest->x + float(nearest->w) / 2.0f, nearest->y + float(nearest->h) / 2.0f};
+            hands.point(GetWorldToScreen2D(bird, r.camera));
+            // Into the birds at the last level; away from one that comes
+            // close; after the birds when they keep away.
+            if (dying || levelUpdates - lastKill > 600)
+                walk = pathTo(r, me, bird);
+            else if (nearestDistance < 110.0f && !(careless(r.level, game)))
+                walk = flee(r, me);
+        }
+        if (walk.x == 0.0f && walk.y == 0.0f && !dying && nearestDistance > 200.0f && !r.goldManager.coins.empty()) {
+            const Gold *coin = &r.goldManager.coins.front();
+            const auto away = [&](const Gold &g) {
+                return std::hypot(float(g.x) + 4.0f - me.x, float(g.y) + 4.0f - me.y);
+            };
+            for (const Gold &g : r.goldManager.coins)
+                if (away(g) < away(*coin)) coin = &g;
+            walk = pathTo(r, me, Vector2{float(coin->x) + 4.0f, float(coin->y) + 4.0f});
+        }
+        std::set<int> keys;
+        if (walk.x >= 1.0f) keys.insert(KEY_RIGHT);
+        if (walk.x <= -1.0f) keys.insert(KEY_LEFT);
+        if (walk.y >= 1.0f) keys.insert(KEY_DOWN);
+        if (walk.y <= -1.0f) keys.insert(KEY_UP);
+        if (!dying && r.player.health <= 50 && game.inventory.gethPotions() > 0 && !hands.keys.count(KEY_Z))
+            keys.insert(KEY_Z);
+        // A finished level: the coins left, then the shop.
+        if (r.levelFinished && finishedAt == 0) finishedAt = levelUpdates;
+        if (r.levelFinished && (r.goldManager.coins.empty() || levelUpdates - finishedAt > 900)) keys = {KEY_Q};
+        const bool holdingBack = careless(r.level, game);
+        hands.hold(keys, nearest != nullptr && !dying && !holdingBack);
+    }
+};
+
+// One update as the frame loop makes it: the update, the draw, the present
+// (whose poll turns this update's events into the next one's presses).
+void frame(Game &game, RenderTexture2D &screen)
+{
+    bool quit = false;
+    game.update(&quit);
+    BeginTextureMode(screen);
+    ClearBackground(BLACK);
+    game.draw();
+    EndTextureMode();
+    BeginDrawing();
+    ClearBackground(WHITE);
+    DrawRenderTexture(screen, kVirtualWidth, kVirtualHeight);
+    EndDrawing();
+}
+
+// Plays until the run ends in a death (true) or `stop` holds (false).
+template <typename Stop> bool playRun(Game &game, Bot &bot, RenderTexture2D &screen, long &updates, Stop stop)
+{
+    bool started = false;
+    for (; updates < kMaxUpdates; ++updates) {
+        if (stop()) return false;
+        bot.step(game);
+        frame(game, screen);
+        started |= game.state == STATE_INGAME;
+        if (started && game.state == STATE_DEAD) return true;
+    }
+    std::printf("golden: the bot stalled at level %d\n", game.runner.level);
+    return false;
+}
+
+bool keep(Game &game, const fs::path &out, const char *name, int level)
+{
+    const DemoFile &demo = game.demos.demo;
+    std::printf("golden: %s: level %d, %s, %zu updates\n", name, demo.level, demo.result.c_str(), demo.tics.size());
+    if (demo.level != level || demo.result != "death") return false;
+    fs::copy_file(game.demos.path, out / name, fs::copy_options::overwrite_existing);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::puts("usage: tallowfen_golden_runs OUTPUT_FOLDER");
+        return 2;
+    }
+    const fs::path out = fs::absolute(argv[1]);
+    fs::create_directories(out);
+    const fs::path source = TALLOWFEN_SOURCE_DIR;
+    const fs::path dir = fs::temp_directory_path() / ("tallowfen-golden-" + std::to_string(getpid()));
+    fs::create_directories(dir / "data");
+    fs::create_directory_symlink(source / "assets", dir / "assets");
+    fs::create_directory_symlink(source / "shaders", dir / "shaders");
+    fs::copy(source / "data/map", dir / "data/map");
+    fs::copy(source / "data/maprender", dir / "data/maprender");
+    fs::current_path(dir);
+    SaveFolder saves;
+    saves.dir = (dir / "save").string();
+    saves.make();
+
+    SetTraceLogLevel(LOG_WARNING);
+    SetConfigFlags(FLAG_WINDOW_HIDDEN);
+    InitWindow(kWindowWidth, kWindowHeight, "Tallowfen golden runs");
+    if (!IsWindowReady()) {
+        std::puts("golden: no window (run it under the e2e harness)");
+        return 2;
+    }
+    InitAudioDevice();
+    StepClock::fixedSeconds = 1.0f / 60.0f;
+    constexpr unsigned kSeed = 20261208;
+    bool ok = true;
+    long updates = 0;
+    {
+        RenderTexture2D screen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
+        Bot bot;
+        auto game = std::make_unique<Game>(saves, false);
+        game->runner.fixedSeed = kSeed;  // each run its own levels
+        auto never = [] { return false; };
+        bot.dieAt = 5;
+        ok &= playRun(*game, bot, screen, updates, never) && keep(*game, out, "level05.demo", 5);
+        // The second run: left in level 7 as the program ends, continued in the next.
+        game->runner.fixedSeed = kSeed + 100;
+        bot.dieAt = 10;
+        auto leaving = [&] {
+            return game->state == STATE_INGAME && game->runner.level == 7 && bot.lastLevel == 7 &&
+                   bot.levelUpdates >= 400;
+        };
+        ok &= ok && !playRun(*game, bot, screen, updates, leaving) && leaving();
+        bot.hands.hold({}, false);
+        game->keepRunOnExit();
+        game.reset();
+        bot = Bot{};
+        game = std::make_unique<Game>(saves, true);
+        game->runner.fixedSeed = kSeed + 100;
+        bot.dieAt = 10;
+        ok &= ok && game->mainMenu.continueLevel == 7;
+        ok &= ok && playRun(*game, bot, screen, updates, never) && keep(*game, out, "level10.demo", 10);
+        // The third run in the same game, from the death screen's NEW GAME.
+        game->runner.fixedSeed = kSeed + 200;
+        bot.dieAt = 15;
+        ok &= ok && playRun(*game, bot, screen, updates, never) && keep(*game, out, "level15.demo", 15);
+        game.reset();
+        UnloadRenderTexture(screen);
+    }
+    CloseWindow();
+    CloseAudioDevice();
+    fs::current_path(source);
+    fs::remove_all(dir);
+    std::printf("golden: %s after %ld updates\n", ok ? "three runs kept" : "failed", updates);
+    return ok ? 0 : 1;
+}
