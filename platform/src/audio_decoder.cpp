@@ -3,13 +3,20 @@
 #include "audio_decoder.h"
 
 #include <fcntl.h>
+#ifndef __EMSCRIPTEN__
 #include <sndfile.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 
 #include "raylib.h"
+#ifdef __EMSCRIPTEN__
+#include <cstring>
+
+#include "web/web.h"
+#endif
 
 namespace rlp::audio {
 
@@ -23,6 +30,37 @@ void WarnUndecodable(const char *path, DecodeFor purpose, const char *reason)
         TraceLog(LOG_WARNING, "STREAM: [%s] Music file could not be opened (%s)", path, reason);
     }
 }
+
+#ifdef __EMSCRIPTEN__
+// raylib's codes for the decoder behind a Music, from the file's name, as
+// raylib itself picks the decoder.
+int MusicContext(const char *path)
+{
+    const char *dot = std::strrchr(path, '.');
+    if (dot == nullptr) return 0;
+    if (strcasecmp(dot, ".wav") == 0) return 1;
+    if (strcasecmp(dot, ".ogg") == 0) return 2;
+    if (strcasecmp(dot, ".flac") == 0) return 3;
+    if (strcasecmp(dot, ".mp3") == 0) return 4;
+    return 0;
+}
+#else
+// raylib's codes for the decoder behind a Music.
+int MusicContext(int container)
+{
+    constexpr int kWav = 1, kOgg = 2, kFlac = 3, kMp3 = 4;
+    switch (container) {
+        case SF_FORMAT_WAV:
+        case SF_FORMAT_WAVEX:
+        case SF_FORMAT_W64:
+        case SF_FORMAT_RF64: return kWav;
+        case SF_FORMAT_OGG: return kOgg;
+        case SF_FORMAT_FLAC: return kFlac;
+        case SF_FORMAT_MPEG: return kMp3;
+        default: return 0;
+    }
+}
+#endif
 
 }  // namespace
 
@@ -47,6 +85,48 @@ std::unique_ptr<Decoder> Decoder::Open(const char *path, DecodeFor purpose)
         return nullptr;
     }
 
+#ifdef __EMSCRIPTEN__
+    close(fd);
+    int channels = 0, rate = 0;
+    double frames = 0;
+    const int decoded = rlp_web_decoded_open(path, &channels, &rate, &frames);
+    if (decoded < 0) {
+        WarnUndecodable(path, purpose, "the browser could not decode it");
+        return nullptr;
+    }
+    if (channels <= 0 || rate <= 0 || frames <= 0) {
+        WarnUndecodable(path, purpose, "no audio frames");
+        return nullptr;
+    }
+    std::unique_ptr<Decoder> decoder(new Decoder());
+    decoder->decoded_ = decoded;
+    decoder->fileChannels_ = channels;
+    decoder->channels_ = std::min(channels, 2);
+    decoder->sampleRate_ = rate;
+    decoder->frames_ = static_cast<std::uint64_t>(frames);
+    decoder->contextType_ = MusicContext(path);
+    return decoder;
+}
+
+// The page keeps its decoded copy for the next load of the same file.
+Decoder::~Decoder() = default;
+
+std::uint64_t Decoder::Read(short *out, std::uint64_t frames)
+{
+    const std::uint64_t left = frames_ > position_ ? frames_ - position_ : 0;
+    const int want = int(std::min<std::uint64_t>({frames, left, 1u << 20}));
+    if (want <= 0) return 0;
+    const int got = rlp_web_decoded_read(decoded_, double(position_), want, out);
+    position_ += std::uint64_t(std::max(got, 0));
+    return std::uint64_t(std::max(got, 0));
+}
+
+bool Decoder::Rewind()
+{
+    position_ = 0;
+    return true;
+}
+#else
     SF_INFO format{};
     SNDFILE *file = sf_open_fd(fd, SFM_READ, &format, SF_TRUE);  // closes fd, even on failure
     if (file == nullptr) {
@@ -65,7 +145,7 @@ std::unique_ptr<Decoder> Decoder::Open(const char *path, DecodeFor purpose)
     decoder->channels_ = std::min(format.channels, 2);
     decoder->sampleRate_ = format.samplerate;
     decoder->frames_ = static_cast<std::uint64_t>(format.frames);
-    decoder->container_ = format.format & SF_FORMAT_TYPEMASK;
+    decoder->contextType_ = MusicContext(format.format & SF_FORMAT_TYPEMASK);
     return decoder;
 }
 
@@ -93,5 +173,6 @@ std::uint64_t Decoder::Read(short *out, std::uint64_t frames)
 }
 
 bool Decoder::Rewind() { return sf_seek(file_, 0, SEEK_SET) == 0; }
+#endif
 
 }  // namespace rlp::audio

@@ -1,4 +1,5 @@
-// Decoding of audio files through libsndfile, shared by sounds and music.
+// Decoding of audio files through libsndfile (in the browser, the page's
+// decoder), shared by sounds and music.
 #pragma once
 
 #include <cstdint>
@@ -36,18 +37,22 @@ public:
     int SampleRate() const { return sampleRate_; }
     // Length announced by the file's header; the data may end sooner.
     std::uint64_t Frames() const { return frames_; }
-    // libsndfile's container type (SF_FORMAT_WAV, SF_FORMAT_MPEG, ...).
-    int Container() const { return container_; }
+    // raylib's code for the decoder behind a Music (MUSIC_AUDIO_WAV, ...).
+    int ContextType() const { return contextType_; }
 
 private:
     Decoder() = default;
 
-    sf_private_tag *file_ = nullptr;
+    [[maybe_unused]] sf_private_tag *file_ = nullptr;
     int fileChannels_ = 0;
     int channels_ = 0;
     int sampleRate_ = 0;
     std::uint64_t frames_ = 0;
-    int container_ = 0;
+    int contextType_ = 0;
+#ifdef __EMSCRIPTEN__
+    int decoded_ = -1;  // the page's decoded copy of the file
+    std::uint64_t position_ = 0;
+#endif
     std::vector<short> wide_;  // reused when folding more than two channels
 };
 

@@ -36,13 +36,25 @@ DeviceState &Audio()
 // it back: twice what a blocking output holds, so that one always blocks
 // first and keeps its own time.
 constexpr auto kPeriodTime = std::chrono::microseconds(1'000'000LL * kPeriodFrames / kDeviceRate);
-constexpr auto kClockAhead = 2 * kAheadPeriods * kPeriodTime;
+[[maybe_unused]] constexpr auto kClockAhead = 2 * kAheadPeriods * kPeriodTime;
 
 // Mixes a period at a time and hands it to the output, which blocks while it
 // holds enough and so paces the mixer. An output that takes samples faster
 // than they play (ALSA's null device) or has gone away is paced by the clock
 // instead, so the mixer neither spins nor drains the streams faster than
 // they are heard, and sounds end as if heard.
+void MixPeriod(std::vector<float> &period)
+{
+    std::fill(period.begin(), period.end(), 0.0f);
+    {
+        std::lock_guard<std::mutex> hold(Audio().lock);
+        MixRegistered(period.data(), kPeriodFrames);
+    }
+    for (float &sample : period)
+        sample = std::clamp(sample, -1.0f, 1.0f);
+}
+
+#ifndef __EMSCRIPTEN__
 void RunMixer(Output *output)
 {
     using Clock = std::chrono::steady_clock;
@@ -50,13 +62,7 @@ void RunMixer(Output *output)
     bool writing = true;
     auto heardBy = Clock::now();  // when, by the clock, what was written has played
     while (Audio().running.load(std::memory_order_relaxed)) {
-        std::fill(period.begin(), period.end(), 0.0f);
-        {
-            std::lock_guard<std::mutex> hold(Audio().lock);
-            MixRegistered(period.data(), kPeriodFrames);
-        }
-        for (float &sample : period)
-            sample = std::clamp(sample, -1.0f, 1.0f);
+        MixPeriod(period);
         const auto before = Clock::now();
         if (writing) writing = output->Write(period.data());
         const auto now = Clock::now();
@@ -66,6 +72,7 @@ void RunMixer(Output *output)
         if (heardBy - now > kClockAhead) std::this_thread::sleep_until(heardBy - kClockAhead);
     }
 }
+#endif
 
 }  // namespace
 
@@ -94,6 +101,22 @@ bool IsRegistered(const rAudioBuffer *buffer)
     return Audio().live.count(const_cast<rAudioBuffer *>(buffer)) != 0;
 }
 
+#ifdef __EMSCRIPTEN__
+// Ahead of the speakers by more than a frame at 60 Hz and a late frame or
+// two, and less than a music stream keeps queued.
+constexpr int kWebAheadPeriods = 8;
+
+void PumpMixer()
+{
+    if (!DeviceReady()) return;
+    static std::vector<float> period(std::size_t(kPeriodFrames) * kDeviceChannels);
+    while (WebQueuedFrames() < kWebAheadPeriods * kPeriodFrames) {
+        MixPeriod(period);
+        if (!Audio().output->Write(period.data())) break;
+    }
+}
+#endif
+
 void MixRegistered(float *out, int frames)
 {
     for (rAudioBuffer *voice : Audio().live)
@@ -112,15 +135,21 @@ void InitAudioDevice(void)
         TraceLog(LOG_WARNING, "AUDIO: Device already initialized");
         return;
     }
+#ifdef __EMSCRIPTEN__
+    std::unique_ptr<rlp::audio::Output> output = rlp::audio::OpenWebOutput();
+#else
     std::unique_ptr<rlp::audio::Output> output = rlp::audio::OpenPulseOutput();
     if (output == nullptr) output = rlp::audio::OpenAlsaOutput();
+#endif
     if (output == nullptr) {
         TraceLog(LOG_WARNING, "AUDIO: Failed to initialize playback device");
         return;
     }
     Audio().output = std::move(output);
     Audio().running = true;
+#ifndef __EMSCRIPTEN__
     Audio().mixer = std::thread(RunMixer, Audio().output.get());
+#endif
     TraceLog(LOG_INFO, "AUDIO: Device initialized successfully");
     TraceLog(LOG_INFO, "    > Backend:       %s", Audio().output->backend);
     TraceLog(LOG_INFO, "    > Format:        32-bit float -> %s", Audio().output->format);
@@ -132,7 +161,7 @@ void CloseAudioDevice(void)
 {
     if (!rlp::audio::DeviceReady()) return;
     Audio().running = false;
-    Audio().mixer.join();
+    if (Audio().mixer.joinable()) Audio().mixer.join();
     Audio().output.reset();
     // Handles outlive the device: they keep their data until unloaded but
     // stop playing.

@@ -16,7 +16,13 @@ namespace rlp::audio {
 // How many chunks a music stream keeps decoded ahead of the mixer, and how
 // long each one plays: together a few tens of milliseconds, so that a stream
 // that is not fed every frame soon falls silent.
+#ifdef __EMSCRIPTEN__
+// The page mixes once a frame, further ahead than a thread would (see
+// PumpMixer), so its streams keep more.
+constexpr int kStreamBufferCount = 5;
+#else
 constexpr int kStreamBufferCount = 3;
+#endif
 constexpr int kStreamBufferMs = 25;
 
 // One decoded chunk of a music stream, waiting in (or playing from) its queue.
@@ -82,6 +88,11 @@ bool IsRegistered(const rAudioBuffer *buffer);
 // end stops, a stream that runs dry waits silent for more. Then the attached
 // mixed processors see the sum, in the order attached. Lock() is held.
 void MixRegistered(float *out, int frames);
+#ifdef __EMSCRIPTEN__
+// The page has no threads: each frame, before the browser's turn, this mixes
+// what Web Audio will play until the next frame and a little more.
+void PumpMixer();
+#endif
 // The same for one voice, at the device rate, through the pan law: each
 // side gets 0.5 p (3 - p^2) of the volume, p being the pan for the left and
 // 1 - pan for the right, so a centred voice plays at 0.6875 on each.

@@ -1,6 +1,5 @@
 // Music handles: loading a stream and the play/pause/stop controls over it.
 // The streaming itself lives in audio_stream.cpp.
-#include <sndfile.h>
 
 #include <algorithm>
 #include <climits>
@@ -11,27 +10,6 @@
 namespace {
 
 using namespace rlp::audio;
-
-// raylib's codes for the decoder behind a Music.
-constexpr int kMusicAudioNone = 0;
-constexpr int kMusicAudioWav = 1;
-constexpr int kMusicAudioOgg = 2;
-constexpr int kMusicAudioFlac = 3;
-constexpr int kMusicAudioMp3 = 4;
-
-int ContextType(int container)
-{
-    switch (container) {
-        case SF_FORMAT_WAV:
-        case SF_FORMAT_WAVEX:
-        case SF_FORMAT_W64:
-        case SF_FORMAT_RF64: return kMusicAudioWav;
-        case SF_FORMAT_OGG: return kMusicAudioOgg;
-        case SF_FORMAT_FLAC: return kMusicAudioFlac;
-        case SF_FORMAT_MPEG: return kMusicAudioMp3;
-        default: return kMusicAudioNone;
-    }
-}
 
 // The music's buffer when the handle is one LoadMusicStream gave out and
 // has not been unloaded.
@@ -78,7 +56,7 @@ Music LoadMusicStream(const char *fileName)
 
     music.frameCount = static_cast<unsigned int>(decoder->Frames());
     music.looping = true;
-    music.ctxType = ContextType(decoder->Container());
+    music.ctxType = decoder->ContextType();
     music.ctxData = decoder.get();
     music.stream.sampleRate = static_cast<unsigned int>(decoder->SampleRate());
     music.stream.sampleSize = 16;

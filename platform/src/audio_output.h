@@ -32,5 +32,11 @@ public:
 // and without a word: the caller tries the next and warns if none opens.
 std::unique_ptr<Output> OpenPulseOutput();
 std::unique_ptr<Output> OpenAlsaOutput();
+#ifdef __EMSCRIPTEN__
+// The page's Web Audio context; its Write never blocks, and the frames it
+// holds unplayed are counted for PumpMixer.
+std::unique_ptr<Output> OpenWebOutput();
+int WebQueuedFrames();
+#endif
 
 }  // namespace rlp::audio

@@ -2,6 +2,19 @@
 // read through GLFW's gamepad mappings and writable by automation events.
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+// Emscripten's GLFW is 3.2, without 3.3's gamepad state; the layer keeps
+// GLFW's form of it as the one both read into.
+#define GLFW_GAMEPAD_BUTTON_LAST 14
+#define GLFW_GAMEPAD_AXIS_LAST 5
+#define GLFW_GAMEPAD_AXIS_LEFT_TRIGGER 4
+#define GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER 5
+struct GLFWgamepadstate {
+    unsigned char buttons[15];
+    float axes[6];
+};
+#endif
 
 #include <array>
 #include <string>
@@ -67,6 +80,28 @@ constexpr std::array<int, GLFW_GAMEPAD_BUTTON_LAST + 1> kButtonFromGlfw = {
     GAMEPAD_BUTTON_LEFT_FACE_RIGHT, GAMEPAD_BUTTON_LEFT_FACE_DOWN,   GAMEPAD_BUTTON_LEFT_FACE_LEFT,
 };
 
+#ifdef __EMSCRIPTEN__
+// The browser's Gamepad API gives its "standard" layout where it knows the
+// pad: buttons A, B, X, Y, bumpers, analog triggers, back, start, thumbs,
+// d-pad up/down/left/right, guide; axes left x/y, right x/y. It is turned
+// into GLFW's gamepad state so both read the same.
+bool readBrowserPad(int index)
+{
+    EmscriptenGamepadEvent pad{};
+    if (emscripten_get_gamepad_status(index, &pad) != EMSCRIPTEN_RESULT_SUCCESS || !pad.connected) return false;
+    constexpr std::array<int, GLFW_GAMEPAD_BUTTON_LAST + 1> kStandard = {0, 1, 2, 3, 4, 5, 8, 16, 9, 10, 11, 12, 15, 13, 14};
+    GLFWgamepadstate state{};
+    for (std::size_t i = 0; i < kStandard.size(); ++i)
+        state.buttons[i] = kStandard[i] < pad.numButtons && pad.digitalButton[kStandard[i]] ? GLFW_PRESS : GLFW_RELEASE;
+    for (int i = 0; i < 4; ++i)
+        state.axes[i] = i < pad.numAxes ? float(pad.axis[i]) : 0.0f;
+    // Triggers travel 0..1 in the browser and -1..1 in GLFW.
+    state.axes[GLFW_GAMEPAD_AXIS_LEFT_TRIGGER] = 6 < pad.numButtons ? float(pad.analogButton[6]) * 2.0f - 1.0f : -1.0f;
+    state.axes[GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER] = 7 < pad.numButtons ? float(pad.analogButton[7]) * 2.0f - 1.0f : -1.0f;
+    rlp::GamepadApplyGlfwState(index, state.buttons, state.axes);
+    return true;
+}
+#else
 void readGlfwPad(int jid)
 {
     // A joystick without a mapping reads as all zero, as GLFW leaves it.
@@ -74,6 +109,7 @@ void readGlfwPad(int jid)
     glfwGetGamepadState(jid, &state);
     rlp::GamepadApplyGlfwState(jid, state.buttons, state.axes);
 }
+#endif
 
 struct PadsInit {
     PadsInit()
@@ -111,19 +147,33 @@ void GamepadApplyGlfwState(int pad, const unsigned char *buttons, const float *a
 
 void GamepadPollGlfw()
 {
+#ifdef __EMSCRIPTEN__
+    const bool sampled = emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS;
+    for (int index = 0; index < kMaxPads; ++index) {
+        if (!(sampled && index < emscripten_get_num_gamepads() && readBrowserPad(index)) &&
+            g_pads[index].source == Source::Glfw)
+            disconnect(g_pads[index]);
+    }
+#else
     for (int jid = 0; jid < kMaxPads; ++jid) {
         if (glfwJoystickPresent(jid))
             readGlfwPad(jid);
         else if (g_pads[jid].source == Source::Glfw)
             disconnect(g_pads[jid]);
     }
+#endif
 }
 
 void GamepadOnGlfwInit()
 {
+#ifdef __EMSCRIPTEN__
+    // The browser maps pads itself.
+    g_pendingMappings.clear();
+#else
     if (g_pendingMappings.empty()) return;
     glfwUpdateGamepadMappings(g_pendingMappings.c_str());
     g_pendingMappings.clear();
+#endif
 }
 
 void GamepadSetAvailable(int pad, bool on)
@@ -195,7 +245,11 @@ int SetGamepadMappings(const char *mappings)
         g_pendingMappings += '\n';
         return 0;
     }
+#ifdef __EMSCRIPTEN__
+    return 0;
+#else
     return glfwUpdateGamepadMappings(mappings);
+#endif
 }
 
 }  // extern "C"

@@ -5,9 +5,11 @@
 
 #include "raylib.h"
 
+#ifndef __EMSCRIPTEN__
 #define RLP_GL_DEFINE(type, name) type rlp_##name = nullptr;
 RLP_GL_FUNCTIONS(RLP_GL_DEFINE)
 #undef RLP_GL_DEFINE
+#endif
 
 namespace rlp::gl {
 
@@ -20,6 +22,7 @@ int g_version = 0;
 bool Load()
 {
     bool complete = true;
+#ifndef __EMSCRIPTEN__
 #define RLP_GL_RESOLVE(type, name)                                                                                     \
     rlp_##name = reinterpret_cast<type>(glfwGetProcAddress(#name));                                                    \
     if (rlp_##name == nullptr && complete) {                                                                           \
@@ -28,6 +31,7 @@ bool Load()
     }
     RLP_GL_FUNCTIONS(RLP_GL_RESOLVE)
 #undef RLP_GL_RESOLVE
+#endif
     g_version = 0;
     if (!complete) return false;
     GLint major = 0, minor = 0;

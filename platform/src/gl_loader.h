@@ -3,6 +3,11 @@
 // is a macro for a function pointer filled by rlp::gl::Load.
 #pragma once
 
+#ifdef __EMSCRIPTEN__
+// In the browser the context is WebGL 2 (OpenGL ES 3.0), whose entry points
+// are linked directly.
+#include <GLES3/gl3.h>
+#else
 #include <GL/glcorearb.h>
 
 #define RLP_GL_FUNCTIONS(X)                                                                                            \
@@ -147,6 +152,8 @@ RLP_GL_FUNCTIONS(RLP_GL_DECLARE)
 #define glUseProgram rlp_glUseProgram
 #define glVertexAttribPointer rlp_glVertexAttribPointer
 #define glViewport rlp_glViewport
+
+#endif  // __EMSCRIPTEN__
 
 namespace rlp::gl {
 

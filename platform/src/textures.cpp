@@ -171,10 +171,24 @@ Image LoadImageFromTexture(Texture2D texture)
     rlp::BatchFlush();
     rlp::FrameSync();
     image.data = std::malloc(std::size_t(texture.width) * texture.height * 4);
-    glBindTexture(GL_TEXTURE_2D, texture.id);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+#ifdef __EMSCRIPTEN__
+    // WebGL has no glGetTexImage: the texture is read through a framebuffer
+    // of its own, as OpenGL ES does.
+    GLuint reader = 0;
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    glGenFramebuffers(1, &reader);
+    glBindFramebuffer(GL_FRAMEBUFFER, reader);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.id, 0);
+    glReadPixels(0, 0, texture.width, texture.height, GL_RGBA, GL_UNSIGNED_BYTE, image.data);
+    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(bound));
+    glDeleteFramebuffers(1, &reader);
+#else
+    glBindTexture(GL_TEXTURE_2D, texture.id);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data);
     glBindTexture(GL_TEXTURE_2D, 0);
+#endif
     image.width = texture.width;
     image.height = texture.height;
     image.mipmaps = 1;

@@ -8,6 +8,14 @@
 #include <ctime>
 #include <thread>
 
+#ifdef __EMSCRIPTEN__
+#include "audio_internal.h"
+#include "web/web.h"
+constexpr bool kBrowser = true;
+#else
+constexpr bool kBrowser = false;
+#endif
+
 #include "frame_record.h"
 #include "gl_loader.h"
 #include "internal.h"
@@ -79,6 +87,14 @@ void waitSeconds(double seconds)
     }
 }
 
+#ifdef __EMSCRIPTEN__
+constexpr int kGlNeeded = 30;  // WebGL 2
+constexpr const char *kGlName = "ES 3.0 (WebGL 2)";
+#else
+constexpr int kGlNeeded = 33;
+constexpr const char *kGlName = "3.3";
+#endif
+
 bool openWindow(int width, int height, const char *title)
 {
     glfwSetErrorCallback(onError);
@@ -89,10 +105,16 @@ bool openWindow(int width, int height, const char *title)
     g_glfwInitialized = true;
     rlp::GamepadOnGlfwInit();
     glfwDefaultWindowHints();
+#ifdef __EMSCRIPTEN__
+    glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_ES_API);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+#else
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
+#endif
     // 2D drawing never tests depth: a window without a depth buffer saves
     // clearing one at every frame.
     glfwWindowHint(GLFW_DEPTH_BITS, 0);
@@ -106,8 +128,8 @@ bool openWindow(int width, int height, const char *title)
     }
     glfwMakeContextCurrent(g_window.handle);
     glfwSwapInterval((g_window.flags & FLAG_VSYNC_HINT) ? 1 : 0);
-    if (!rlp::gl::Load() || rlp::gl::Version() < 33) {
-        TraceLog(LOG_WARNING, "GL: OpenGL 3.3 is required, found %i.%i", rlp::gl::Version() / 10,
+    if (!rlp::gl::Load() || rlp::gl::Version() < kGlNeeded) {
+        TraceLog(LOG_WARNING, "GL: OpenGL %s is required, found %i.%i", kGlName, rlp::gl::Version() / 10,
                  rlp::gl::Version() % 10);
         glfwDestroyWindow(g_window.handle);
         g_window.handle = nullptr;
@@ -191,14 +213,25 @@ bool IsWindowReady(void) { return g_window.ready; }
 bool WindowShouldClose(void)
 {
     if (!g_window.ready) return true;
+#ifdef __EMSCRIPTEN__
+    // As raylib does on the web: the page cannot be closed from inside, and
+    // here the loop gives the browser its turn, until the next animation
+    // frame, having mixed the sound that must play until then.
+    rlp::audio::PumpMixer();
+    rlp_web_next_frame();
+    return false;
+#else
     return glfwWindowShouldClose(g_window.handle) != 0;
+#endif
 }
 
 void SetWindowState(unsigned int flags)
 {
     g_window.flags |= flags;
+#ifndef __EMSCRIPTEN__  // a page's canvas is sized by the page
     if (g_window.ready && (flags & FLAG_WINDOW_RESIZABLE))
         glfwSetWindowAttrib(g_window.handle, GLFW_RESIZABLE, GLFW_TRUE);
+#endif
 }
 
 // Like raylib, the new size counts at once; the window system catches up.
@@ -255,7 +288,8 @@ void EndDrawing(void)
     g_window.draw = now - g_window.previous;
     g_window.previous = now;
     g_window.frame = g_window.update + g_window.draw;
-    if (g_window.ready && g_window.frame < g_window.targetFrameTime) {
+    // The browser paces the page by its animation frames instead.
+    if (g_window.ready && g_window.frame < g_window.targetFrameTime && !kBrowser) {
         waitSeconds(g_window.targetFrameTime - g_window.frame);
         now = GetTime();
         g_window.frame += now - g_window.previous;

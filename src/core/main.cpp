@@ -19,6 +19,7 @@
 #include "system/CommandLine.h"
 #include "system/DisplayProbe.h"
 #include "system/EventStream.h"
+#include "system/BrowserPage.h"
 #include "system/FrameTimes.h"
 #include "system/PicturesFolder.h"
 #include "system/RootSearch.h"
@@ -138,11 +139,14 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    SaveFolder saves = SaveFolder::choose(root->installed, std::getenv("XDG_DATA_HOME"), HomeFolder());
+    // In the browser the saves are the player's, kept in the browser's storage
+    // as an installed game keeps them in the player's home.
+    SaveFolder saves =
+        SaveFolder::choose(root->installed || BrowserPage::inBrowser(), std::getenv("XDG_DATA_HOME"), HomeFolder());
     if (!saves.make()) std::puts(saves.problem.c_str());
 
     const char *noWindow = "Tallowfen could not open its window: is a graphical display available?";
-    if (!DisplayReachable()) {
+    if (!BrowserPage::inBrowser() && !DisplayReachable()) {
         std::puts(noWindow);
         return 1;
     }
@@ -181,6 +185,7 @@ int main(int argc, char **argv)
         bool quit = false;
 
         while (!WindowShouldClose() && !quit) {
+            const double workStart = GetTime();
             WindowMode::update(windowPath.c_str());
             ClearBackground(WHITE);
             // A demo watched fast steps several updates a frame; the draw's
@@ -211,8 +216,9 @@ int main(int argc, char **argv)
             game.replay.drawOverWindow();
             if (game.playback) game.playback->drawOverWindow();
             DrawFPS(0, 0);
+            const double work = GetTime() - workStart;
             EndDrawing();
-            frameTimes.record(GetFrameTime());
+            frameTimes.record(GetFrameTime(), work);
             events.change("frame", ++frame);
         }
         game.keepRunOnExit();

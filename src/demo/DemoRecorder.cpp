@@ -9,6 +9,7 @@
 
 #include "record/BestRun.h"
 #include "system/PicturesFolder.h"
+#include "system/BrowserPage.h"
 #include "system/SafeFile.h"
 
 namespace fs = std::filesystem;
@@ -95,11 +96,15 @@ void DemoRecorder::save()
     finishWriting();
     if (path.empty()) return;
     std::string bytes = demo.encode();
-    writing = std::async(std::launch::async, [file = path, bytes = std::move(bytes)] {
+    // Written beside the game, so a save never holds up a frame; the page has
+    // no threads, and writes to memory anyway.
+    const auto where = BrowserPage::inBrowser() ? std::launch::deferred : std::launch::async;
+    writing = std::async(where, [file = path, bytes = std::move(bytes)] {
         std::string why;
         if (bytes.empty()) return std::string("it could not be compressed");
         return WriteFileSafely(file.c_str(), bytes, &why) ? std::string() : why;
     });
+    if (where == std::launch::deferred) writing.wait();
 }
 
 void DemoRecorder::finishWriting()

@@ -1,5 +1,7 @@
 #include "replay/Replay.h"
 
+#include "system/BrowserPage.h"
+
 #include <ctime>
 #include <iostream>
 
@@ -48,6 +50,7 @@ void Replay::afterDraw(const RenderTexture2D &screen, bool recording, bool pause
         &why);
     note = name.empty() ? "Screenshot not saved: " + why : "Screenshot saved: " + pictures.file(name);
     std::cout << note << std::endl;
+    if (!name.empty()) BrowserPage::offerDownload(pictures.file(name));
     noteUntil = GetTime() + kNoteSeconds;
 }
 

@@ -1,5 +1,7 @@
 #include "replay/ReplayViewer.h"
 
+#include "system/BrowserPage.h"
+
 #include <cstdio>
 #include <iostream>
 
@@ -115,6 +117,7 @@ void ReplayViewer::save(const ReplayRecorder &recorder, PicturesFolder &pictures
     savedFolder = pictures.dir;
     savedFile = kept;
     std::cout << "Saved the replay to " << pictures.file(kept) << std::endl;
+    BrowserPage::offerDownload(pictures.file(kept));
 }
 
 void ReplayViewer::draw() const

@@ -1,5 +1,7 @@
 #include "system/FrameTimes.h"
 
+#include "system/BrowserPage.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -12,10 +14,12 @@ FrameTimes::FrameTimes()
     }
 }
 
-void FrameTimes::record(float frameSeconds)
+void FrameTimes::record(float frameSeconds, double workSeconds)
 {
     if (!enabled()) return;
-    frames.emplace_back(frameSeconds * 1000.0f, double(std::clock()) * 1000.0 / CLOCKS_PER_SEC);
+    frames.push_back({frameSeconds * 1000.0f, double(std::clock()) * 1000.0 / CLOCKS_PER_SEC, float(workSeconds * 1000.0)});
+    // The page never exits to have the file written: it is handed each frame.
+    BrowserPage::noteFrameWork(workSeconds * 1000.0);
 }
 
 bool FrameTimes::write() const
@@ -23,7 +27,7 @@ bool FrameTimes::write() const
     if (!enabled()) return true;
     std::FILE *out = std::fopen(path.c_str(), "w");
     if (out == nullptr) return false;
-    for (const auto &[frame, cpu] : frames)
-        std::fprintf(out, "%.3f %.3f\n", frame, cpu);
+    for (const Frame &f : frames)
+        std::fprintf(out, "%.3f %.3f %.3f\n", f.frameMs, f.cpuMs, f.workMs);
     return std::fclose(out) == 0;
 }

@@ -4,7 +4,8 @@
 #include <vector>
 
 // An optional record of every frame, for measuring the game as it runs:
-// the frame time and the process's CPU time so far. Switched on by the
+// the frame time, the process's CPU time so far, and the game's own work in
+// the frame (its update and draw, without the library's pacing and swap). Switched on by the
 // environment variable TALLOWFEN_FRAME_TIMES naming the file to write on
 // exit; off, it costs one test a frame.
 class FrameTimes {
@@ -12,10 +13,15 @@ public:
     FrameTimes();
 
     bool enabled() const { return !path.empty(); }
-    void record(float frameSeconds);
-    // Writes "frame_ms cpu_ms" lines; false when the file cannot be written.
+    void record(float frameSeconds, double workSeconds);
+    // Writes "frame_ms cpu_ms work_ms" lines; false when the file cannot be written.
     bool write() const;
 
     std::string path;
-    std::vector<std::pair<float, double>> frames;
+    struct Frame {
+        float frameMs;
+        double cpuMs;
+        float workMs;
+    };
+    std::vector<Frame> frames;
 };

@@ -1,5 +1,7 @@
 #include "system/SafeFile.h"
 
+#include "system/BrowserPage.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -88,6 +90,7 @@ bool WriteFileSafely(const char *path, const std::string &bytes, std::string *wh
         ::fsync(directoryFd);
         ::close(directoryFd);
     }
+    BrowserPage::persistSaves();
     return true;
 }
 

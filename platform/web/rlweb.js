@@ -1,0 +1,145 @@
+// The layer's JavaScript half in the browser build: the frame wait, Web
+// Audio output and the page's decoded sound files. Linked with --js-library.
+var LibraryRlpWeb = {
+  $RLPWEB: {
+    audio: null,       // {context, node, queue: [Float32Array], offset, queued}
+    heard: {frames: 0, sumSquares: 0, peak: 0},
+    frameIntervals: [],
+    lastFrame: 0,
+  },
+
+  rlp_web_next_frame__deps: ['$RLPWEB'],
+  rlp_web_next_frame: function() {
+    if (!Module['rlpFrameIntervals']) Module['rlpFrameIntervals'] = function() { return RLPWEB.frameIntervals; };
+    if (RLPWEB.lastFrame && Module['onFrame']) Module['onFrame']();
+    return Asyncify.handleSleep(function(wakeUp) {
+      requestAnimationFrame(function(now) {
+        if (RLPWEB.lastFrame) {
+          RLPWEB.frameIntervals.push(now - RLPWEB.lastFrame);
+          if (RLPWEB.frameIntervals.length > 36000) RLPWEB.frameIntervals.splice(0, 18000);
+        }
+        RLPWEB.lastFrame = now;
+        wakeUp();
+      });
+    });
+  },
+
+  // The mixer's output is played by a script processor pulling from a queue
+  // that the frame loop fills; what it plays is measured, so a page can tell
+  // that sound really went out.
+  rlp_web_audio_open__deps: ['$RLPWEB'],
+  rlp_web_audio_open: function(rate) {
+    var Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return 0;
+    var audio;
+    try {
+      var context = new Context({sampleRate: rate});
+      audio = {context: context, node: context.createScriptProcessor(1024, 0, 2), queue: [], offset: 0, queued: 0};
+    } catch (e) {
+      err('Web Audio could not start: ' + e);
+      return 0;
+    }
+    audio.node.onaudioprocess = function(event) {
+      var left = event.outputBuffer.getChannelData(0), right = event.outputBuffer.getChannelData(1);
+      var heard = RLPWEB.heard;
+      for (var i = 0; i < left.length; i++) {
+        var l = 0, r = 0;
+        if (audio.queue.length) {
+          var chunk = audio.queue[0];
+          l = chunk[audio.offset];
+          r = chunk[audio.offset + 1];
+          audio.offset += 2;
+          audio.queued--;
+          if (audio.offset >= chunk.length) {
+            audio.queue.shift();
+            audio.offset = 0;
+          }
+        }
+        left[i] = l;
+        right[i] = r;
+        heard.sumSquares += l * l + r * r;
+        heard.peak = Math.max(heard.peak, Math.abs(l), Math.abs(r));
+      }
+      heard.frames += left.length;
+    };
+    audio.node.connect(audio.context.destination);
+    // Browsers start sound only in answer to the player.
+    var start = function() {
+      if (audio.context.state !== 'suspended') return;
+      audio.context.resume();
+    };
+    ['pointerdown', 'keydown', 'touchstart'].forEach(function(type) {
+      document.addEventListener(type, start, true);
+    });
+    audio.context.onstatechange = function() {
+      if (Module['onSoundState']) Module['onSoundState'](audio.context.state);
+    };
+    RLPWEB.audio = audio;
+    Module['rlpAudio'] = function() {
+      var heard = RLPWEB.heard;
+      return {state: audio.context.state,
+              heard: {frames: heard.frames, peak: heard.peak,
+                      rms: heard.frames ? Math.sqrt(heard.sumSquares / (2 * heard.frames)) : 0}};
+    };
+    return 1;
+  },
+
+  rlp_web_audio_queued__deps: ['$RLPWEB'],
+  rlp_web_audio_queued: function() {
+    return RLPWEB.audio ? RLPWEB.audio.queued : 0;
+  },
+
+  rlp_web_audio_write__deps: ['$RLPWEB'],
+  rlp_web_audio_write: function(frames, count) {
+    var audio = RLPWEB.audio;
+    if (!audio) return;
+    audio.queue.push(HEAPF32.slice(frames >> 2, (frames >> 2) + count * 2));
+    audio.queued += count;
+  },
+
+  rlp_web_audio_close__deps: ['$RLPWEB'],
+  rlp_web_audio_close: function() {
+    var audio = RLPWEB.audio;
+    if (!audio) return;
+    audio.node.disconnect();
+    audio.context.close();
+    RLPWEB.audio = null;
+  },
+
+  // Module.rlpDecoded is filled before main by rlweb_pre.js: per path,
+  // {channels, rate, frames, data: [Float32Array per channel]} or null.
+  rlp_web_decoded_open__deps: ['$PATH', '$FS'],
+  rlp_web_decoded_open: function(path, channels, rate, frames) {
+    var files = Module['rlpDecoded'] || {};
+    var name = UTF8ToString(path);
+    var key = name.charAt(0) === '/' ? name : FS.cwd().replace(/\/$/, '') + '/' + name;
+    key = PATH.normalize(key);
+    var entry = files[key];
+    if (!entry) return -1;
+    HEAP32[channels >> 2] = entry.data.length;
+    HEAP32[rate >> 2] = entry.rate;
+    HEAPF64[frames >> 3] = entry.frames;
+    Module['rlpDecodedById'] = Module['rlpDecodedById'] || [];
+    Module['rlpDecodedById'].push(entry);
+    return Module['rlpDecodedById'].length - 1;
+  },
+
+  rlp_web_decoded_read: function(id, position, count, out) {
+    var entry = (Module['rlpDecodedById'] || [])[id];
+    if (!entry) return 0;
+    var n = Math.max(0, Math.min(count, entry.frames - position));
+    var channels = Math.min(entry.data.length, 2);
+    var base = out >> 1;
+    for (var c = 0; c < channels; c++) {
+      var source = entry.data[c];
+      for (var i = 0; i < n; i++) {
+        var v = source[position + i];
+        HEAP16[base + i * channels + c] = v >= 1 ? 32767 : v <= -1 ? -32768 : Math.round(v * 32767);
+      }
+    }
+    return n;
+  },
+};
+
+autoAddDeps(LibraryRlpWeb, '$RLPWEB');
+mergeInto(LibraryManager.library, LibraryRlpWeb);

@@ -1,0 +1,138 @@
+// The page around the game: checks what the browser offers, loads the game
+// with a progress bar, keeps its saves in IndexedDB, letterboxes the canvas
+// in the browser window, and gives tests and measurements what they read
+// (window.tallowfen).
+(function () {
+  'use strict';
+  const SAVES = '/home/web_user/.local/share/tallowfen';
+  const canvas = document.getElementById('canvas');
+  const stage = document.getElementById('stage');
+  const status = document.getElementById('status');
+  const progress = document.getElementById('progress');
+  const loading = document.getElementById('loading');
+  const errorBox = document.getElementById('error');
+  const soundNote = document.getElementById('sound-note');
+
+  const tallowfen = window.tallowfen = {
+    loadStarted: performance.now(), firstFrameAt: null, frames: 0,
+    frameWork: [], failed: null,
+    get frameIntervals() { return Module.rlpFrameIntervals ? Module.rlpFrameIntervals() : []; },
+    audio: {
+      state: () => (Module.rlpAudio ? Module.rlpAudio().state : 'none'),
+      heard: () => (Module.rlpAudio ? Module.rlpAudio().heard : {frames: 0, rms: 0, peak: 0}),
+    },
+  };
+
+  function fail(message) {
+    tallowfen.failed = message;
+    loading.hidden = true;
+    errorBox.hidden = false;
+    errorBox.textContent = message;
+  }
+
+  // The canvas keeps its 600 by 450 pixels and is shown as large as the
+  // window allows at that shape, leaving room for the sound line below.
+  function letterbox() {
+    const room = Math.max(120, window.innerHeight - 40);
+    const scale = Math.min(window.innerWidth / 600, room / 450);
+    stage.style.width = Math.floor(600 * scale) + 'px';
+    stage.style.height = Math.floor(450 * scale) + 'px';
+  }
+  window.addEventListener('resize', letterbox);
+  letterbox();
+
+  function webgl2() {
+    try {
+      return !!document.createElement('canvas').getContext('webgl2');
+    } catch (e) {
+      return false;
+    }
+  }
+  if (typeof WebAssembly !== 'object') {
+    fail('Tallowfen needs WebAssembly, which this browser does not offer (or has switched off).');
+    return;
+  }
+  if (!webgl2()) {
+    fail('Tallowfen needs WebGL 2, which this browser does not offer (or has switched off). ' +
+         'Try another browser, or turn on hardware acceleration in this one.');
+    return;
+  }
+
+  // ?arg=--level&arg=20 become the game's arguments, ?env=NAME=VALUE its environment.
+  const query = new URLSearchParams(location.search);
+  const args = query.getAll('arg');
+  const env = query.getAll('env').map((pair) => pair.split(/=(.*)/s)).filter((p) => p[0]);
+
+  // The game's keys stay in the game: no scrolling, no browser shortcuts.
+  window.addEventListener('keydown', (event) => {
+    if (event.ctrlKey || event.metaKey || event.key === 'F5' || event.key === 'F12') return;
+    if (event.target && /^(INPUT|TEXTAREA|SELECT)$/.test(event.target.tagName)) return;
+    event.preventDefault();
+  }, true);
+  canvas.addEventListener('pointerdown', () => canvas.focus());
+
+  let syncing = false, again = false;
+  function persist() {
+    if (syncing) { again = true; return; }
+    syncing = true;
+    Module.FS.syncfs(false, (err) => {
+      syncing = false;
+      if (err) console.warn('Tallowfen could not keep the saves in the browser: ' + err);
+      if (again) { again = false; persist(); }
+    });
+  }
+
+  const Module = window.Module = {
+    canvas: canvas,
+    arguments: args,
+    webglContextAttributes: {preserveDrawingBuffer: true, antialias: false, alpha: false},
+    print: (text) => console.log(text),
+    printErr: (text) => console.warn(text),
+    setStatus: (text) => {
+      const m = /\((\d+(?:\.\d+)?)\/(\d+)\)/.exec(text || '');
+      if (m) progress.value = Number(m[1]) / Number(m[2]);
+      if (text) status.textContent = text.replace(/\(.*\)/, '').replace('Downloading data...', 'Loading Tallowfen…');
+    },
+    preRun: [() => {
+      for (const [name, value] of env) Module.ENV[name] = value;
+      const FS = Module.FS;
+      FS.mkdirTree(SAVES);
+      FS.mount(FS.filesystems.IDBFS, {}, SAVES);
+      Module.addRunDependency('saves');
+      FS.syncfs(true, (err) => {
+        if (err) console.warn('Tallowfen could not read its saves from the browser: ' + err);
+        Module.removeRunDependency('saves');
+      });
+    }],
+    onRuntimeInitialized: () => { loading.hidden = true; },
+    onAbort: (what) => fail('Tallowfen stopped: ' + what),
+    onExit: () => fail('Tallowfen has closed. Reload the page to play again.'),
+    persistSaves: persist,
+    offerDownload: (path) => {
+      const bytes = Module.FS.readFile(path);
+      const type = /\.gif$/i.test(path) ? 'image/gif' : 'image/png';
+      const link = document.createElement('a');
+      link.href = URL.createObjectURL(new Blob([bytes], {type}));
+      link.download = path.split('/').pop();
+      document.body.appendChild(link);
+      link.click();
+      link.remove();
+      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    },
+    noteFrameWork: (ms) => { tallowfen.frameWork.push(ms); },
+    onFrame: () => {
+      tallowfen.frames++;
+      if (tallowfen.firstFrameAt === null) tallowfen.firstFrameAt = performance.now();
+    },
+    onSoundState: (state) => { soundNote.classList.toggle('started', state === 'running'); },
+  };
+
+  window.addEventListener('error', (event) => {
+    if (tallowfen.firstFrameAt === null) fail('Tallowfen could not load its files: ' + (event.message || 'network error'));
+  });
+
+  const script = document.createElement('script');
+  script.src = 'tallowfen.js';
+  script.onerror = () => fail('Tallowfen could not load its files (tallowfen.js). Check the connection and reload.');
+  document.body.appendChild(script);
+})();
