@@ -323,10 +323,26 @@ def _poll(condition, app, timeout):
     return False
 
 
-def run_game(session, game_dir, level, save_settings=False, name="", continue_run=False):
+NO_DEVICE = "AUDIO: Failed to initialize playback device"
+
+
+def run_game(session, game_dir, level, **options):
     """One start of the game: (drawn, exit code or a word, stdout lines,
     stderr text). The level run holds fire for a moment; with `continue_run`
-    the menu run goes on to the kept run's level."""
+    the menu run goes on to the kept run's level. The sound device is opened
+    before any of the game's files are read, so a device the test machine
+    failed to give (once seen on a loaded machine) says nothing of the case:
+    that start is tried once more, and the sound server's log is shown."""
+    run = _run_game(session, game_dir, level, **options)
+    if not any(NO_DEVICE in line for line in run[2]):
+        return run
+    log = os.path.join(session.tmpdir or "", "pulseaudio.log")
+    tail = open(log, errors="replace").read()[-1500:] if os.path.exists(log) else "(no log)"
+    print(f"    no sound device for this start; trying once more. The sound server said:\n{tail}", file=sys.stderr)
+    return _run_game(session, game_dir, level, **options)
+
+
+def _run_game(session, game_dir, level, save_settings=False, name="", continue_run=False):
     argv = [BINARY] + (["--level", "3"] if level else [])
     app = session.start(argv, cwd=game_dir, env_extra={"XDG_CONFIG_HOME": os.path.join(game_dir, ".config"),
                                                        "XDG_PICTURES_DIR": ""})
