@@ -95,22 +95,26 @@ void DemoRecorder::save()
     if (path.empty()) return;
     finishWriting();
     if (path.empty()) return;
-    std::string bytes = demo.encode();
-    // Written beside the game, so a save never holds up a frame; the page has
-    // no threads, and writes to memory anyway.
-    const auto where = BrowserPage::inBrowser() ? std::launch::deferred : std::launch::async;
-    writing = std::async(where, [file = path, bytes = std::move(bytes)] {
+    auto write = [file = path, bytes = demo.encode()] {
         std::string why;
         if (bytes.empty()) return std::string("it could not be compressed");
         return WriteFileSafely(file.c_str(), bytes, &why) ? std::string() : why;
-    });
-    if (where == std::launch::deferred) writing.wait();
+    };
+    // Written beside the game, so a save never holds up a frame; the page has
+    // no threads, and writes to memory anyway.
+    if (BrowserPage::inBrowser())
+        report(write());
+    else
+        writing = std::async(std::launch::async, std::move(write));
 }
 
 void DemoRecorder::finishWriting()
 {
-    if (!writing.valid()) return;
-    const std::string why = writing.get();
+    if (writing.valid()) report(writing.get());
+}
+
+void DemoRecorder::report(const std::string &why)
+{
     if (why.empty() || path.empty()) return;
     std::cout << "Error: Could not save the demo " << path << ": " << why << std::endl;
     path.clear();  // said once; the run plays on unrecorded

@@ -44,6 +44,8 @@ public:
 
     // Waits for the save under way, and reports it when it failed.
     void finishWriting();
+    // Says once why a write failed, and stops recording the run.
+    void report(const std::string &why);
 
 private:
     std::future<std::string> writing;  // the save under way: "" or why it failed

@@ -34,7 +34,7 @@
   // window allows at that shape, leaving room for the sound line below.
   function letterbox() {
     const room = Math.max(120, window.innerHeight - 40);
-    const scale = Math.min(window.innerWidth / 600, room / 450);
+    const scale = Math.min(document.documentElement.clientWidth / 600, room / 450);
     stage.style.width = Math.floor(600 * scale) + 'px';
     stage.style.height = Math.floor(450 * scale) + 'px';
   }
@@ -106,7 +106,12 @@
     }],
     onRuntimeInitialized: () => { loading.hidden = true; },
     onAbort: (what) => fail('Tallowfen stopped: ' + what),
-    onExit: () => fail('Tallowfen has closed. Reload the page to play again.'),
+    onExit: () => {
+      tallowfen.exited = true;
+      loading.hidden = true;
+      errorBox.hidden = false;
+      errorBox.textContent = 'Tallowfen has closed. Reload the page to play again.';
+    },
     persistSaves: persist,
     offerDownload: (path) => {
       const bytes = Module.FS.readFile(path);
@@ -128,6 +133,7 @@
   };
 
   window.addEventListener('error', (event) => {
+    if (event.error && event.error.stack) console.warn(event.error.stack);
     if (tallowfen.firstFrameAt === null) fail('Tallowfen could not load its files: ' + (event.message || 'network error'));
   });
 
