@@ -89,7 +89,8 @@ bool readBrowserPad(int index)
 {
     EmscriptenGamepadEvent pad{};
     if (emscripten_get_gamepad_status(index, &pad) != EMSCRIPTEN_RESULT_SUCCESS || !pad.connected) return false;
-    constexpr std::array<int, GLFW_GAMEPAD_BUTTON_LAST + 1> kStandard = {0, 1, 2, 3, 4, 5, 8, 16, 9, 10, 11, 12, 15, 13, 14};
+    constexpr std::array<int, GLFW_GAMEPAD_BUTTON_LAST + 1> kStandard = {0, 1,  2,  3,  4,  5,  8, 16,
+                                                                         9, 10, 11, 12, 15, 13, 14};
     GLFWgamepadstate state{};
     for (std::size_t i = 0; i < kStandard.size(); ++i)
         state.buttons[i] = kStandard[i] < pad.numButtons && pad.digitalButton[kStandard[i]] ? GLFW_PRESS : GLFW_RELEASE;

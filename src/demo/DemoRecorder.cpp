@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "record/BestRun.h"
-#include "system/PicturesFolder.h"
 #include "system/BrowserPage.h"
+#include "system/PicturesFolder.h"
 #include "system/SafeFile.h"
 
 namespace fs = std::filesystem;

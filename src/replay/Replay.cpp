@@ -48,7 +48,10 @@ void Replay::afterDraw(const RenderTexture2D &screen, bool recording, bool pause
         nameNow(level, ".png"),
         [&screen](const std::string &path, std::string *problem) { return saveScreenshot(screen, path, problem); },
         &why);
-    note = name.empty() ? "Screenshot not saved: " + why : "Screenshot saved: " + pictures.file(name);
+    if (name.empty())
+        note = "Screenshot not saved: " + why;
+    else
+        note = BrowserPage::inBrowser() ? "Screenshot downloaded: " + name : "Screenshot saved: " + pictures.file(name);
     std::cout << note << std::endl;
     if (!name.empty()) BrowserPage::offerDownload(pictures.file(name));
     noteUntil = GetTime() + kNoteSeconds;

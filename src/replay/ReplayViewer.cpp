@@ -114,7 +114,7 @@ void ReplayViewer::save(const ReplayRecorder &recorder, PicturesFolder &pictures
         std::cout << "Could not save the replay: " << failure << std::endl;
         return;
     }
-    savedFolder = pictures.dir;
+    savedFolder = BrowserPage::inBrowser() ? "your downloads" : pictures.dir;
     savedFile = kept;
     std::cout << "Saved the replay to " << pictures.file(kept) << std::endl;
     BrowserPage::offerDownload(pictures.file(kept));

@@ -8,20 +8,25 @@
 // The page's side of these lives in web/page.js.
 bool BrowserPage::inBrowser() { return true; }
 
-void BrowserPage::persistSaves()
-{
-    EM_ASM(if (Module.persistSaves) Module.persistSaves(););
-}
+void BrowserPage::persistSaves() { EM_ASM(if (Module.persistSaves) Module.persistSaves();); }
 
 void BrowserPage::offerDownload(const std::string &path)
 {
-    EM_ASM({ if (Module.offerDownload) Module.offerDownload(UTF8ToString($0)); }, path.c_str());
+    EM_ASM(
+        {
+            if (Module.offerDownload) Module.offerDownload(UTF8ToString($0));
+        },
+        path.c_str());
     std::remove(path.c_str());
 }
 
 void BrowserPage::noteFrameWork(double milliseconds)
 {
-    EM_ASM({ if (Module.noteFrameWork) Module.noteFrameWork($0); }, milliseconds);
+    EM_ASM(
+        {
+            if (Module.noteFrameWork) Module.noteFrameWork($0);
+        },
+        milliseconds);
 }
 #else
 bool BrowserPage::inBrowser() { return false; }

@@ -17,7 +17,8 @@ FrameTimes::FrameTimes()
 void FrameTimes::record(float frameSeconds, double workSeconds)
 {
     if (!enabled()) return;
-    frames.push_back({frameSeconds * 1000.0f, double(std::clock()) * 1000.0 / CLOCKS_PER_SEC, float(workSeconds * 1000.0)});
+    frames.push_back(
+        {frameSeconds * 1000.0f, double(std::clock()) * 1000.0 / CLOCKS_PER_SEC, float(workSeconds * 1000.0)});
     // The page never exits to have the file written: it is handed each frame.
     BrowserPage::noteFrameWork(workSeconds * 1000.0);
 }
