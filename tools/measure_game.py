@@ -1,8 +1,9 @@
 """Measures the real game as a player runs it, in a private display and sound
 sink: N seconds idle on the main menu, then N seconds playing level L (started
 with --level L, holding fire and walking about). For each phase it prints the
-CPU time per frame, the peak resident memory, and the frame time's median,
-99th percentile and maximum, each the median of the rounds.
+CPU time per frame, the peak resident memory, the frame time's median,
+99th percentile and maximum, and the median and 99th percentile of the game's
+own work in a frame (update and draw), each the median of the rounds.
 
     python3 tools/measure_game.py [--binary build/src/tallowfen] [--seconds 10]
                                   [--level 20] [--rounds 3]
@@ -46,10 +47,12 @@ def summarise(path):
     rows = rows[WARM_UP_FRAMES:]
     if len(rows) < 2:
         raise RuntimeError(f"only {len(rows)} frames recorded after the warm-up")
-    frames = [frame for frame, _ in rows]
+    frames = [row[0] for row in rows]
+    work = [row[2] for row in rows]
     cpu = (rows[-1][1] - rows[0][1]) / (len(rows) - 1)
     return {"cpu": cpu, "median": statistics.median(frames), "p99": percentile(frames, 99),
-            "max": max(frames), "frames": len(rows)}
+            "max": max(frames), "frames": len(rows),
+            "work_median": statistics.median(work), "work_p99": percentile(work, 99)}
 
 
 def play(win, game, seconds):
@@ -110,12 +113,12 @@ def main():
         shutil.rmtree(workdir, ignore_errors=True)
 
     print(f"{'phase':<10} {'CPU ms/frame':>12} {'peak RSS MiB':>12} {'median ms':>9} {'p99 ms':>7} "
-          f"{'max ms':>7} {'frames':>7}")
+          f"{'max ms':>7} {'frames':>7} {'work ms':>7} {'work p99':>8}")
     for phase, results in phases.items():
         def med(key):
             return statistics.median(r[key] for r in results)
         print(f"{phase:<10} {med('cpu'):>12.2f} {med('rss'):>12.1f} {med('median'):>9.2f} {med('p99'):>7.2f} "
-              f"{med('max'):>7.2f} {med('frames'):>7.0f}")
+              f"{med('max'):>7.2f} {med('frames'):>7.0f} {med('work_median'):>7.3f} {med('work_p99'):>8.3f}")
 
 
 if __name__ == "__main__":
