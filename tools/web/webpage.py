@@ -204,7 +204,9 @@ class SiteServer:
 class Browser:
     """One headless Chromium, driven through chromedriver."""
 
-    def __init__(self, extra_flags=()):
+    def __init__(self, extra_flags=(), before_page=()):
+        """extra_flags: more Chromium switches; before_page: scripts run in
+        every page before its own (to take a feature away, say)."""
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
         options = webdriver.ChromeOptions()
@@ -213,7 +215,8 @@ class Browser:
             options.add_argument(flag)
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
         self.driver.set_script_timeout(30)
-        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": CONSOLE_HOOK})
+        for script in (CONSOLE_HOOK, *before_page):
+            self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": script})
 
     def __enter__(self):
         return self
@@ -450,3 +453,34 @@ KEYS = {"Escape": "\ue00c", "Return": "\ue007", "space": " "}
 
 def _key(name):
     return KEYS.get(name, name)
+
+
+# -- reading the game's virtual screen ----------------------------------------
+# As the native end-to-end driver reads the window, in virtual pixels here.
+BIRD_VIOLET = (0x74, 0x50, 0xad)
+GREEN = (0, 228, 48)
+WHITE = (255, 255, 255)
+PLAY_AREA = (0, 0, 240, 240)  # the level's view, left of the HUD
+
+
+def menu_shown(picture):
+    """The main menu's white title is drawn, top left."""
+    return picture.count(WHITE, box=(10, 10, 200, 40)) > 100
+
+
+def level_finished(picture):
+    """ "Level finished!" and its second line show above the level."""
+    return picture.count(GREEN, box=(20, 20, 200, 60)) > 200
+
+
+def bird_at(picture):
+    """The virtual position of one bird in view (the first from the top,
+    the centre of the violet near it), or None."""
+    near = []
+    for y, x0, pixels in picture._rows(PLAY_AREA):
+        for i, p in enumerate(pixels):
+            if p == BIRD_VIOLET and (not near or (abs(x0 + i - near[0][0]) < 32 and abs(y - near[0][1]) < 32)):
+                near.append((x0 + i, y))
+    if not near:
+        return None
+    return (sum(x for x, _ in near) // len(near), sum(y for _, y in near) // len(near))

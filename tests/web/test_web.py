@@ -1,0 +1,187 @@
+"""The web build in a real headless Chromium: its menu as the native game
+draws it, a level played with keys and the mouse, its sound, saves that
+outlive a reload, demos verified in the page, and a clear word when the
+browser lacks what the game needs."""
+
+import os
+import re
+import shutil
+import sys
+import tempfile
+import unittest
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+sys.path.insert(0, os.path.join(ROOT, "tools", "web"))
+
+import native  # noqa: E402
+from webpage import (GREEN, Browser, SiteServer, bird_at, level_finished, menu_shown,  # noqa: E402
+                     page_url, site_from_env, wait_for)
+
+SITE = site_from_env()
+NO_SITE = "TALLOWFEN_WEB_SITE names no built site (build-web/site once built)"
+SHOTS = os.path.join(tempfile.gettempdir(), "tallowfen-web-shots")
+HUD_BLUE = (0, 121, 241)
+WHITE = (255, 255, 255)
+ENEMY_LINE = re.compile(r"^\d+ \d+$")  # a bird's starting tile, printed as a level starts
+
+
+def header(demo):
+    text = demo.split(b"\nend\n", 1)[0].decode()
+    return dict(line.split(" ", 1) for line in text.splitlines()[1:])
+
+
+class WebCase(unittest.TestCase):
+    """One server and one browser for the class; each test starts as a
+    first visit, with no saves."""
+
+    @classmethod
+    def setUpClass(cls):
+        if SITE is None:
+            raise unittest.SkipTest(NO_SITE)
+        cls.server = SiteServer(SITE).start()
+        cls.addClassCleanup(cls.server.stop)
+        cls.browser = Browser()
+        cls.addClassCleanup(cls.browser.quit)
+
+    def setUp(self):
+        self.browser.forget(self.server.base)
+
+    def open(self, *args, events=True, wait_running=True):
+        return self.browser.open(page_url(self.server.base, args, events=events), wait_running)
+
+    def menu(self, *args):
+        page = self.open(*args)
+        wait_for(lambda: menu_shown(page.picture()), 20, "the main menu")
+        return page
+
+
+class WebGameTest(WebCase):
+    def test_menu_matches_the_native_menu(self):
+        binary = native.binary_from_env()
+        if not os.access(binary, os.X_OK):
+            self.skipTest(f"no native game at {binary} (TALLOWFEN_BINARY)")
+        page = self.menu()
+        self.assertEqual(page.canvas_size(), (600, 450))
+        page.wait_frames(60)  # as the native pictures: the FPS counter settled
+        os.makedirs(SHOTS, exist_ok=True)
+        web = page.picture()
+        web.save(os.path.join(SHOTS, "menu-web.png"))
+        page.picture(whole=True).save(os.path.join(SHOTS, "menu-web-canvas.png"))
+        natives = native.menu_pictures(binary, keep_first=os.path.join(SHOTS, "menu-native-window.png"))
+        natives[0].save(os.path.join(SHOTS, "menu-native.png"))
+        self.assertGreater(native.animated(natives), 0, "the grain and the crab move between native pictures")
+        wrong = native.differences(web, natives)
+        self.assertLessEqual(len(wrong), 320 * 240 // 1000, f"first differing virtual pixels {wrong[:12]}; see {SHOTS}")
+
+    def test_new_game_plays_level_one_with_keys_and_mouse(self):
+        page = self.menu()
+        page.click_until(85, 100, lambda: any(map(ENEMY_LINE.match, page.stdout_lines())), "level 1's bird")
+        page.wait_event("state 1")
+        self.assertEqual(len([line for line in page.stdout_lines() if ENEMY_LINE.match(line)]), 1)
+        page.wait_frames(5)
+        hud = page.picture()
+        panel = hud.dominant_color((245, 225, 70, 10))
+        self.assertTrue(all(abs(a - b) <= 24 for a, b in zip(panel, HUD_BLUE)), panel)
+        self.assertGreater(hud.count(WHITE, box=(250, 8, 60, 20)), 10, "Level 1")
+
+        def aim():
+            picture = page.picture()
+            if level_finished(picture):
+                return True
+            if (bird := bird_at(picture)) is not None:
+                page.move(*bird)
+        page.move(120, 120)
+        page.key_down("d")
+        page.mouse_down()
+        try:
+            wait_for(aim, 60, '"Level finished!"')
+        finally:
+            page.release()
+        self.assertNotIn("state 2", page.events(), "the crab lived")
+
+    def test_sound_starts_with_the_first_click_or_key(self):
+        for gesture in ("click", "key"):
+            with self.subTest(gesture):
+                self.browser.forget(self.server.base)
+                page = self.menu()
+                self.assertEqual(page.element("sound-note"), [True, "Click or press a key to start the sound."])
+                self.assertEqual(page.audio(), {"state": "suspended", "heard": {"frames": 0, "rms": 0, "peak": 0}})
+                if gesture == "click":
+                    page.click(300, 230)  # on no button
+                else:
+                    page.key("x")  # bound to nothing
+                played = wait_for(lambda: (a := page.audio())["heard"]["frames"] >= 44100 and a, 20,
+                                  "a second of sound played")
+                self.assertEqual(played["state"], "running")
+                self.assertGreater(played["heard"]["rms"], 0.01, "the menu's music, not silence")
+                self.assertGreater(played["heard"]["peak"], played["heard"]["rms"])
+                self.assertNotEqual(page.element("sound-note"), [True, "Click or press a key to start the sound."])
+
+    def test_settings_saved_outlive_a_reload(self):
+        page = self.menu()
+
+        def settings_shown():
+            return page.picture().count(WHITE, box=(100, 5, 200, 40)) > 100
+
+        def music_ticked():
+            return page.picture().pixel(205, 62) == (0, 0, 0)
+        page.click_until(240, 100, settings_shown, "the settings screen")
+        self.assertTrue(music_ticked())
+        page.click_until(205, 62, lambda: not music_ticked(), "the music box unticked")
+        page.click_until(60, 205, lambda: page.picture().count(GREEN, box=(20, 160, 80, 30)) > 25, '"Saved :)"')
+        folder = wait_for(page.saves_folder, what="the saves folder")
+        self.assertEqual(page.read(folder + "/settings"), b"011")
+
+        page = self.menu()
+        self.assertEqual(page.read(folder + "/settings"), b"011", "kept in IndexedDB")
+        page.click_until(240, 100, settings_shown, "the settings screen")
+        self.assertFalse(music_ticked(), "read back at start")
+
+    def test_a_run_left_for_the_menu_leaves_a_demo_that_verifies(self):
+        page = self.open("--level", "3")
+        page.wait_event("state 1")
+        page.move(120, 120)
+        page.mouse_down()
+        page.wait_frames(60)
+        page.mouse_up()
+        since = len(page.lines())
+        page.key("Escape")
+        page.wait_event("state 0", since)
+        demos = wait_for(lambda: [f for f in page.files() if re.search(r"/demos/[^/]+\.demo$", f)],
+                         what="a demo in the saves")
+        self.assertEqual(len(demos), 1, demos)
+        head = header(page.read(demos[0]))
+        self.assertEqual((head["start"], head["level"]), ("3", "3"), head)
+
+        verify = self.open("--verify", demos[0], events=False, wait_running=False)
+        verify.wait_line(r"(matches the recording|differs|tallowfen: )", 60)
+        self.assertEqual(verify.stdout_lines(), [
+            f"level 3, gold {head['gold']}, kills {head['kills']}, digest {head['digest']}",
+            "matches the recording"])
+
+
+class MissingFeatureTest(unittest.TestCase):
+    """A browser without what the game needs gets the page's explanation."""
+
+    def test_missing_webgl2_webassembly_or_data_is_explained(self):
+        if SITE is None:
+            self.skipTest(NO_SITE)
+        rows = (  # flags, scripts before the page's, a file the site lacks, a word of the message
+            (["--disable-webgl2"], [], None, "WebGL 2"),
+            ([], ["delete window.WebAssembly;"], None, "WebAssembly"),
+            ([], [], "tallowfen.data", "data"),
+        )
+        for flags, scripts, missing, word in rows:
+            with self.subTest(word), tempfile.TemporaryDirectory() as partial:
+                for name in os.listdir(SITE):
+                    if name != missing:
+                        os.symlink(os.path.join(SITE, name), os.path.join(partial, name))
+                with SiteServer(partial) as server, Browser(flags, scripts) as browser:
+                    page = browser.open(page_url(server.base), wait_running=False)
+                    shown = wait_for(lambda: (e := page.element("error")) and e[0] and e, 30, "#error shown")
+                    self.assertIn(word, shown[1])
+                    self.assertEqual(page.frames(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
