@@ -51,7 +51,7 @@ class WebCase(unittest.TestCase):
 
     def menu(self, *args):
         page = self.open(*args)
-        wait_for(lambda: menu_shown(page.picture()), 20, "the main menu")
+        page.wait_picture(menu_shown, what="the main menu")
         return page
 
 

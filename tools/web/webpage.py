@@ -54,6 +54,8 @@ CONSOLE_HOOK = """
 VIRTUAL_PICTURE_JS = """
 const [vw, vh, whole] = arguments;
 const canvas = document.getElementById('canvas');
+const gl = canvas.getContext('webgl2');
+if (gl && !gl.getContextAttributes().preserveDrawingBuffer) return 'no preserveDrawingBuffer';
 const copy = document.createElement('canvas');
 copy.width = canvas.width; copy.height = canvas.height;
 const g = copy.getContext('2d');
@@ -308,6 +310,15 @@ class Page:
         if self.frames() == 0:
             raise PageError(f"{self.url} shows no frame{self.problem()}")
 
+    def wait_picture(self, condition, timeout=20.0, what="the picture"):
+        """Polls the virtual picture until condition(picture) holds; stops
+        at once when the page shows its error instead."""
+        def check():
+            if problem := self.problem():
+                raise PageError(f"the page failed while waiting for {what}:{problem}")
+            return condition(self.picture())
+        return wait_for(check, timeout, what)
+
     def wait_frames(self, count=3, timeout=15.0):
         """Waits for `count` more frames: input sent before is then drawn."""
         target = self.frames() + count
@@ -327,7 +338,12 @@ class Page:
     def picture(self, whole=False):
         """The virtual screen as the canvas shows it, one sample a virtual
         pixel (whole: every canvas pixel instead)."""
-        w, h, data = self.js(VIRTUAL_PICTURE_JS, *VIRTUAL, whole)
+        read = self.js(VIRTUAL_PICTURE_JS, *VIRTUAL, whole)
+        if read == "no preserveDrawingBuffer":
+            # Otherwise the buffer is cleared once shown and reads back empty.
+            raise PageError("the canvas's WebGL context was made without preserveDrawingBuffer: "
+                            "its pictures cannot be read")
+        w, h, data = read
         return Shot(w, h, base64.b64decode(data))
 
     # -- input ---------------------------------------------------------------
