@@ -44,10 +44,11 @@ def sample_virtual(shot):
     return Shot(vw, vh, bytes(rgb))
 
 
-def menu_pictures(binary, count=12, frames_apart=6, keep_first=None):
+def menu_pictures(binary, count=24, frames_apart=6, keep_first=None):
     """The main menu of a first start, `count` times, `frames_apart` frames
-    apart (enough to cover the crab's four standing frames and several of
-    the grain's steps), as virtual pictures. keep_first: where to save the
+    apart, as virtual pictures: the crab's four standing frames several
+    times over, and over twenty of the grain's steps, so that the range each
+    grained pixel went over is nearly its whole +-6 %. keep_first: where to save the
     first window picture as a PNG."""
     folder = game_folder()
     try:
@@ -72,21 +73,33 @@ def menu_pictures(binary, count=12, frames_apart=6, keep_first=None):
         shutil.rmtree(folder, ignore_errors=True)
 
 
-def differences(picture, references, tol=8):
-    """The virtual pixels of `picture` outside what the references showed
-    there: per channel, from their least to their greatest value, widened by
-    tol. Where the references agree (all that stands still) that is the one
-    value; where they do not (what animates) it is the range it went over."""
+CRAB = (225, 0, 64, 64)  # the menu's crab, standing in one of four frames
+
+
+def differences(picture, references, tol=8, moments=(CRAB,)):
+    """The virtual pixels of `picture` unlike the references. Inside each
+    box of `moments` (a sprite's frames) the picture must match one
+    reference, the likest there: the same moment. Elsewhere each channel
+    must lie within what the references showed at that pixel, from least to
+    greatest, widened by tol: where they agree (all that stands still) that
+    is their one value; where they do not (the buttons' grain, which steps
+    nine times a second, and the FPS counter) the range it went over."""
+    def unlike(i, refs):
+        return any(not (min(r[i + c] for r in refs) - tol <= picture.rgb[i + c] <= max(r[i + c] for r in refs) + tol)
+                   for c in range(3))
+
+    def inside(x, y, box):
+        return box[0] <= x < box[0] + box[2] and box[1] <= y < box[1] + box[3]
+
+    width, height = picture.width, picture.height
     out = []
-    n = picture.width * picture.height
+    for box in moments:
+        points = [(x, y) for y in range(box[1], box[1] + box[3]) for x in range(box[0], box[0] + box[2])
+                  if x < width and y < height]
+        out += min(([p for p in points if unlike((p[1] * width + p[0]) * 3, [r.rgb])] for r in references), key=len)
     refs = [r.rgb for r in references]
-    for i in range(n):
-        for c in range(3):
-            k = i * 3 + c
-            values = [r[k] for r in refs]
-            if not (min(values) - tol <= picture.rgb[k] <= max(values) + tol):
-                out.append((i % picture.width, i // picture.width))
-                break
+    out += [(x, y) for y in range(height) for x in range(width)
+            if not any(inside(x, y, box) for box in moments) and unlike((y * width + x) * 3, refs)]
     return out
 
 
