@@ -5,9 +5,10 @@ SwiftShader, as on a machine without a GPU), one line a figure:
 - the time from opening the page to its first menu frame, the median of
   cold loads (no HTTP cache, no saves);
 - the game's own work a frame (its update and draw) at level L (50),
-  holding fire, the median and 99th percentile, beside the same for the
-  native game on this machine, and their ratio;
-- the page's frame intervals at level F (20), holding fire.
+  played as tools/measure_game.py plays the native game (fire held, walking
+  a square; its first second left out), beside measure_game's figures for
+  the native game on this machine, and their ratio;
+- the page's frame intervals at level F (20), played the same way.
 
     python3 tools/web/measure_web.py [--site build-web/site] [--binary build/src/tallowfen]
                                      [--seconds 10] [--loads 3] [--work-level 50] [--frame-level 20]
@@ -15,6 +16,7 @@ SwiftShader, as on a machine without a GPU), one line a figure:
 It measures and prints; it asserts nothing."""
 
 import argparse
+import itertools
 import os
 import shutil
 import statistics
@@ -27,12 +29,9 @@ import native  # noqa: E402
 from webpage import ROOT, Browser, SiteServer, page_url  # noqa: E402
 
 sys.path.insert(0, os.path.join(ROOT, "tools"))
-from measure_game import percentile  # noqa: E402
+from measure_game import WARM_UP_FRAMES, percentile, run_phase  # noqa: E402
 
 from harness import Session  # noqa: E402
-
-WARM_UP = 1.0  # seconds: start-up, the first uploads, the level's placement
-AIM = (120, 120)  # the middle of the level's view
 
 
 def site_size(site):
@@ -42,22 +41,31 @@ def site_size(site):
     return total
 
 
-def hold_fire(page, seconds):
-    """Holds fire at the level's middle for the warm-up, then `seconds` more;
-    returns where frameWork and frameIntervals stood when the warm-up ended."""
-    page.move(*AIM)
+def play(page, seconds):
+    """As measure_game plays the native game: fire held at the level's
+    middle, walking a square, 0.7 s a side."""
+    page.move(160, 120)
     page.mouse_down()
+    end = time.monotonic() + seconds
     try:
-        time.sleep(WARM_UP)
-        start = page.tallowfen("[t.frameWork.length, t.frameIntervals.length]")
-        time.sleep(seconds)
+        for key in itertools.cycle("dsaw"):
+            if time.monotonic() >= end:
+                break
+            page.key_down(key)
+            time.sleep(min(0.7, max(0.0, end - time.monotonic())))
+            page.key_up(key)
     finally:
-        page.mouse_up()
-    return start
+        page.release()
 
 
 def figures(values):
-    return statistics.median(values), percentile(values, 99), len(values)
+    return {"median": statistics.median(values), "p99": percentile(values, 99),
+            "mean": statistics.fmean(values), "frames": len(values)}
+
+
+def shown(name, f):
+    return (f"{name}: median {f['median']:.2f} ms, p99 {f['p99']:.2f} ms, mean {f['mean']:.2f} ms "
+            f"({f['frames']} frames)")
 
 
 def first_frames(browser, server, loads):
@@ -69,50 +77,31 @@ def first_frames(browser, server, loads):
     return times
 
 
-def web_work(browser, server, level, seconds):
+def web_play(browser, server, level, seconds, series, env=()):
+    """A series the page keeps (frameWork, frameIntervals) over a level
+    played for the warm-up and `seconds` more, the warm-up's frames left out."""
     browser.forget(server.base)
-    page = browser.open(page_url(server.base, ["--level", level], ["TALLOWFEN_FRAME_TIMES=/tmp/frame-times"]))
-    start, _ = hold_fire(page, seconds)
-    return page.tallowfen("t.frameWork")[start:]
+    page = browser.open(page_url(server.base, ["--level", level], env))
+    play(page, seconds + 1.0)
+    values = page.tallowfen(f"t.{series}")[WARM_UP_FRAMES:]
+    if len(values) < 2:
+        raise RuntimeError(f"the page kept only {len(values)} values of {series} after the warm-up")
+    return figures(values)
 
 
-def web_intervals(browser, server, level, seconds):
-    browser.forget(server.base)
-    page = browser.open(page_url(server.base, ["--level", level]))
-    _, start = hold_fire(page, seconds)
-    return page.tallowfen("t.frameIntervals")[start:]
-
-
-def native_work(binary, level, seconds):
-    """The native game's work a frame from its frame-times file, with the
-    same warm-up and the same held fire. The file's third column is the
-    work; a game that writes only two has its CPU time a frame instead."""
+def native_play(binary, level, seconds):
+    """measure_game's own measurement of the native game at the level, and
+    the mean work a frame from the same frames."""
     folder = native.game_folder()
-    path = os.path.join(folder, "frame-times")
     try:
         with Session() as session:
-            app = session.start([binary, "--level", str(level)], cwd=folder,
-                                env_extra={"TALLOWFEN_FRAME_TIMES": path})
-            win = app.window("Tallowfen", timeout=20)
-            app.wait_frames(3)
-            win.move_mouse(int((AIM[0] + 0.5) * 600 / 320), int((AIM[1] + 0.5) * 450 / 240))
-            win.mousedown()
-            try:
-                time.sleep(WARM_UP + seconds)
-            finally:
-                win.mouseup()
-            win.close()
-            app.wait(15)
-        with open(path) as f:
-            rows = [[float(v) for v in line.split()] for line in f if line.strip()]
+            result = run_phase(session, binary, folder, seconds, level)
+        with open(os.path.join(folder, f"frames-{level}.txt")) as f:
+            work = [float(line.split()[2]) for line in f if line.strip()][WARM_UP_FRAMES:]
+        result["work_mean"] = statistics.fmean(work)
+        return result
     finally:
         shutil.rmtree(folder, ignore_errors=True)
-    frame_ms = [row[0] for row in rows]
-    skip = next(i for i in range(len(rows)) if sum(frame_ms[:i]) >= WARM_UP * 1000.0)
-    rows = rows[skip:]
-    if len(rows[0]) >= 3:
-        return [row[2] for row in rows], "update and draw"
-    return [b[1] - a[1] for a, b in zip(rows, rows[1:])], "CPU time a frame: the game writes no work column"
 
 
 def main():
@@ -133,25 +122,21 @@ def main():
         loads = first_frames(browser, server, args.loads)
         print(f"first menu frame: median {statistics.median(loads):.0f} ms after opening the page "
               f"(cold loads: {', '.join(f'{t:.0f}' for t in loads)} ms)", flush=True)
-        work = web_work(browser, server, args.work_level, args.seconds)
-        intervals = web_intervals(browser, server, args.frame_level, args.seconds)
+        work = web_play(browser, server, args.work_level, args.seconds, "frameWork",
+                        ["TALLOWFEN_FRAME_TIMES=/tmp/frame-times"])
+        print(shown(f"web work a frame at level {args.work_level}", work), flush=True)
+        intervals = web_play(browser, server, args.frame_level, args.seconds, "frameIntervals")
 
-    web_median, web_p99, web_n = figures(work)
-    print(f"web work a frame at level {args.work_level}: median {web_median:.2f} ms, p99 {web_p99:.2f} ms "
-          f"({web_n} frames)", flush=True)
     if os.access(args.binary, os.X_OK):
-        values, what = native_work(args.binary, args.work_level, args.seconds)
-        nat_median, nat_p99, nat_n = figures(values)
-        print(f"native work a frame at level {args.work_level} ({what}): median {nat_median:.2f} ms, "
-              f"p99 {nat_p99:.2f} ms ({nat_n} frames)")
-        print(f"web / native work a frame: median {web_median / max(nat_median, 1e-3):.2f}, "
-              f"p99 {web_p99 / max(nat_p99, 1e-3):.2f} "
-              f"(target at most 2)")
+        result = native_play(os.path.abspath(args.binary), args.work_level, args.seconds)
+        print(f"native work a frame at level {args.work_level}: median {result['work_median']:.2f} ms, "
+              f"p99 {result['work_p99']:.2f} ms, mean {result['work_mean']:.2f} ms ({result['frames']} frames)")
+        ratios = ", ".join(f"{key} {work[key] / max(result['work_' + key], 1e-3):.2f}"
+                           for key in ("median", "p99", "mean"))
+        print(f"web / native work a frame: {ratios} (target at most 2)")
     else:
         print(f"native work a frame: no native game at {args.binary}")
-    median, p99, n = figures(intervals)
-    print(f"web frame intervals at level {args.frame_level}: median {median:.2f} ms, p99 {p99:.2f} ms "
-          f"({n} frames; target p99 at most 17.5 ms)")
+    print(shown(f"web frame intervals at level {args.frame_level}", intervals) + " (target p99 at most 17.5 ms)")
 
 
 if __name__ == "__main__":
