@@ -5,7 +5,6 @@ browser lacks what the game needs."""
 
 import os
 import re
-import shutil
 import sys
 import tempfile
 import unittest
@@ -30,9 +29,9 @@ def header(demo):
     return dict(line.split(" ", 1) for line in text.splitlines()[1:])
 
 
-class WebCase(unittest.TestCase):
-    """One server and one browser for the class; each test starts as a
-    first visit, with no saves."""
+class WebGameTest(unittest.TestCase):
+    """One server and one browser for all; each test starts as a first
+    visit, with no saves."""
 
     @classmethod
     def setUpClass(cls):
@@ -54,8 +53,6 @@ class WebCase(unittest.TestCase):
         page.wait_picture(menu_shown, what="the main menu")
         return page
 
-
-class WebGameTest(WebCase):
     def test_menu_matches_the_native_menu(self):
         binary = native.binary_from_env()
         if not os.access(binary, os.X_OK):
