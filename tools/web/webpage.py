@@ -50,8 +50,19 @@ CONSOLE_HOOK = """
 })();
 """
 
+# Bytes cross to Python as base64: a plain array of numbers is many times larger.
+BASE64_JS = """
+const base64 = (bytes) => {
+  let text = '';
+  for (let i = 0; i < bytes.length; i += 0x8000) {
+    text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+  }
+  return btoa(text);
+};
+"""
+
 # The canvas's drawing buffer sampled at each virtual pixel's centre, as RGB.
-VIRTUAL_PICTURE_JS = """
+VIRTUAL_PICTURE_JS = BASE64_JS + """
 const [vw, vh, whole] = arguments;
 const canvas = document.getElementById('canvas');
 const gl = canvas.getContext('webgl2');
@@ -72,21 +83,16 @@ for (let y = 0; y < h; y++) {
     out[o] = data[i]; out[o + 1] = data[i + 1]; out[o + 2] = data[i + 2];
   }
 }
-let text = '';
-for (let i = 0; i < out.length; i += 0x8000) text += String.fromCharCode.apply(null, out.subarray(i, i + 0x8000));
-return [w, h, btoa(text)];
+return [w, h, base64(out)];
 """
 
-FS_JS = """
+FS_JS = BASE64_JS + """
 const fs = window.FS || (window.Module && window.Module.FS);
 if (!fs) return {error: 'the page offers no FS'};
 const [what, path] = arguments;
 try {
   if (what === 'read') {
-    const bytes = fs.readFile(path);
-    let text = '';
-    for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-    return {data: btoa(text)};
+    return {data: base64(fs.readFile(path))};
   }
   const found = [];
   const walk = (dir) => {
