@@ -11,8 +11,9 @@ var LibraryRlpWeb = {
   rlp_web_next_frame__deps: ['$RLPWEB'],
   rlp_web_next_frame: function() {
     if (!Module['rlpFrameIntervals']) Module['rlpFrameIntervals'] = function() { return RLPWEB.frameIntervals; };
-    if (RLPWEB.lastFrame && Module['onFrame']) Module['onFrame']();
     return Asyncify.handleSleep(function(wakeUp) {
+      // A frame was shown when the loop comes back here after its first wait.
+      if (RLPWEB.lastFrame && Module['onFrame']) Module['onFrame']();
       requestAnimationFrame(function(now) {
         if (RLPWEB.lastFrame) {
           RLPWEB.frameIntervals.push(now - RLPWEB.lastFrame);

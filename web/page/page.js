@@ -85,7 +85,6 @@
   const Module = window.Module = {
     canvas: canvas,
     arguments: args,
-    webglContextAttributes: {preserveDrawingBuffer: true, antialias: false, alpha: false},
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
     setStatus: (text) => {
@@ -136,6 +135,12 @@
     if (event.error && event.error.stack) console.warn(event.error.stack);
     if (tallowfen.firstFrameAt === null) fail('Tallowfen could not load its files: ' + (event.message || 'network error'));
   });
+
+  // Emscripten's GLFW makes the context without asking for attributes: made
+  // here first, the same context is handed back to it. Kept after each frame,
+  // so the picture can be read (tests, screenshots of the page).
+  canvas.getContext('webgl2', {preserveDrawingBuffer: true, alpha: false, antialias: false, depth: false,
+                               stencil: false});
 
   const script = document.createElement('script');
   script.src = 'tallowfen.js';
