@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, builds and runs every test of Tallowfen: once in a normal build;
-# given raylib 5.5's source archive, once more on the real library; once
+# the browser build in headless Chromium, with its figures; given raylib 5.5's
+# source archive, once more on the real library; once
 # under AddressSanitizer and UndefinedBehaviorSanitizer; the layer's and the
 # game's unit tests under ThreadSanitizer; then a short fuzzing of each file
 # loader. The tests run inside a private Xvfb display and PulseAudio sink
@@ -21,6 +22,16 @@ done
 scripts/setup.sh build
 echo "== Tests =="
 python3 tools/e2e/harness.py run -- ctest --test-dir build --output-on-failure -j 2
+
+echo "== The browser build, in headless Chromium =="
+scripts/web.sh --out build-web/site
+tools/web/setup.sh
+# The menu is compared with the native game's, which runs in the private display.
+TALLOWFEN_WEB_SITE="$PWD/build-web/site" TALLOWFEN_BINARY="$PWD/build/src/tallowfen" \
+  python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/web -v
+echo "== The browser build's figures =="
+python3 tools/e2e/harness.py run -- /usr/bin/python3 tools/web/measure_web.py --site build-web/site \
+  --binary build/src/tallowfen
 
 if [ -n "$raylib_archive" ]; then
   prefix="$(scripts/raylib.sh "$raylib_archive")"
