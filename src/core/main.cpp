@@ -185,6 +185,10 @@ int main(int argc, char **argv)
         bool quit = false;
 
         while (!WindowShouldClose() && !quit) {
+            // Before the update, which may start a level and clear the replay.
+            game.replay.readNotedPicture(virtualScreen);
+            // The game's own work: update and draw, not the read-back above,
+            // which waits on the GPU.
             const double workStart = GetTime();
             WindowMode::update(windowPath.c_str());
             ClearBackground(WHITE);

@@ -41,7 +41,7 @@ void Replay::drawOnDeathScreen() const
 
 void Replay::afterDraw(const RenderTexture2D &screen, bool recording, bool paused, int level)
 {
-    if (recording) recorder.capture(screen, GetTime(), paused);
+    noted = NotedPicture{recording, GetTime(), paused};
     if (!IsKeyPressed(KEY_F9)) return;
     std::string why;
     const std::string name = pictures.keep(
@@ -55,6 +55,12 @@ void Replay::afterDraw(const RenderTexture2D &screen, bool recording, bool pause
     std::cout << note << std::endl;
     if (!name.empty()) BrowserPage::offerDownload(pictures.file(name));
     noteUntil = GetTime() + kNoteSeconds;
+}
+
+void Replay::readNotedPicture(const RenderTexture2D &screen)
+{
+    if (noted.due) recorder.capture(screen, noted.time, noted.paused);
+    noted.due = false;
 }
 
 void Replay::drawOverWindow() const
