@@ -38,11 +38,7 @@ DeviceState &Audio()
 constexpr auto kPeriodTime = std::chrono::microseconds(1'000'000LL * kPeriodFrames / kDeviceRate);
 [[maybe_unused]] constexpr auto kClockAhead = 2 * kAheadPeriods * kPeriodTime;
 
-// Mixes a period at a time and hands it to the output, which blocks while it
-// holds enough and so paces the mixer. An output that takes samples faster
-// than they play (ALSA's null device) or has gone away is paced by the clock
-// instead, so the mixer neither spins nor drains the streams faster than
-// they are heard, and sounds end as if heard.
+// One period of every playing voice, clamped to what an output takes.
 void MixPeriod(std::vector<float> &period)
 {
     std::fill(period.begin(), period.end(), 0.0f);
@@ -54,6 +50,12 @@ void MixPeriod(std::vector<float> &period)
         sample = std::clamp(sample, -1.0f, 1.0f);
 }
 
+// Mixes a period at a time and hands it to the output, which blocks while it
+// holds enough and so paces the mixer. An output that takes samples faster
+// than they play (ALSA's null device) or has gone away is paced by the clock
+// instead, so the mixer neither spins nor drains the streams faster than
+// they are heard, and sounds end as if heard. The page has no threads: there
+// PumpMixer does the mixing, once a frame.
 #ifndef __EMSCRIPTEN__
 void RunMixer(Output *output)
 {
