@@ -159,6 +159,23 @@ class WebGameTest(unittest.TestCase):
             "matches the recording"])
 
 
+    def test_pictures_come_as_downloads_and_a_lost_focus_pauses(self):
+        page = self.open("--level", "2")
+        page.wait_event("state 1")
+        with tempfile.TemporaryDirectory() as downloads:
+            self.browser.driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                                                {"behavior": "allow", "downloadPath": downloads})
+            page.key("F9")
+            shots = wait_for(lambda: [n for n in os.listdir(downloads) if n.endswith(".png")], 20, "a download")
+            self.assertRegex(shots[0], r"^tallowfen-[-0-9]+-level2\.png$")
+            with open(os.path.join(downloads, shots[0]), "rb") as f:
+                self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
+        self.assertFalse([f for f in page.files("/home") if f.endswith(".png")], "nothing left in the page")
+        self.assertNotIn("paused 1", page.events())
+        page.js("window.dispatchEvent(new Event('blur'))")
+        page.wait_event("paused 1")
+
+
 class MissingFeatureTest(unittest.TestCase):
     """A browser without what the game needs gets the page's explanation."""
 

@@ -470,7 +470,7 @@ class Page:
                        "return [shown, e.textContent.trim()];", element_id)
 
 
-KEYS = {"Escape": "\ue00c", "Return": "\ue007", "space": " "}
+KEYS = {"Escape": "\ue00c", "Return": "\ue007", "space": " ", "F9": "\ue039"}
 
 
 def _key(name):
