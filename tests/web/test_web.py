@@ -159,7 +159,7 @@ class WebGameTest(unittest.TestCase):
             "matches the recording"])
 
 
-    def test_pictures_come_as_downloads_and_a_lost_focus_pauses(self):
+    def test_pictures_come_as_downloads_a_pad_and_a_lost_focus_pause(self):
         page = self.open("--level", "2")
         page.wait_event("state 1")
         with tempfile.TemporaryDirectory() as downloads:
@@ -171,9 +171,20 @@ class WebGameTest(unittest.TestCase):
             with open(os.path.join(downloads, shots[0]), "rb") as f:
                 self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
         self.assertFalse([f for f in page.files("/home") if f.endswith(".png")], "nothing left in the page")
-        self.assertNotIn("paused 1", page.events())
+        # A pad through the browser's Gamepad API, in its standard layout: Start (9) pauses and resumes.
+        page.js("const b = () => Array.from({length: 17}, () => ({pressed: false, value: 0}));"
+                "window.pad = {id: 'test pad', index: 0, connected: true, mapping: 'standard', timestamp: 1,"
+                "              axes: [0, 0, 0, 0], buttons: b()};"
+                "navigator.getGamepads = () => [window.pad];")
+        for paused in ("paused 1", "paused 0"):
+            since = len(page.lines())
+            page.js("window.pad.buttons[9] = {pressed: true, value: 1}; window.pad.timestamp++;")
+            page.wait_event(paused, since)
+            page.js("window.pad.buttons[9] = {pressed: false, value: 0}; window.pad.timestamp++;")
+            page.wait_frames(3)
+        since = len(page.lines())
         page.js("window.dispatchEvent(new Event('blur'))")
-        page.wait_event("paused 1")
+        page.wait_event("paused 1", since)
 
 
 class MissingFeatureTest(unittest.TestCase):
