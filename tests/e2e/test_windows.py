@@ -139,6 +139,9 @@ class WindowCase(unittest.TestCase):
         hit-stop holds the gun). A gun already pointing there never differs:
         after the timeout its pixels are taken as they are."""
         deadline = time.monotonic() + timeout
+        # Frames drawn since the move have read it: a picture that merely
+        # differs may be one drawn before (a bird went by), with the gun as it was.
+        self.game.app.wait_frames(3, timeout)
         while True:
             self.assertTrue(self.game.app.running, self.game.app.describe_output())
             shot = self.game.win.screenshot()
