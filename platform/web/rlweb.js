@@ -35,7 +35,11 @@ var LibraryRlpWeb = {
     var audio;
     try {
       var context = new Context({sampleRate: rate});
-      audio = {context: context, node: context.createScriptProcessor(1024, 0, 2), queue: [], offset: 0, queued: 0};
+      // A ring of one second, written by the frame loop and read by the
+      // processor: no allocation per period, so no garbage for the collector
+      // to stop the game for.
+      audio = {context: context, node: context.createScriptProcessor(1024, 0, 2),
+               ring: new Float32Array(rate * 2), read: 0, queued: 0};
     } catch (e) {
       err('Web Audio could not start: ' + e);
       return 0;
@@ -43,18 +47,14 @@ var LibraryRlpWeb = {
     audio.node.onaudioprocess = function(event) {
       var left = event.outputBuffer.getChannelData(0), right = event.outputBuffer.getChannelData(1);
       var heard = RLPWEB.heard;
+      var ring = audio.ring;
       for (var i = 0; i < left.length; i++) {
         var l = 0, r = 0;
-        if (audio.queue.length) {
-          var chunk = audio.queue[0];
-          l = chunk[audio.offset];
-          r = chunk[audio.offset + 1];
-          audio.offset += 2;
+        if (audio.queued > 0) {
+          l = ring[audio.read];
+          r = ring[audio.read + 1];
+          audio.read = (audio.read + 2) % ring.length;
           audio.queued--;
-          if (audio.offset >= chunk.length) {
-            audio.queue.shift();
-            audio.offset = 0;
-          }
         }
         left[i] = l;
         right[i] = r;
@@ -94,8 +94,13 @@ var LibraryRlpWeb = {
   rlp_web_audio_write: function(frames, count) {
     var audio = RLPWEB.audio;
     if (!audio) return;
-    audio.queue.push(HEAPF32.slice(frames >> 2, (frames >> 2) + count * 2));
-    audio.queued += count;
+    var ring = audio.ring, samples = Math.min(count, ring.length / 2 - audio.queued) * 2;
+    var write = (audio.read + audio.queued * 2) % ring.length, from = frames >> 2;
+    for (var i = 0; i < samples; i++) {
+      ring[write] = HEAPF32[from + i];
+      write = write + 1 === ring.length ? 0 : write + 1;
+    }
+    audio.queued += samples / 2;
   },
 
   rlp_web_audio_close__deps: ['$RLPWEB'],
