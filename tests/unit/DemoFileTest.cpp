@@ -2,11 +2,16 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "TestSupport.h"
 #include "demo/DemoFile.h"
+#include "demo/DemoRecorder.h"
 
 namespace {
 
@@ -148,6 +153,45 @@ TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
         EXPECT_EQ(problem, why);
         EXPECT_TRUE(read == sample) << why;
     }
+}
+
+// A new run thins the folder to the newest demos, its own among them, and
+// the best finished run's wherever it falls; other files and daily runs'
+// demos are no candidates for best.
+TEST(DemoRecorder, ThinsTheFolderToTheNewestAndTheBest)
+{
+    namespace fs = std::filesystem;
+    ScopedWorkDir dir(false);
+    const auto put = [&](int second, int level, const char *daily) {
+        DemoFile d = Sample();
+        d.level = level, d.daily = daily;
+        char name[64];
+        std::snprintf(name, sizeof name, "demos/tallowfen-2026-01-01-10-%02d-%02d-level1.demo", second / 60,
+                      second % 60);
+        dir.write(name, d.encode());
+        return std::string(name);
+    };
+    fs::create_directories(dir.path / "demos");
+    const std::string best = put(0, 9, "-"), daily = put(1, 30, "2026-01-01");
+    for (int second = 2; second < 60; ++second)
+        put(second, 4, "-");
+    dir.write("demos/notes.txt", "mine");
+    DemoRecorder recorder;
+    recorder.folder = (dir.path / "demos").string();
+    recorder.begin(1, "-", false);
+    recorder.mark(DemoMark{}, "unfinished", 1, 0, 0);
+    recorder.finishWriting();
+    std::vector<std::string> left;
+    for (const auto &entry : fs::directory_iterator(dir.path / "demos"))
+        left.push_back(entry.path().filename());
+    std::sort(left.begin(), left.end());
+    ASSERT_EQ(left.size(), std::size_t(DemoRecorder::kKept + 2));  // notes.txt, the best, the newest
+    EXPECT_EQ(left[0], "notes.txt");
+    EXPECT_EQ("demos/" + left[1], best);
+    EXPECT_EQ(left[2], "tallowfen-2026-01-01-10-00-11-level1.demo");  // the oldest of the newest 49
+    EXPECT_EQ(fs::path(recorder.path).parent_path(), dir.path / "demos");
+    EXPECT_TRUE(fs::exists(recorder.path));
+    EXPECT_FALSE(fs::exists(dir.path / daily));
 }
 
 }  // namespace

@@ -460,6 +460,11 @@ def _read(folder, name):
 
 # -- demos handed to --verify and --play -------------------------------------
 
+def header_of(demo):
+    """The demo's header lines after the first, as {name: value} bytes."""
+    return dict(line.split(b" ", 1) for line in demo.split(b"\nend\n")[0].split(b"\n")[1:])
+
+
 def resummed(demo, **header):
     """The demo with header lines replaced and its check sum made right again."""
     head, packed = demo.split(b"\nend\n", 1)
@@ -473,10 +478,15 @@ def damaged_demos(good):
     """(case, the file's bytes or a word for what it is, the reason the game gives)."""
     flipped = bytearray(good)
     flipped[-3] ^= 8
+    here = header_of(good)[b"platform"].decode()
+    library, machine = here.split(" ", 1)
+    elsewhere = ("raylib " if library == "bundled" else "bundled ") + machine
     return [("truncated", good[:-16], "it is cut short or has bytes added"),
             ("bit-flipped", bytes(flipped), "it is damaged (its check sum differs)"),
             ("format 2", good.replace(b"tallowfen demo 1", b"tallowfen demo 2", 1),
              "it is in demo format 2, and this game reads format 1"),
+            ("another library", resummed(good, platform=elsewhere),
+             f"it was recorded on {elsewhere}, and this game runs on {here}"),
             ("empty", b"", "it is empty"),
             ("9 MiB", good + bytes(9 << 20), "it is too large to be a demo"),
             ("fifo", "fifo", "it is not a plain file"),
@@ -525,16 +535,24 @@ def demo_rows(session):
             rows.append(Row("--verify/--play", how, True, True, tuple(codes), [reason], problems, None))
             if os.path.lexists(path):
                 (os.rmdir if content == "directory" else os.remove)(path)
-        kept = dict(line.split(b" ", 1) for line in good.split(b"\nend\n")[0].split(b"\n")[1:])
+        kept = header_of(good)
+        older = "Tallowfen 0.9.0"
         for how, change, want in (("as recorded", {}, (0, "matches the recording")),
+                                  ("another version", {"game": older}, (0, "matches the recording")),
+                                  ("another version, kills changed",
+                                   {"game": older, "kills": int(kept[b"kills"]) + 1}, (1, "differs: ")),
                                   ("kills changed", {"kills": int(kept[b"kills"]) + 1}, (1, "differs: ")),
                                   ("result changed", {"result": "unfinished"}, (1, "differs: ")),
                                   ("gold changed", {"gold": int(kept[b"gold"]) + 5}, (1, "differs: "))):
             with open(path, "wb") as f:
                 f.write(resummed(good, **change))
             code, out, err = _run_quick(session, game_dir.dir, ["--verify", path])
-            last = (out.splitlines() or [""])[-1]
-            ok = code == want[0] and last.startswith(want[1]) and len(out.splitlines()) == 2 and not err
+            lines = out.splitlines() or [""]
+            # Another version's demo plays, with a line saying whose it is first.
+            note = [f"{path} was recorded by {older}; this is {kept[b'game'].decode()}"] if "game" in change else []
+            ok = (code == want[0] and lines[-1].startswith(want[1]) and lines[:-2] == note
+                  and len(lines) == 2 + len(note) and not err)
+            last = lines[-1]
             rows.append(Row("--verify", how, True, True, (code,), [last], [] if ok else [f"{code}: {out!r}"], None))
         return rows
     finally:
