@@ -5,6 +5,7 @@ it without a window and --play shows it to its end."""
 import glob
 import os
 import re
+import signal
 import subprocess
 
 from test_game import BINARY, GameCase  # also puts tools/e2e on the path
@@ -62,6 +63,26 @@ class DemoTest(GameCase):
                          re.escape(f"Demo ended at level 5, gold {head['gold']}, kills {head['kills']}\n"))
         self.quit_with_escape(played)
         self.assertEqual(glob.glob(os.path.join(played.dir, "data", "demos", "*")), [], "watching records nothing")
+
+    def test_a_game_killed_mid_level_leaves_a_demo_that_plays_to_the_level_it_was_in(self):
+        run = self.game().start("--level", "1")
+        game = GameDriver(run.app, run.win)
+        game.fight_until_finished()
+        game.key("q")
+        game.wait_for(lambda: game.shot().count(GREY, box=game.window_box((10, 10, 100, 85)), tol=24) > 3000,
+                      what="the shop")
+        game.click_until(60, 30, lambda: len(game.enemy_lines()) == 3, "level 2's two birds")  # Finish
+        game.fight_while_walking(1.0)
+        os.killpg(run.app.proc.pid, signal.SIGKILL)
+        run.app.wait(10)
+
+        demos = glob.glob(os.path.join(run.dir, "data", "demos", "*.demo"))
+        self.assertEqual(len(demos), 1, demos)
+        head = header(demos[0])
+        self.assertEqual((head["start"], head["result"], head["level"]), ("1", "unfinished", "2"))
+        verify = subprocess.run([BINARY, "--verify", demos[0]], capture_output=True, text=True, timeout=60)
+        self.assertEqual((verify.returncode, verify.stdout),
+                         (0, f"level 2, gold {head['gold']}, kills 1, digest {head['digest']}\nmatches the recording\n"))
 
 
 if __name__ == "__main__":
