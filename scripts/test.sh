@@ -19,30 +19,54 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+# Each stage's wall time, and the total, printed as it ends and again at the
+# end (or at a failure), so a slow stage shows itself.
+stage_name="" stage_start=$SECONDS summary=""
+stage() {
+  if [ -n "$stage_name" ]; then
+    local took=$((SECONDS - stage_start))
+    summary+="$(printf '%6d s  %s' "$took" "$stage_name")"$'\n'
+    echo "== $stage_name: ${took} s =="
+  fi
+  stage_name="$1" stage_start=$SECONDS
+  [ -z "$stage_name" ] || echo "== $stage_name =="
+}
+report() {
+  local code=$?
+  stage ""
+  printf '== Stage times ==\n%s%6d s  in all%s\n' "$summary" "$SECONDS" \
+    "$([ "$code" = 0 ] || echo ", failed with exit $code")"
+}
+trap report EXIT
+
+stage "Packages and the build"
 scripts/setup.sh build
-echo "== Tests =="
+stage "Tests"
 python3 tools/e2e/harness.py run -- ctest --test-dir build --output-on-failure -j 2
 
-echo "== The browser build, in headless Chromium =="
+stage "The browser build"
 scripts/web.sh --out build-web/site
 tools/web/setup.sh
+stage "The browser build, in headless Chromium"
 # The menu is compared with the native game's, which runs in the private display.
 TALLOWFEN_WEB_SITE="$PWD/build-web/site" TALLOWFEN_BINARY="$PWD/build/src/tallowfen" \
   python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/web -v
-echo "== The browser build's figures =="
+stage "The browser build's figures"
 python3 tools/e2e/harness.py run -- /usr/bin/python3 tools/web/measure_web.py --site build-web/site \
   --binary build/src/tallowfen
 
 if [ -n "$raylib_archive" ]; then
+  stage "raylib 5.5 and the build on it"
   prefix="$(scripts/raylib.sh "$raylib_archive")"
   scripts/setup.sh build-raylib -DTALLOWFEN_RAYLIB=SYSTEM -DCMAKE_PREFIX_PATH="$prefix" -DTALLOWFEN_BENCHMARKS=OFF
-  echo "== Tests on raylib 5.5 =="
+  stage "Tests on raylib 5.5"
   # The tools' tests check the sources and the packages, whichever library is linked.
   python3 tools/e2e/harness.py run -- ctest --test-dir build-raylib --output-on-failure -j 2 -LE tools
 fi
 
+stage "The sanitizers' build"
 scripts/setup.sh build-asan -DTALLOWFEN_SANITIZE=ON -DTALLOWFEN_BENCHMARKS=OFF
-echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+stage "Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 # Debian 12's GCC runtime still guesses a thread's dynamic TLS block from a
 # glibc 2.18 header; when a block happens to sit 16 bytes past a page boundary
 # it reads garbage and LeakSanitizer's tracer crashes at exit. Those blocks stay
@@ -55,7 +79,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # passed in the normal build above.
 python3 tools/e2e/harness.py run -- ctest --test-dir build-asan --output-on-failure -j 2 -LE tools
 
-echo "== Unit tests under ThreadSanitizer =="
+stage "Unit tests under ThreadSanitizer"
 mkdir -p build-tsan
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWFEN_TESTS=ON -DTALLOWFEN_TSAN=ON \
   -DTALLOWFEN_BENCHMARKS=OFF -DTALLOWFEN_RAYLIB=BUNDLED >build-tsan/configure.log
@@ -65,5 +89,5 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/t
 python3 tools/e2e/harness.py run -- ctest --test-dir build-tsan --output-on-failure -j 2 -L unit
 unset TSAN_OPTIONS
 
-echo "== Fuzzing: each loader for 20 s =="
+stage "Fuzzing: each loader for 20 s"
 scripts/fuzz.sh 20

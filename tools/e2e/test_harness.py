@@ -210,6 +210,12 @@ class SoundTest(unittest.TestCase):
         # A 0.5 amplitude sine has an RMS of 0.5/sqrt(2) while it sounds.
         self.assertAlmostEqual(sound.rms(start + 0.05, end - 0.05), 0.354, delta=0.03)
 
+    def test_clients_never_take_shared_memory(self):
+        # PulseAudio's memfd transport aborts the server now and then (its bug 824):
+        # every client of the session's server must talk over the socket alone.
+        info = run_tool(["pactl", "info"], dict(self.session.pulse_env, PULSE_LOG="4"))
+        self.assertIn("Negotiated SHM: no", info.stderr)
+
     def test_nothing_playing_is_silent(self):
         rec = self.session.record()
         time.sleep(0.3)
