@@ -15,24 +15,25 @@ std::atomic<TraceLogCallback> g_logCallback{nullptr};
 
 // xoshiro128** — raylib's generator, independent of the C library's rand().
 struct Xoshiro128 {
-    uint32_t s[4] = {0x9E3779B9u, 0x243F6A88u, 0xB7E15162u, 0x7F4A7C15u};
+    uint32_t s[4] = {0x96ea83c1u, 0x218b21e5u, 0xaa91febdu, 0x976414d4u};  // raylib's, before any seed
 
     static uint32_t rotl(uint32_t x, int k) { return (x << k) | (x >> (32 - k)); }
 
     void seed(uint64_t seed)
     {
-        // splitmix64 spreads a small seed over the whole state.
+        // splitmix64 spreads the seed over the whole state.
         auto next = [&seed]() {
             uint64_t z = (seed += 0x9E3779B97F4A7C15ull);
             z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
             z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
             return z ^ (z >> 31);
         };
-        uint64_t a = next(), b = next();
-        s[0] = uint32_t(a);
-        s[1] = uint32_t(a >> 32);
-        s[2] = uint32_t(b);
-        s[3] = uint32_t(b >> 32);
+        // raylib 5.5 takes four draws and keeps the low half of the first and
+        // third and the high half of the second and fourth.
+        s[0] = uint32_t(next());
+        s[1] = uint32_t(next() >> 32);
+        s[2] = uint32_t(next());
+        s[3] = uint32_t(next() >> 32);
     }
 
     uint32_t next()
@@ -103,13 +104,12 @@ int GetRandomValue(int min, int max)
         max = min;
         min = tmp;
     }
-    // The span is counted in 64 bits, since the full int range holds 2^32
-    // values; every smaller span takes the cheaper 32-bit remainder, which
-    // gives the same number.
-    const uint64_t span = uint64_t(int64_t(max) - int64_t(min)) + 1;
-    const uint32_t draw = g_random.next();
-    const uint64_t offset = span > UINT32_MAX ? draw : draw % uint32_t(span);
-    return int(int64_t(min) + int64_t(offset));
+    // As raylib: the draw modulo |max - min| + 1, in 32-bit unsigned
+    // arithmetic, the difference wrapping as two's complement would (so the
+    // full int range, which raylib leaves undefined, gives a number and never traps).
+    const uint32_t difference = uint32_t(max) - uint32_t(min);
+    const uint32_t magnitude = int32_t(difference) < 0 ? 0u - difference : difference;
+    return int(g_random.next() % (magnitude + 1u) + uint32_t(min));
 }
 
 }  // extern "C"

@@ -37,22 +37,23 @@ const char *HomeFolder()
     return account != nullptr ? account->pw_dir : nullptr;
 }
 
+// Reads the demo that --verify or --play names; a file that cannot be played
+// is said in one line.
+bool LoadDemo(const std::string &path, const char *verb, DemoFile *demo)
+{
+    std::string problem;
+    if (demo->load(path, &problem)) return true;
+    std::printf("tallowfen: cannot %s %s: %s\n", verb, path.c_str(), problem.c_str());
+    return false;
+}
+
 // --verify: plays the demo through the game's updates with no window, audio
 // device or file of the player's, and checks what it comes to against what
 // the file says it came to.
 int VerifyDemo(const CommandLine &options)
 {
     DemoFile demo;
-    std::string problem;
-    if (!demo.load(options.verify, &problem)) {
-        std::printf("tallowfen: cannot verify %s: %s\n", options.verify.c_str(), problem.c_str());
-        return 2;
-    }
-    if (demo.platform != DemoFile::thisPlatform()) {
-        std::printf("tallowfen: cannot verify %s: it was recorded on %s, and this game runs on %s\n",
-                    options.verify.c_str(), demo.platform.c_str(), DemoFile::thisPlatform().c_str());
-        return 2;
-    }
+    if (!LoadDemo(options.verify, "verify", &demo)) return 2;
     if (demo.game != DemoFile::thisGame())
         std::printf("%s was recorded by %s; this is %s\n", options.verify.c_str(), demo.game.c_str(),
                     DemoFile::thisGame().c_str());
@@ -61,7 +62,7 @@ int VerifyDemo(const CommandLine &options)
     std::streambuf *const shown = std::cout.rdbuf(nullptr);
     Game game(SaveFolder{}, false, true);
     game.watch(std::move(demo));
-    std::string trace;
+    std::string trace, problem;
     while (!game.playback->finished) {
         const std::size_t before = game.playback->nextTic;
         bool quit = false;
@@ -127,18 +128,7 @@ int main(int argc, char **argv)
     }
     if (!options.verify.empty()) return VerifyDemo(options);
     DemoFile demo;
-    if (!options.play.empty()) {
-        std::string problem;
-        if (!demo.load(options.play, &problem)) {
-            std::printf("tallowfen: cannot play %s: %s\n", options.play.c_str(), problem.c_str());
-            return 2;
-        }
-        if (demo.platform != DemoFile::thisPlatform()) {
-            std::printf("tallowfen: cannot play %s: it was recorded on %s, and this game runs on %s\n",
-                        options.play.c_str(), demo.platform.c_str(), DemoFile::thisPlatform().c_str());
-            return 2;
-        }
-    }
+    if (!options.play.empty() && !LoadDemo(options.play, "play", &demo)) return 2;
     // In the browser the saves are the player's, kept in the browser's storage
     // as an installed game keeps them in the player's home.
     SaveFolder saves =

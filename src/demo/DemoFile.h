@@ -35,9 +35,9 @@ struct DemoMark {
 // text header anyone can read, then the marks and the tics, delta-coded lane
 // by lane and deflated with zlib.
 //
-//   tallowfen demo 1
+//   tallowfen demo 2
 //   game Tallowfen 1.0.0
-//   platform bundled x86_64
+//   platform bundled x86_64  the build that recorded it (every build plays it)
 //   start 1              the level the run began at
 //   daily 2026-12-08     "-" for none; "practice" after it for a second try
 //   result death         death, kept or unfinished
@@ -55,7 +55,7 @@ struct DemoMark {
 // before (the pointer and the step as 16-bit changes).
 class DemoFile {
 public:
-    static constexpr int kFormat = 1;
+    static constexpr int kFormat = 2;
     static constexpr std::size_t kMaxFileBytes = 8u << 20;
     static constexpr std::size_t kMaxTics = 2u << 20;  // past 9 hours of play
 
@@ -72,7 +72,7 @@ public:
     std::vector<InputTic> tics;
     std::vector<DemoMark> marks;
 
-    // This build's names, which a demo must carry to be played here.
+    // This build's names, written into the demos it records.
     static std::string thisGame();
     static std::string thisPlatform();
 

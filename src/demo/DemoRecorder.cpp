@@ -65,7 +65,7 @@ void DemoRecorder::reopen(int level)
         const std::vector<std::string> names = demosIn(folder);
         for (auto it = names.rbegin(); it != names.rend(); ++it) {
             DemoFile kept;
-            if (!kept.load(*it, nullptr) || kept.platform != DemoFile::thisPlatform()) continue;
+            if (!kept.load(*it, nullptr)) continue;
             if (kept.result == "death") break;  // the newest run ended: no kept one to go on with
             demo = std::move(kept);
             demo.game = DemoFile::thisGame();

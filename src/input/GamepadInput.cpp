@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "sim/SimMath.h"
 #include "system/InputTic.h"
 
 namespace {
@@ -76,7 +77,7 @@ bool GamepadInput::outsideDeadZone(Vector2 stick)
 StepDirection GamepadInput::eightWay(Vector2 stick)
 {
     if (!outsideDeadZone(stick)) return {};
-    const float threshold = std::hypot(stick.x, stick.y) * kEighthSector;
+    const float threshold = sim::hypot(stick.x, stick.y) * kEighthSector;
     return {std::fabs(stick.x) > threshold ? signOf(stick.x) : 0, std::fabs(stick.y) > threshold ? signOf(stick.y) : 0};
 }
 

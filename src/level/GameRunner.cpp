@@ -8,6 +8,7 @@
 #include "core/VirtualScreen.h"
 #include "options/ActionInput.h"
 #include "raymath.h"
+#include "sim/SimRandom.h"
 #include "system/StepClock.h"
 
 namespace {
@@ -70,11 +71,11 @@ void GameRunner::startLevel(Upgrades &upgrades)
     level += 1;
     levelFinished = false;
     if (nextSeeds) {
-        std::srand(nextSeeds->rand);
+        SimRandom::level.seed(nextSeeds->rand);
         SetRandomSeed(nextSeeds->raylib);
         nextSeeds.reset();
     } else {
-        std::srand(fixedSeed ? *fixedSeed + unsigned(level) : unsigned(std::time(nullptr)));
+        SimRandom::level.seed(fixedSeed ? *fixedSeed + unsigned(level) : unsigned(std::time(nullptr)));
     }
 
     bool anyFloor = false;

@@ -10,6 +10,7 @@
 #include "level/SortForErasing.h"
 #include "options/ActionInput.h"
 #include "raymath.h"
+#include "sim/SimMath.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ void GameRunner::shoot(float speed, unsigned int bounces)
     // as the fastest finite one.
     if (!std::isfinite(speed)) speed = FLT_MAX;
     const float a = -gun.rotation * DEG2RAD;
-    const Vector2 u{std::cos(a), -std::sin(a)};
+    const Vector2 u{sim::cos(a), -sim::sin(a)};
     const Vector2 velocity = Vector2Scale(u, -speed);
     const Vector2 muzzle = Vector2Scale(u, -kMuzzleDistance);
     const int x = int(float(player.x) + float(player.w) / 2.0f + muzzle.x);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "raymath.h"
+#include "sim/SimRandom.h"
 #include "system/StepClock.h"
 
 void GoldManager::setSpawnChance(float chance) { spawnChance = chance; }
@@ -11,7 +12,7 @@ void GoldManager::trySpawnAtPos(int x, int y, SoundManager &sound, int attempts)
 {
     for (int i = 0; i < attempts; ++i) {
         // Divided by the generator's maximum so that both 0 and 1 can come out.
-        const double u = (double)rand() / 2147483647.0;
+        const double u = (double)SimRandom::level.next() / 2147483647.0;
         if (u > spawnChance) continue;
         const int dx = GetRandomValue(-10, 10);
         const int dy = GetRandomValue(-10, 10);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/VirtualScreen.h"
+#include "sim/SimMath.h"
 
 void Gun::focusOn(int x, int y, int originX)
 {
@@ -17,14 +18,14 @@ void Gun::updateRot(Camera2D &camera, Player &player)
     const Vector2 centre{float(player.x) + float(player.w) / 2.0f, float(player.y) + float(player.h) / 2.0f};
     const float dx = centre.x - mouse.x;
     const float dy = centre.y - mouse.y;
-    const float angle = std::fmod(std::atan2(dy, dx) * RAD2DEG + 360.0f, 360.0f);
+    const float angle = std::fmod(sim::atan2(dy, dx) * RAD2DEG + 360.0f, 360.0f);
     if (std::isfinite(angle)) rotation = angle;  // a mouse that maps to no point keeps the last aim
 }
 
 void Gun::aimAlong(Vector2 direction)
 {
     // The same angle as aiming at a point that far along the direction.
-    rotation = std::fmod(std::atan2(-direction.y, -direction.x) * RAD2DEG + 360.0f, 360.0f);
+    rotation = std::fmod(sim::atan2(-direction.y, -direction.x) * RAD2DEG + 360.0f, 360.0f);
 }
 
 void Gun::draw() const

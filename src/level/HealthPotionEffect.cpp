@@ -4,6 +4,7 @@
 
 #include "level/SortForErasing.h"
 #include "raymath.h"
+#include "sim/SimMath.h"
 #include "system/StepClock.h"
 
 HealthPotionEffect::HealthPotionEffect(int x, int y)
@@ -15,7 +16,7 @@ HealthPotionEffect::HealthPotionEffect(int x, int y)
         const float angle = i * (360.0f / n);
         const float a = -angle * DEG2RAD;
         // Scaling by -d turns the ring half a turn, so the first dot sits left of the centre.
-        const Vector2 offset = Vector2Scale(Vector2{cosf(a), -sinf(a)}, (float)-d);
+        const Vector2 offset = Vector2Scale(Vector2{sim::cos(a), -sim::sin(a)}, (float)-d);
         particles.push_back(HealthPotionParticle((int)((float)x + offset.x), (int)((float)y + offset.y)));
     }
 }

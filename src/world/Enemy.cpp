@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "sim/SimRandom.h"
 #include "world/AStar.h"
 
 namespace {
@@ -105,8 +106,8 @@ void Enemy::pathfind(Player &player, WallGrid &grid)
 
     path.clear();
     for (std::size_t i = 0; i + 1 < tiles.size(); ++i) {
-        const int jx = std::rand() % 8 - 4;
-        const int jy = std::rand() % 8 - 4;
+        const int jx = SimRandom::level.next() % 8 - 4;
+        const int jy = SimRandom::level.next() % 8 - 4;
         path.push_back(Vec2{kTileSize * tiles[i].x + 16 + jx, kTileSize * tiles[i].y + 16 + jy});
     }
     path.push_back(Vec2{int(float(player.x) + float(player.w) / 2.0f), int(float(player.y) + float(player.h) / 2.0f)});

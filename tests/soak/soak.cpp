@@ -16,6 +16,7 @@
 #include <random>
 #include <string>
 
+#include "sim/SimRandom.h"
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
 #include "raylib.h"
@@ -134,7 +135,7 @@ int main(int argc, char **argv)
     }
     InitAudioDevice();
     SetRandomSeed(seed);
-    std::srand(seed);
+    SimRandom::level.seed(seed);
     int failures = 0;
     long midResident = 0, peakSecondHalf = 0;
     {

@@ -118,7 +118,7 @@ TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
     const std::vector<std::pair<std::string, const char *>> cases = {
         {"", "it is not a Tallowfen demo"},
         {"\x89PNG\r\n", "it is not a Tallowfen demo"},
-        {"tallowfen demo 2" + good.substr(16), "it is in demo format 2, and this game reads format 1"},
+        {"tallowfen demo 1" + good.substr(16), "it is in demo format 1, and this game reads format 2"},
         {good.substr(0, 60), "its header is cut or damaged"},
         {good.substr(0, good.size() - 9), "it is cut short or has bytes added"},
         {flippedBody, "it is damaged (its check sum differs)"},

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "sim/SimRandom.h"
 #include "TestSupport.h"
 #include "world/Enemy.h"
 #include "world/EnemyDeath.h"
@@ -36,7 +37,7 @@ TEST_F(EnemyTest, FirstSearchComesAtTheFifteenthUpdate)
 
 TEST_F(EnemyTest, PathIsJitteredTileCentresEndingAtThePlayer)
 {
-    std::srand(5);
+    SimRandom::level.seed(5);
     Enemy enemy(64, 64);
     enemy.pathfind(player, grid);
     ASSERT_EQ(enemy.path.size(), 21u);  // tiles (2,2) to (12,12)

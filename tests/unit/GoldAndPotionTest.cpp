@@ -6,6 +6,7 @@
 #include <numbers>
 #include <type_traits>
 
+#include "sim/SimRandom.h"
 #include "TestSupport.h"
 #include "level/GoldManager.h"
 #include "level/HealthPotionEffect.h"
@@ -50,10 +51,10 @@ TEST(GoldDrop, NoCoinWithZeroChanceOrNoAttempts)
         int attempts;
     };
     for (Case c : {Case{0.0f, 5}, Case{1.0f, 0}, Case{1.0f, -3}}) {
-        srand(1);
+        SimRandom::level.seed(1);
         for (int i = 0; i < 5; ++i)
-            ASSERT_NE(rand(), 0) << "seed 1 must not draw 0";
-        srand(1);
+            ASSERT_NE(SimRandom::level.next(), 0) << "seed 1 must not draw 0";
+        SimRandom::level.seed(1);
         Journal j;
         GoldManager gold;
         gold.setSpawnChance(c.chance);

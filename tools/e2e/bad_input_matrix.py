@@ -478,15 +478,10 @@ def damaged_demos(good):
     """(case, the file's bytes or a word for what it is, the reason the game gives)."""
     flipped = bytearray(good)
     flipped[-3] ^= 8
-    here = header_of(good)[b"platform"].decode()
-    library, machine = here.split(" ", 1)
-    elsewhere = ("raylib " if library == "bundled" else "bundled ") + machine
     return [("truncated", good[:-16], "it is cut short or has bytes added"),
             ("bit-flipped", bytes(flipped), "it is damaged (its check sum differs)"),
-            ("format 2", good.replace(b"tallowfen demo 1", b"tallowfen demo 2", 1),
-             "it is in demo format 2, and this game reads format 1"),
-            ("another library", resummed(good, platform=elsewhere),
-             f"it was recorded on {elsewhere}, and this game runs on {here}"),
+            ("format 1", good.replace(b"tallowfen demo 2", b"tallowfen demo 1", 1),
+             "it is in demo format 1, and this game reads format 2"),
             ("empty", b"", "it is empty"),
             ("9 MiB", good + bytes(9 << 20), "it is too large to be a demo"),
             ("fifo", "fifo", "it is not a plain file"),
@@ -539,6 +534,8 @@ def demo_rows(session):
         older = "Tallowfen 0.9.0"
         for how, change, want in (("as recorded", {}, (0, "matches the recording")),
                                   ("another version", {"game": older}, (0, "matches the recording")),
+                                  # Every build plays every build's demos.
+                                  ("another build", {"platform": "raylib wasm32"}, (0, "matches the recording")),
                                   ("another version, kills changed",
                                    {"game": older, "kills": int(kept[b"kills"]) + 1}, (1, "differs: ")),
                                   ("kills changed", {"kills": int(kept[b"kills"]) + 1}, (1, "differs: ")),
