@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, builds and runs every test of Tallowfen: once in a normal build;
-# the browser build in headless Chromium, with its figures; given raylib 5.5's
+# the browser build's float functions against the desktop's, bit for bit; the
+# browser build in headless Chromium, with its figures; given raylib 5.5's
 # source archive, once more on the real library; once
 # under AddressSanitizer and UndefinedBehaviorSanitizer; the layer's and the
 # game's unit tests under ThreadSanitizer; then a short fuzzing of each file
@@ -47,6 +48,8 @@ python3 tools/e2e/harness.py run -- ctest --test-dir build --output-on-failure -
 stage "The browser build"
 scripts/web.sh --out build-web/site
 tools/web/setup.sh
+stage "The simulation's float functions, desktop against browser"
+python3 tools/sim_table/compare.py --native build/tools/sim_table/tallowfen_sim_table --node build-web/sim_table.js
 stage "The browser build, in headless Chromium"
 # The menu is compared with the native game's, which runs in the private display.
 TALLOWFEN_WEB_SITE="$PWD/build-web/site" TALLOWFEN_BINARY="$PWD/build/src/tallowfen" \

@@ -2,6 +2,8 @@
 # Builds Tallowfen for the browser and serves it on http://127.0.0.1:8080/.
 #   scripts/web.sh             build into build-web/site, then serve it
 #   scripts/web.sh --out DIR   only build, into DIR (ready to upload as it is)
+# Also builds build-web/sim_table.js, the simulation's float table as a node
+# program, outside the site (tools/sim_table/compare.py).
 # Installs what it needs from Debian (emscripten, and the sources of zlib and
 # giflib, which it compiles for the page).
 set -euo pipefail
