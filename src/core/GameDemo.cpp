@@ -39,15 +39,22 @@ bool Game::stepRunInput()
         return true;
     }
     if (playback->finished) return false;
+    if (playback->stalled()) {
+        playback->differs = "the demo makes no progress at update " + std::to_string(playback->nextTic) +
+                            " (level " + std::to_string(runner.level) + ")";
+        playback->finished = true;
+        return false;
+    }
     // The player closed the game mid-run: the next program continued it.
     if (const DemoMark *mark = playback->due(); mark != nullptr && mark->kind == DemoMark::kKept) {
         demoMark(DemoMark::kKept);
         state = STATE_MENU;
     }
     if (const DemoMark *mark = playback->due(); mark != nullptr && mark->kind == DemoMark::kResume) {
-        const GameState previous = state;
-        state = STATE_INGAME;  // NEW GAME, as the player clicked it
-        enterState(previous);
+        // NEW GAME, as the player clicked it on the menu. A program killed
+        // mid-run left no mark of leaving it: the next one began at the menu all the same.
+        state = STATE_INGAME;
+        enterState(STATE_MENU);
         return false;
     }
     const InputTic *tic = inRun ? playback->nextInput() : nullptr;

@@ -376,6 +376,27 @@ bool DemoFile::operator==(const DemoFile &o) const
            digest == o.digest && tics == o.tics && marks == o.marks;
 }
 
+namespace {
+
+// Whether a mark of kind `next` can follow one of kind `before` (0: none yet)
+// in a run the game recorded, so that playback can take every mark in turn.
+bool canFollow(unsigned before, unsigned next)
+{
+    switch (before) {
+        case 0: return next == DemoMark::kLevelStart || next == DemoMark::kResume;
+        // A level ends, is left with the game closed, or the program is killed
+        // in it and the next one continues the run.
+        case DemoMark::kLevelStart:
+            return next == DemoMark::kLevelEnd || next == DemoMark::kKept || next == DemoMark::kResume;
+        case DemoMark::kLevelEnd: return next != DemoMark::kLevelEnd;
+        case DemoMark::kResume: return next == DemoMark::kLevelStart;
+        case DemoMark::kKept: return next == DemoMark::kResume;
+        default: return false;  // nothing follows a death
+    }
+}
+
+}  // namespace
+
 bool DemoFile::unpackChunk(const std::string &body, int *expectLevel)
 {
     Reader r{body};
@@ -417,6 +438,7 @@ bool DemoFile::unpackChunk(const std::string &body, int *expectLevel)
             return false;  // ends, keeps or dies in a level it never began
         }
         if (m.at < lastAt || m.at > ticsAfter) return false;
+        if (!canFollow(marks.empty() ? 0 : marks.back().kind, m.kind)) return false;
         lastAt = m.at;
         marks.push_back(std::move(m));
     }

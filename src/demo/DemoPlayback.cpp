@@ -34,6 +34,13 @@ const InputTic *DemoPlayback::nextInput()
     return &demo.tics[nextTic++];
 }
 
+bool DemoPlayback::stalled()
+{
+    still = nextTic == seenTic && nextMark == seenMark ? still + 1 : 0;
+    seenTic = nextTic, seenMark = nextMark;
+    return still > kMaxStill;
+}
+
 void DemoPlayback::nextSpeed()
 {
     int i = 0;

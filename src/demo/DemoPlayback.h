@@ -24,6 +24,11 @@ public:
     uint64_t lastDigest = 0;      // the state's at the last mark reached
     bool keepTrace = false;
     std::vector<uint64_t> trace;  // the digest after every tic, when kept
+    // Updates in a row that took neither a tic nor a mark: a few pass between
+    // screens, more means the demo cannot go on.
+    static constexpr int kMaxStill = 600;
+    int still = 0;
+    std::size_t seenTic = 0, seenMark = 0;
 
     // The mark due before the next tic, or nullptr.
     const DemoMark *due() const;
@@ -35,6 +40,8 @@ public:
     // The next tic, or nullptr when none is left before the due mark.
     const InputTic *nextInput();
     void nextSpeed();
+    // Counts this update toward the still ones; true past the limit.
+    bool stalled();
 
     // Over the window, while watched: "DEMO" and the speed, top right.
     void drawOverWindow() const;

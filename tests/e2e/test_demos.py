@@ -84,6 +84,18 @@ class DemoTest(GameCase):
         self.assertEqual((verify.returncode, verify.stdout),
                          (0, f"level 2, gold {head['gold']}, kills 1, digest {head['digest']}\nmatches the recording\n"))
 
+        # Continued after the kill and quit a little later, it is still one demo that plays to its end.
+        run.start()
+        game = GameDriver(run.app, run.win)
+        game.wait_for(game.menu_shown, what="the main menu")
+        game.click_until(85, 100, lambda: "state 1" in run.app.events(), "play")  # NEW GAME: level 2 again
+        game.fight_while_walking(1.0)
+        self.quit_with_escape(run)
+        head = header(demos[0])
+        self.assertEqual((head["result"], head["level"]), ("kept", "2"))
+        verify = subprocess.run([BINARY, "--verify", demos[0]], capture_output=True, text=True, timeout=60)
+        self.assertEqual((verify.returncode, verify.stdout.splitlines()[-1]), (0, "matches the recording"))
+
 
 if __name__ == "__main__":
     import unittest

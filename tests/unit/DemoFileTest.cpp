@@ -41,7 +41,7 @@ DemoFile Sample()
     d.level = 4, d.gold = 143, d.kills = 28, d.digest = ~0ull;
     d.tics = {InputTic{}, most, most, least, InputTic{}, least};
     d.marks = {start,  mark(M::kLevelEnd, 4, 3),   mark(M::kKept, 4, 3),
-               resume, mark(M::kLevelStart, 4, 4), mark(M::kDeath, 6, 4)};
+               resume, mark(M::kLevelStart, 4, 4), mark(M::kLevelEnd, 6, 4), mark(M::kDeath, 6, 4)};
     return d;
 }
 
@@ -135,7 +135,11 @@ TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
         {demoWith([](DemoFile &d) { d.marks[1].at = 7; }), damaged},                  // past the last tic
         {demoWith([](DemoFile &d) { std::swap(d.marks[0], d.marks[1]); }), damaged},  // out of order
         {demoWith([](DemoFile &d) { d.marks[4].level = 5; }), damaged},               // skips level 4
-        {demoWith([](DemoFile &d) { d.marks[5].level = 9; }), damaged},               // dies where it never was
+        {demoWith([](DemoFile &d) { d.marks[6].level = 9; }), damaged},               // dies where it never was
+        // Marks in an order no run makes, which playback could not take in turn.
+        {demoWith([](DemoFile &d) { d.marks.erase(d.marks.begin() + 3); }), damaged},  // kept, then play
+        {demoWith([](DemoFile &d) { d.marks.erase(d.marks.begin() + 5); }), damaged},  // dies mid-level
+        {demoWith([](DemoFile &d) { d.marks.push_back(d.marks[4]); }), damaged},       // plays after its death
         {demoWith([](DemoFile &d) { d.marks[3].level = 5; }), damaged},               // continues past its end
         {demoWith([](DemoFile &d) { d.marks[0].animTick = 13; }), damaged},
         {rewritten([](std::string &b) { b[0] = b[1] = b[2] = char(0xff); }), damaged},  // 16 million tics

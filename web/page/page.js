@@ -1,7 +1,8 @@
 // The page around the game: checks what the browser offers, loads the game
 // with a progress bar, keeps its saves in IndexedDB, letterboxes the canvas
 // in the browser window, and gives tests and measurements what they read
-// (window.tallowfen).
+// (window.tallowfen). ?play=URL and ?verify=URL fetch a demo from this site
+// and hand it to the game.
 (function () {
   'use strict';
   const SAVES = '/home/web_user/.local/share/tallowfen';
@@ -24,6 +25,7 @@
   };
 
   function fail(message) {
+    console.error(message);
     tallowfen.failed = message;
     loading.hidden = true;
     errorBox.hidden = false;
@@ -63,6 +65,43 @@
   const args = query.getAll('arg');
   const env = query.getAll('env').map((pair) => pair.split(/=(.*)/s)).filter((p) => p[0]);
 
+  // ?play=URL or ?verify=URL: a demo from this site only (another could make
+  // the page fetch what it likes), copied into the page's files before main.
+  const verbs = ['play', 'verify'].filter((verb) => query.has(verb));
+  let demo = null;
+  if (verbs.length > 1) {
+    fail('Tallowfen takes ?play= or ?verify=, not both.');
+    return;
+  }
+  if (verbs.length === 1) {
+    const address = query.get(verbs[0]);
+    let url = null;
+    try { url = new URL(address, location.href); } catch (e) { /* said below */ }
+    if (!url || url.origin !== location.origin) {
+      fail(url ? `Tallowfen fetches demos from its own site only (${location.origin}), not from ${url.origin}.`
+               : `Tallowfen cannot fetch a demo from "${address}": it is not an address.`);
+      return;
+    }
+    const name = url.pathname.split('/').pop().replace(/[^\w.-]/g, '_') || 'demo';
+    demo = {verb: verbs[0], url: url.href, path: '/tmp/' + name};
+  }
+  // What --verify prints, shown on the page when the game has exited.
+  const verdict = [];
+
+  async function fetchDemo() {
+    Module.addRunDependency('demo');
+    try {
+      const response = await fetch(demo.url);
+      if (!response.ok) throw new Error(`${response.status} ${response.statusText}`.trim());
+      Module.FS.writeFile(demo.path, new Uint8Array(await response.arrayBuffer()));
+    } catch (error) {
+      fail(`Tallowfen could not fetch the demo ${demo.url}: ${error.message}`);
+      return;  // the game never starts without it
+    }
+    args.push('--' + demo.verb, demo.path);  // the very array main is called with
+    Module.removeRunDependency('demo');
+  }
+
   // The game's keys stay in the game: no scrolling, no browser shortcuts.
   window.addEventListener('keydown', (event) => {
     if (event.ctrlKey || event.metaKey || event.key === 'F5' || event.key === 'F12') return;
@@ -85,7 +124,10 @@
   const Module = window.Module = {
     canvas: canvas,
     arguments: args,
-    print: (text) => console.log(text),
+    print: (text) => {
+      console.log(text);
+      if (demo && demo.verb === 'verify') verdict.push(text);
+    },
     printErr: (text) => console.warn(text),
     setStatus: (text) => {
       const m = /\((\d+(?:\.\d+)?)\/(\d+)\)/.exec(text || '');
@@ -102,6 +144,7 @@
         if (err) console.warn('Tallowfen could not read its saves from the browser: ' + err);
         Module.removeRunDependency('saves');
       });
+      if (demo) fetchDemo();
     }],
     onRuntimeInitialized: () => { loading.hidden = true; },
     onAbort: (what) => fail('Tallowfen stopped: ' + what),
@@ -109,7 +152,7 @@
       tallowfen.exited = true;
       loading.hidden = true;
       errorBox.hidden = false;
-      errorBox.textContent = 'Tallowfen has closed. Reload the page to play again.';
+      errorBox.textContent = verdict.length ? verdict.join('\n') : 'Tallowfen has closed. Reload the page to play again.';
     },
     persistSaves: persist,
     offerDownload: (path) => {
