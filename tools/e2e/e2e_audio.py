@@ -97,16 +97,20 @@ class Sound:
         return self.peak(after) <= threshold
 
     def frequency(self, channel=0):
-        """The pitch in Hz of one channel, from its rising zero crossings
-        between the first and the last loud sample; None when too quiet."""
+        """The pitch in Hz of one channel, from the median period between its
+        rising zero crossings (placed between samples) from the first to the
+        last loud sample; None when too quiet. The median, so that a gap in
+        the sound (a period the output missed on a loaded machine) does not
+        pull the pitch down as a count over the whole span would."""
         ch = self.samples[channel::self.channels]
         loud = [i for i, s in enumerate(ch) if abs(s) > 1638]  # above 5 % of full scale
         if len(loud) < 2:
             return None
-        rises = [i for i in range(loud[0], loud[-1]) if ch[i] < 0 <= ch[i + 1]]
+        rises = [i + ch[i] / (ch[i] - ch[i + 1]) for i in range(loud[0], loud[-1]) if ch[i] < 0 <= ch[i + 1]]
         if len(rises) < 2:
             return None
-        return (len(rises) - 1) * self.rate / (rises[-1] - rises[0])
+        periods = sorted(b - a for a, b in zip(rises, rises[1:]))
+        return self.rate / periods[len(periods) // 2]
 
     def sides_differ(self):
         """The largest difference between the left and right sample of a frame."""
