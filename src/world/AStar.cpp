@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstdlib>
-#include <functional>
-#include <queue>
 
 namespace {
 
@@ -14,6 +13,65 @@ constexpr Vec2 kNoTile{-1, -1};
 int manhattan(Vec2 a, Vec2 b) { return std::abs(a.x - b.x) + std::abs(a.y - b.y); }
 
 template <typename T> using Table = std::array<std::array<T, kMapTiles>, kMapTiles>;
+
+// The open list, a binary heap of the game's own. Which of two entries of
+// equal f leaves first decides the birds' paths, and the standard libraries'
+// heaps settle such ties each their own way (the page's libc++ unlike the
+// desktop's libstdc++). This one moves entries exactly as libstdc++'s
+// std::priority_queue does, so the desktop's birds walk as they always have
+// and every build's walk alike.
+class OpenList {
+public:
+    explicit OpenList(std::size_t room) { heap.reserve(room); }
+
+    bool empty() const { return heap.empty(); }
+    const Node &top() const { return heap.front(); }
+
+    void push(const Node &node)
+    {
+        heap.push_back(node);
+        climb(heap.size() - 1, node);
+    }
+
+    // The hole left at the top walks down to a leaf, taking the earlier child
+    // unless the later one leaves sooner; the last entry then climbs into it.
+    void pop()
+    {
+        const Node last = heap.back();
+        heap.pop_back();
+        const std::size_t size = heap.size();
+        if (size == 0) return;
+        std::size_t hole = 0, child = 0;
+        while (child < (size - 1) / 2) {
+            child = 2 * (child + 1);
+            if (leavesLater(heap[child], heap[child - 1])) child--;
+            heap[hole] = heap[child];
+            hole = child;
+        }
+        if (size % 2 == 0 && child == (size - 2) / 2) {
+            child = 2 * (child + 1);
+            heap[hole] = heap[child - 1];
+            hole = child - 1;
+        }
+        climb(hole, last);
+    }
+
+private:
+    static bool leavesLater(const Node &a, const Node &b) { return a > b; }
+
+    void climb(std::size_t hole, const Node &node)
+    {
+        while (hole > 0) {
+            const std::size_t parent = (hole - 1) / 2;
+            if (!leavesLater(heap[parent], node)) break;
+            heap[hole] = heap[parent];
+            hole = parent;
+        }
+        heap[hole] = node;
+    }
+
+    std::vector<Node> heap;
+};
 
 }  // namespace
 
@@ -34,9 +92,7 @@ std::vector<Vec2> AStarCapped(const WallGrid &grid, Vec2 start, Vec2 goal, int m
 
     // Room for a tile's worth of entries up front: a search across the map
     // rarely grows the heap past it.
-    std::vector<Node> storage;
-    storage.reserve(kMapTiles * kMapTiles);
-    std::priority_queue<Node, std::vector<Node>, std::greater<Node>> open(std::greater<Node>(), std::move(storage));
+    OpenList open(kMapTiles * kMapTiles);
 
     open.push(Node{start, 0, manhattan(start, goal), kNoTile});
     bestCost[start.y][start.x] = 0;

@@ -13,7 +13,8 @@ struct Node {
     Vec2 parent;
 
     int f() const { return g + h; }
-    // Only f orders the open list; among equal f the heap decides.
+    // Only f orders the open list; among equal f the heap's own moves decide
+    // (AStar.cpp's OpenList, the same on every build).
     bool operator>(const Node &other) const { return f() > other.f(); }
 };
 
