@@ -160,7 +160,8 @@ void Game::enterState(GameState previous)
     if (previous == STATE_INGAME && state != STATE_INGAME) endLevel();
     if (previous == STATE_SHOP && state == STATE_MENU) demoMark(DemoMark::kKept);
     // Leaving a daily run ends it; no screen leads back into one.
-    if (dailyRun && !playback && (state == STATE_MENU || previous == STATE_DEAD)) endDaily();
+    // The death screen's NEW GAME starts a fresh run at level 1, as after any death.
+    if (dailyRun && !playback && (state == STATE_MENU || previous == STATE_DEAD)) endDaily(state == STATE_MENU);
     // Kept as NEW GAME would continue it: at a level's start, its start.
     if (state != previous) keepRun();
     // Play begins: the level is built before its first frame is drawn.

@@ -119,8 +119,8 @@ private:
     void beginRun();
     void startLevel();
     void demoMark(DemoMark::Kind kind);
-    // The daily run in play is left: the player's kept run is put back.
-    void endDaily();
+    // The daily run in play is left: for the menu, the player's kept run is put back.
+    void endDaily(bool keptRunBack);
     // Writes the daily run in play to `daily` when it is the day's try.
     void countDaily();
     // Reads `daily` (saying once what is wrong with it) and sets the menu's line.

@@ -23,14 +23,14 @@ void Game::startDaily()
     enterState(previous);
 }
 
-void Game::endDaily()
+void Game::endDaily(bool keptRunBack)
 {
     dailyRun = practice = false;
     runner.reset();
     upgrades.init();
     inventory.reset();
     mainMenu.continueLevel = 0;
-    if (keptRun.restore(runner, inventory, upgrades)) {
+    if (keptRunBack && keptRun.restore(runner, inventory, upgrades)) {
         mainMenu.continueLevel = runner.level + 1;
         restoredAtStart = true;  // its demo is found again on disk
     }

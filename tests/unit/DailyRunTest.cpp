@@ -77,6 +77,20 @@ TEST(DailyRunGame, CountsTheFirstTryOnlyAndPutsTheKeptRunBack)
         EXPECT_EQ(game->mainMenu.continueLevel, 4);  // the kept run is back for NEW GAME
         EXPECT_EQ(dir.read("data/daily"), (DailyRun{today, 1, 5, 0}.toText()));
     }
+    // Died in a daily run, the death screen's NEW GAME starts afresh at level 1, not the kept run.
+    game->startDaily();
+    game->state = STATE_DEAD;
+    game->enterState(STATE_INGAME);
+    game->runner.reset();  // as the death screen's NEW GAME does, clicked
+    game->upgrades.init();
+    game->inventory.reset();
+    game->state = STATE_INGAME;
+    game->enterState(STATE_DEAD);
+    EXPECT_FALSE(game->dailyRun);
+    EXPECT_EQ(game->runner.level, 1);
+    EXPECT_EQ(game->inventory.getGold(), 0);
+    EXPECT_EQ(game->demos.demo.start, 1);
+    EXPECT_EQ(game->demos.demo.daily, "-");
     StopMusicStream(game->assets.fetchMusic("menu"));
     StopMusicStream(game->assets.fetchMusic("ingame"));
 }
