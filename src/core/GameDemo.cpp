@@ -4,6 +4,7 @@
 // input. Recording and playback share each step below, so what one writes
 // the other reads at the same point of the same update.
 #include <iostream>
+#include <iterator>
 #include <random>
 
 #include "core/Game.h"
@@ -72,7 +73,8 @@ bool Game::stepRunInput()
 void Game::beginRun()
 {
     // What screens carry from one run to the next starts clean, so a demo
-    // needs nothing from before its run began.
+    // needs nothing from before its run began; the shop's browsed upgrade
+    // carries on, and each level start mark says which it is.
     shop.restart();
     runner.aimSwitch = AimSwitch{};
     const bool continuing = mainMenu.continueLevel > 0 && runner.level > 0;
@@ -132,6 +134,12 @@ void Game::startLevel()
             animTick = mark.animTick;
             animFrame = mark.animFrame;
             Enemy::stuckCounter = mark.stuck;
+            if (mark.shopUpgrade >= upgrades.upgrades.size()) {
+                playback->differs = "the recording's shop shows an upgrade this game does not sell";
+                playback->finished = true;
+            } else {
+                shop.select(upgrades, std::next(upgrades.upgrades.begin(), mark.shopUpgrade)->first);
+            }
         }
         runner.startLevel(upgrades);
         if (taken != nullptr) playback->check(mark, digest());
@@ -157,6 +165,7 @@ void Game::startLevel()
     mark.animTick = int8_t(animTick);
     mark.animFrame = int8_t(animFrame);
     mark.stuck = Enemy::stuckCounter;
+    mark.shopUpgrade = uint8_t(std::distance(upgrades.upgrades.begin(), upgrades.upgrades.find(shop.selected.id)));
     runner.startLevel(upgrades);
     mark.digest = digest();
     const RunStats &stats = runner.runStats;

@@ -214,6 +214,7 @@ std::string DemoFile::packChunk(std::size_t firstTic, std::size_t firstMark) con
             body.u8(uint8_t(m.animTick));
             body.u8(uint8_t(m.animFrame));
             body.u32(uint32_t(m.stuck));
+            body.u8(m.shopUpgrade);
         } else if (m.kind == DemoMark::kResume) {
             body.u8(m.restarted);
             body.u32(uint32_t(m.run.size()));
@@ -420,6 +421,7 @@ bool DemoFile::unpackChunk(const std::string &body, int *expectLevel)
             m.animTick = int8_t(r.u8());
             m.animFrame = int8_t(r.u8());
             m.stuck = int32_t(r.u32());
+            m.shopUpgrade = uint8_t(r.u8());
             // Levels follow one another: a run cannot skip to a level it never reached.
             if (m.level != *expectLevel || m.screenshake > 1 || m.animTick < 0 || m.animTick > 12 ||
                 m.animFrame < 0 || m.animFrame > 3)

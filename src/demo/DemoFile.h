@@ -24,6 +24,7 @@ struct DemoMark {
     int8_t animTick = 0;
     int8_t animFrame = 0;
     int32_t stuck = 0;      // the birds' shared stuck count
+    uint8_t shopUpgrade = 0;  // the upgrade the shop shows, in the catalogue's order
     uint64_t digest = 0;    // the state's, after the mark
     uint8_t restarted = 0;  // kResume
     std::string run;        // kResume: the kept run as its file holds it

@@ -20,13 +20,20 @@ std::string currentValueText(float value)
 
 }  // namespace
 
-ShopMenu::ShopMenu() { restart(); }
-
-void ShopMenu::restart()
+ShopMenu::ShopMenu()
 {
     selected.id = "goldmultiplier";
     selected.texID = "u_goldmultiplier";
-    highlight = MenuHighlight{};
+}
+
+void ShopMenu::restart() { highlight = MenuHighlight{}; }
+
+void ShopMenu::select(const Upgrades &upgrades, const std::string &id)
+{
+    if (const Upgrade *upgrade = upgrades.get(id)) {
+        selected.id = id;
+        selected.texID = upgrade->getTexID();
+    }
 }
 
 void ShopMenu::setRunner(GameRunner *runner) { this->runner = runner; }

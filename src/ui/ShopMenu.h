@@ -44,9 +44,11 @@ public:
     ShopMenu &operator=(const ShopMenu &) = delete;
 
     void setRunner(GameRunner *runner);
-    // A run begins: the shop opens on the first upgrade with no highlight,
-    // whatever the last run left browsed, as a recorded run expects.
+    // A run begins: no highlight until the pad is used. The upgrade browsed
+    // stays as the last run left it (a demo's level start marks carry it).
     void restart();
+    // Shows the upgrade `id` of the catalogue.
+    void select(const Upgrades &upgrades, const std::string &id);
     void update(SoundManager &sound, Inventory &inventory, Upgrades &upgrades, GameState &state);
     void draw(GameAssets &assets, int animFrame, Upgrades &upgrades);
 

@@ -34,7 +34,7 @@ DemoFile Sample()
     };
     M start = mark(M::kLevelStart, 0, 3), resume = mark(M::kResume, 4, 4);
     start.seedRand = 0xffffffffu, start.seedRaylib = 1, start.screenshake = 1;
-    start.animTick = 12, start.animFrame = 3, start.stuck = -7;
+    start.animTick = 12, start.animFrame = 3, start.stuck = -7, start.shopUpgrade = 4;
     resume.restarted = 1, resume.run = "tallowfen run\nend\n";
     DemoFile d;
     d.game = "Tallowfen 1.0.0", d.platform = "bundled x86_64", d.start = 3, d.result = "death";

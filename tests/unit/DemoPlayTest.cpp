@@ -1,0 +1,46 @@
+// Runs recorded and played back through a headless game, as --verify plays them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "core/Game.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The upgrade the shop shows carries from one run to the next, and a demo of
+// the later run starts its shop on it whatever the watcher's shop showed.
+TEST(DemoPlay, TheShopsBrowsedUpgradeCarriesIntoTheNextRunAndItsDemo)
+{
+    ScopedWorkDir dir(false);
+    for (const char *name : {"data/map", "data/maprender"})
+        fs::copy_file(fs::path(TALLOWFEN_SOURCE_DIR) / name, name);
+    Game game(SaveFolder{}, false, true);
+    game.runner.fixedSeed = 7;
+    game.startNewGameAt(1);
+    game.shop.select(game.upgrades, "goldmagnet");
+    game.state = STATE_DEAD;
+    game.enterState(STATE_INGAME);
+    game.runner.reset();  // the death screen's NEW GAME
+    game.upgrades.init();
+    game.inventory.reset();
+    game.state = STATE_INGAME;
+    game.enterState(STATE_DEAD);
+    EXPECT_EQ(game.shop.selected.id, "goldmagnet");
+    const DemoFile demo = game.demos.demo;
+    ASSERT_FALSE(demo.marks.empty());
+    EXPECT_EQ(demo.marks[0].shopUpgrade, 2);  // bulletricochet, bulletspeed, goldmagnet ...
+
+    game.shop.select(game.upgrades, "bulletspeed");
+    game.watch(demo);
+    EXPECT_EQ(game.shop.selected.id, "goldmagnet");
+    EXPECT_EQ(game.playback->differs, "");
+    DemoFile unsold = demo;
+    unsold.marks[0].shopUpgrade = 5;
+    game.watch(unsold);
+    EXPECT_EQ(game.playback->differs, "the recording's shop shows an upgrade this game does not sell");
+}
+
+}  // namespace
