@@ -70,22 +70,23 @@ class DemoAddressTest(unittest.TestCase):
         self.assertIn("/tmp/" + self.demos[0], page.files("/tmp"))
 
     def test_a_demo_that_cannot_be_fetched_stops_the_game_with_one_line(self):
-        elsewhere = self.server.base.replace("127.0.0.1", "localhost") + "goldens/" + self.demos[0]
-        rows = (  # the address, what the line says
-            ("goldens/missing.demo", f"could not fetch the demo {self.server.base}goldens/missing.demo: 404"),
-            (elsewhere, f"from its own site only ({self.server.base.rstrip('/')}), not from http://localhost:"),
-            ("http://[bad", 'cannot fetch a demo from "http://[bad": it is not an address'),
+        base, demo = self.server.base, "goldens/" + self.demos[0]
+        elsewhere = base.replace("127.0.0.1", "localhost") + demo
+        rows = (  # the page's parameters, what its line says
+            ([("verify", "goldens/missing.demo")], f"could not fetch the demo {base}goldens/missing.demo: 404"),
+            ([("verify", elsewhere)], f"from its own site only ({base.rstrip('/')}), not from http://localhost:"),
+            ([("play", "http://[bad")], 'cannot fetch a demo from "http://[bad": it is not an address'),
+            ([("play", demo), ("verify", demo)], "takes ?play= or ?verify=, not both"),
         )
-        for address, words in rows:
-            with self.subTest(address):
-                page = self.open(("verify", address))
+        for params, words in rows:
+            with self.subTest(params):
+                page = self.open(*params)
                 shown = self.shown(page, 60)
                 self.assertIn(words, shown)
-                self.assertIn(("error", shown), page.lines(), "the same line in the console")
-                self.assertEqual([text for kind, text in page.lines() if kind == "error"], [shown], "one line")
+                self.assertEqual([text for kind, text in page.lines() if kind == "error"], [shown],
+                                 "the same line, once, in the console")
                 self.assertFalse(page.js("return !!(window.Module && window.Module.calledRun)"), "no game")
                 self.assertEqual(page.stdout_lines(), [])
-
 
 if __name__ == "__main__":
     unittest.main()

@@ -66,24 +66,28 @@
   const env = query.getAll('env').map((pair) => pair.split(/=(.*)/s)).filter((p) => p[0]);
 
   // ?play=URL or ?verify=URL: a demo from this site only (another could make
-  // the page fetch what it likes), copied into the page's files before main.
-  const verbs = ['play', 'verify'].filter((verb) => query.has(verb));
-  let demo = null;
-  if (verbs.length > 1) {
-    fail('Tallowfen takes ?play= or ?verify=, not both.');
-    return;
-  }
-  if (verbs.length === 1) {
+  // the page fetch what it likes), fetched into the page's files before main.
+  function demoAsked() {
+    const verbs = ['play', 'verify'].filter((verb) => query.has(verb));
+    if (verbs.length === 0) return {demo: null};
+    if (verbs.length > 1) return {refused: 'Tallowfen takes ?play= or ?verify=, not both.'};
     const address = query.get(verbs[0]);
-    let url = null;
-    try { url = new URL(address, location.href); } catch (e) { /* said below */ }
-    if (!url || url.origin !== location.origin) {
-      fail(url ? `Tallowfen fetches demos from its own site only (${location.origin}), not from ${url.origin}.`
-               : `Tallowfen cannot fetch a demo from "${address}": it is not an address.`);
-      return;
+    let url;
+    try {
+      url = new URL(address, location.href);
+    } catch (e) {
+      return {refused: `Tallowfen cannot fetch a demo from "${address}": it is not an address.`};
+    }
+    if (url.origin !== location.origin) {
+      return {refused: `Tallowfen fetches demos from its own site only (${location.origin}), not from ${url.origin}.`};
     }
     const name = url.pathname.split('/').pop().replace(/[^\w.-]/g, '_') || 'demo';
-    demo = {verb: verbs[0], url: url.href, path: '/tmp/' + name};
+    return {demo: {verb: verbs[0], url: url.href, path: '/tmp/' + name}};
+  }
+  const {demo, refused} = demoAsked();
+  if (refused) {
+    fail(refused);
+    return;
   }
   // What --verify prints, shown on the page when the game has exited.
   const verdict = [];
