@@ -12,10 +12,10 @@ Game::Game(SaveFolder saveFolder, bool continueRun, bool headless) : saves(std::
     animFrame = 0;
     hud.setRunner(&runner);
     shop.setRunner(&runner);
-    upgrades.init();
     if (headless) {
         settings.music = false;
         soundManager.enabled = false;
+        upgrades.init();
         return;
     }
     demos.folder = saves.file("demos");
@@ -34,6 +34,8 @@ Game::Game(SaveFolder saveFolder, bool continueRun, bool headless) : saves(std::
     pause.bindings = &options.bindings;
     applyVolumes();
     loadSettings();
+    // The catalogue comes last, its lines after whatever the files said.
+    upgrades.init();
     problem.clear();
     const std::string bestPath = saves.file("best");
     best.loadFromFile(bestPath.c_str(), &problem);

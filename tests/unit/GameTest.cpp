@@ -314,6 +314,8 @@ TEST(GameStartUp, AMissingAssetFileDoesNotStopIt)
     Game game;
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("assets/bird.png"), std::string::npos) << out;
+    // The catalogue is filled again last, so its lines follow what the files said.
+    EXPECT_GT(out.rfind("Verified goldspawns"), out.find("assets/bird.png")) << out;
     EXPECT_EQ(game.assets.fetchTexture("enemy").id, 0u);
     EXPECT_TRUE(IsTextureValid(game.assets.fetchTexture("crab")));
     EXPECT_EQ(game.assets.textures.size(), 10u);
