@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "raylib.h"
 #ifdef __EMSCRIPTEN__
@@ -139,8 +140,6 @@ bool Decoder::Rewind()
         WarnUndecodable(path, purpose, "no audio frames");
         return nullptr;
     }
-    // Floating-point files would otherwise clip when read as 16-bit.
-    sf_command(file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
     decoder->fileChannels_ = format.channels;
     decoder->channels_ = std::min(format.channels, 2);
     decoder->sampleRate_ = format.samplerate;
@@ -157,18 +156,18 @@ Decoder::~Decoder()
 std::uint64_t Decoder::Read(short *out, std::uint64_t frames)
 {
     if (frames == 0) return 0;
-    if (fileChannels_ == channels_) {
-        const sf_count_t got = sf_readf_short(file_, out, static_cast<sf_count_t>(frames));
-        return got > 0 ? static_cast<std::uint64_t>(got) : 0;
-    }
+    // Read as floats, at the level the file holds: asking libsndfile for
+    // shorts with its float scaling on would lift a quiet Vorbis or float
+    // file to full scale, and without it a float file past 1.0 would wrap.
     const std::size_t wideSamples = static_cast<std::size_t>(frames) * fileChannels_;
     if (wide_.size() < wideSamples) wide_.resize(wideSamples);
-    const sf_count_t got = sf_readf_short(file_, wide_.data(), static_cast<sf_count_t>(frames));
+    const sf_count_t got = sf_readf_float(file_, wide_.data(), static_cast<sf_count_t>(frames));
     if (got <= 0) return 0;
-    for (sf_count_t f = 0; f < got; ++f) {
-        out[2 * f] = wide_[f * fileChannels_];
-        out[2 * f + 1] = wide_[f * fileChannels_ + 1];
-    }
+    // libsndfile reads 16-bit samples as s / 32768, so this gives them back exactly.
+    const auto toShort = [](float v) { return short(std::clamp(std::lrint(v * 32768.0f), -32768L, 32767L)); };
+    for (sf_count_t f = 0; f < got; ++f)
+        for (int c = 0; c < channels_; ++c)
+            out[channels_ * f + c] = toShort(wide_[f * fileChannels_ + c]);
     return static_cast<std::uint64_t>(got);
 }
 

@@ -53,7 +53,7 @@ private:
     int decoded_ = -1;  // the page's decoded copy of the file
     std::uint64_t position_ = 0;
 #endif
-    std::vector<short> wide_;  // reused when folding more than two channels
+    std::vector<float> wide_;  // the file's samples as read, reused from call to call
 };
 
 }  // namespace rlp::audio

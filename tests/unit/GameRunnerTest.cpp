@@ -53,15 +53,13 @@ TEST_F(LevelRunner, EnemiesStartOnInnerFloorAwayFromThePlayer)
 // one or two fall back to any floor tile, and sixty crowding the arena.
 TEST_F(LevelRunner, PlacementKeepsItsDrawsForASeed)
 {
-    SetRandomSeed(5);
-    if (GetRandomValue(1, 18) != 12 || GetRandomValue(1, 18) != 18)
-        GTEST_SKIP() << "the digests were recorded with the bundled layer's generator, seeded differently here";
+    // raylib's generator, which the bundled layer draws alike: both libraries run this.
     build(shippedMap());
-    const std::tuple<unsigned, int, std::uint64_t> cases[] = {{1, 1, 0x3229b46b4681a9e0ull},
-                                                              {2, 1, 0x8359d1e1d558a94bull},
-                                                              {3, 12, 0x5c8d6219522e5a02ull},
-                                                              {4, 12, 0x061243b96119eed1ull},
-                                                              {5, 60, 0x6dc9b78bf026a732ull}};
+    const std::tuple<unsigned, int, std::uint64_t> cases[] = {{1, 1, 0xc9e65191f8600395ull},
+                                                              {2, 1, 0x63734e87f266494aull},
+                                                              {3, 12, 0xd8efa874bde28c64ull},
+                                                              {4, 12, 0x9fa6474c15e656f4ull},
+                                                              {5, 60, 0xae1db8e64c8bc93bull}};
     for (const auto &[seed, level, expected] : cases) {
         runner->enemies.clear();
         runner->level = level - 1;

@@ -1,5 +1,8 @@
 // Loading audio files: what a good WAV or MP3 gives, what the decoder reads,
 // and the zeroed handle plus single warning for every kind of bad file.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <random>
 
 #include "audio_test_helpers.h"
@@ -103,6 +106,37 @@ TEST_F(AudioFiles, DecoderScalesFloatSamplesAndKeepsTheFirstTwoOfManyChannels)
     EXPECT_EQ(sound.stream.channels, 2u);
     EXPECT_EQ(sound.frameCount, 100u);
     UnloadSound(sound);
+}
+
+// Every format plays at the level its file holds, as raylib's decoders play
+// it: a tone peaking at -6 dBFS peaks there as read, not lifted to full scale.
+TEST_F(AudioFiles, EachFormatIsReadAtItsRecordedLevel)
+{
+    const struct {
+        const char *name;
+        int format;
+        double tolerance;  // lossy formats wander a little around the peak
+    } formats[] = {{"pcm16.wav", SF_FORMAT_PCM_16, 0.001},
+                   {"float.wav", SF_FORMAT_FLOAT, 0.001},
+                   {"vorbis.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.03},
+                   {"layer3.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 0.03}};
+    std::vector<float> tone(44100);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = 0.5f * float(std::sin(2.0 * 3.141592653589793 * 441.0 * double(i) / 44100.0));
+    for (const auto &f : formats) {
+        SCOPED_TRACE(f.name);
+        const std::string path = dir.File(f.name);
+        WriteWav(path, 44100, 1, tone, f.format);
+        auto decoder = rlp::audio::Decoder::Open(path.c_str(), rlp::audio::DecodeFor::Sound);
+        ASSERT_NE(decoder, nullptr);
+        std::vector<short> pcm(2 * 50000);
+        const std::uint64_t got = decoder->Read(pcm.data(), 50000);
+        ASSERT_GT(got, 40000u);
+        int peak = 0;
+        for (std::size_t i = 0; i < got * decoder->Channels(); ++i)
+            peak = std::max(peak, std::abs(int(pcm[i])));
+        EXPECT_NEAR(peak / 32767.0, 0.5, f.tolerance);
+    }
 }
 
 // One kind of unusable file and the start of the warning it must give.

@@ -51,14 +51,15 @@ private:
     std::filesystem::path path_;
 };
 
-// Writes interleaved samples in [-1, 1] as a WAV of the given sample format.
+// Writes interleaved samples in [-1, 1] as a WAV of the given sample format,
+// or as the file type `subFormat` names when it has one (SF_FORMAT_OGG | ...).
 inline void WriteWav(const std::string &path, int rate, int channels, const std::vector<float> &samples,
                      int subFormat = SF_FORMAT_PCM_16)
 {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | subFormat;
+    info.format = (subFormat & SF_FORMAT_TYPEMASK) != 0 ? subFormat : SF_FORMAT_WAV | subFormat;
     SNDFILE *file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
     const sf_count_t frames = static_cast<sf_count_t>(samples.size()) / channels;
