@@ -23,6 +23,20 @@ TEST(DailyRunSeeds, AreFixedByTheDateAndLevelAlone)
         EXPECT_NE(DailyRun::seeds(date, level).rand, base.rand) << date << " level " << level;
         EXPECT_NE(DailyRun::seeds(date, level).raylib, base.raylib) << date << " level " << level;
     }
+    // Pinned: every build, and every version after this one, must give a day's
+    // players these very levels, or a daily run recorded today verifies nowhere.
+    const struct {
+        const char *date;
+        int level;
+        unsigned rand, raylib;
+    } pinned[] = {{"2026-12-08", 1, 3467909317u, 538941713u},
+                  {"2026-12-08", 2, 486080866u, 3447168157u},
+                  {"2026-12-09", 1, 1512736872u, 2027866418u},
+                  {"2027-01-01", 15, 3800229672u, 3313141257u}};
+    for (const auto &p : pinned) {
+        EXPECT_EQ(DailyRun::seeds(p.date, p.level).rand, p.rand) << p.date << " level " << p.level;
+        EXPECT_EQ(DailyRun::seeds(p.date, p.level).raylib, p.raylib) << p.date << " level " << p.level;
+    }
     EXPECT_EQ(DailyRun::dateOf(1796774399), "2026-12-08");  // 23:59:59 UTC, whatever the local zone
     EXPECT_EQ(DailyRun::dateOf(1796774400), "2026-12-09");
 }

@@ -43,4 +43,28 @@ TEST(DemoPlay, TheShopsBrowsedUpgradeCarriesIntoTheNextRunAndItsDemo)
     EXPECT_EQ(game.playback->differs, "the recording's shop shows an upgrade this game does not sell");
 }
 
+// A level whose start the game reaches in another state is named, at its update.
+TEST(DemoPlay, AMarkThatDiffersIsNamedByItsLevel)
+{
+    ScopedWorkDir dir(false);
+    for (const char *name : {"data/map", "data/maprender"})
+        fs::copy_file(fs::path(TALLOWFEN_SOURCE_DIR) / name, name);
+    DemoFile demo;
+    std::string problem;
+    ASSERT_TRUE(demo.load(std::string(TALLOWFEN_SOURCE_DIR) + "/tests/demos/level05.demo", &problem)) << problem;
+    uint32_t at = 0;
+    for (DemoMark &mark : demo.marks)
+        if (mark.kind == DemoMark::kLevelStart && mark.level == 3) mark.digest ^= 1, at = mark.at;
+    Game game(SaveFolder{}, false, true);
+    game.watch(demo);
+    while (!game.playback->finished) {
+        bool quit = false;
+        game.update(&quit);
+        game.stepUndrawn();
+    }
+    const std::string named = "level 3 differs from the recording by update " + std::to_string(at) + " ";
+    EXPECT_EQ(game.playback->differs.rfind(named, 0), 0u) << game.playback->differs;
+    EXPECT_GT(at, 0u);
+}
+
 }  // namespace

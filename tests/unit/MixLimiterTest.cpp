@@ -59,4 +59,33 @@ TEST(MixLimiter, HoldsLoudMomentsUnderTheCeilingSmoothlyAndLeavesTheRestAlone)
     }
 }
 
+// The gain itself, read off a held level (output over the delayed input):
+// it glides down to a burst over the look-ahead in equal small steps, never
+// all at once, and comes back no faster than its release.
+TEST(MixLimiter, TheGainGlidesDownOverTheLookaheadAndBackOverTheRelease)
+{
+    const float quiet = 0.5f, loud = 2.0f;
+    std::vector<float> in(2 * kRate, quiet);
+    std::fill(in.begin() + 2 * 10000, in.begin() + 2 * 15000, loud);
+    MixLimiter limiter;
+    std::vector<float> out = in;
+    limiter.process(out.data(), unsigned(out.size() / 2));
+    const int delay = MixLimiter::kLookahead;
+    std::vector<float> gain;
+    for (std::size_t f = 0; f + delay < in.size() / 2; ++f)
+        gain.push_back(out[2 * (f + delay)] / in[2 * f]);
+    const float target = MixLimiter::kCeiling / loud;
+    EXPECT_NEAR(*std::min_element(gain.begin(), gain.end()), target, 1e-4f);
+    float down = 0.0f, up = 0.0f;
+    for (std::size_t f = 1; f < gain.size(); ++f) {
+        down = std::max(down, gain[f - 1] - gain[f]);
+        up = std::max(up, gain[f] - gain[f - 1]);
+    }
+    EXPECT_LE(down, (1.0f - target) / float(delay) * 1.01f) << "the fall is spread over the look-ahead";
+    EXPECT_GT(down, 0.0f);
+    EXPECT_LE(up, 1.0f / MixLimiter::kReleaseFrames * 1.01f) << "the release is no faster than its time";
+    EXPECT_GT(up, 0.0f);
+    EXPECT_NEAR(gain.back(), 1.0f, 0.005f) << "back to full gain within the second";
+}
+
 }  // namespace
