@@ -1,6 +1,6 @@
 #include "core/VirtualScreen.h"
 
-#include "system/InputTic.h"
+#include "tic/InputTic.h"
 
 Letterbox ComputeLetterbox(int screenWidth, int screenHeight, int width, int height)
 {

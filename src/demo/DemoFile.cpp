@@ -17,20 +17,21 @@
 
 namespace {
 
-// A tic as 20 bytes; the body keeps each one as the bytes that changed since
-// the one before (a 3-byte mask, then those bytes), so the long stretches of
-// play where nothing changes deflate to almost nothing.
-constexpr int kTicBytes = 20;
+// A tic as 18 bytes; the body keeps each byte lane as its changes from the
+// tic before, so the long stretches of play where nothing changes deflate to
+// almost nothing.
+constexpr int kTicBytes = 18;
 using TicBytes = std::array<uint8_t, kTicBytes>;
 
 TicBytes toBytes(const InputTic &t)
 {
     const auto lo = [](int v) { return uint8_t(v & 0xff); };
     const auto hi = [](int v) { return uint8_t((v >> 8) & 0xff); };
-    return TicBytes{t.keyHeld,          t.keyPressed,       t.padHeld,          t.padPressed,       uint8_t(t.padWalkX),
-                    uint8_t(t.padWalkY), t.pad,             uint8_t(t.padMoveX), uint8_t(t.padMoveY), uint8_t(t.padMenuX),
-                    uint8_t(t.padMenuY), uint8_t(t.padAimX), uint8_t(t.padAimY), lo(t.pointerX),      hi(t.pointerX),
-                    lo(t.pointerY),      hi(t.pointerY),     t.click,            lo(t.step),          hi(t.step)};
+    return TicBytes{t.keyHeld,           t.keyPressed,      t.padHeld,         t.padPressed,
+                    uint8_t(t.padWalkX), uint8_t(t.padWalkY), t.pad,          uint8_t(t.padMenuX),
+                    uint8_t(t.padMenuY), uint8_t(t.padAimX), uint8_t(t.padAimY), lo(t.pointerX),
+                    hi(t.pointerX),      lo(t.pointerY),    hi(t.pointerY),    t.click,
+                    lo(t.step),          hi(t.step)};
 }
 
 InputTic fromBytes(const TicBytes &b)
@@ -43,23 +44,21 @@ InputTic fromBytes(const TicBytes &b)
     t.padWalkX = int8_t(b[4]);
     t.padWalkY = int8_t(b[5]);
     t.pad = b[6];
-    t.padMoveX = int8_t(b[7]);
-    t.padMoveY = int8_t(b[8]);
-    t.padMenuX = int8_t(b[9]);
-    t.padMenuY = int8_t(b[10]);
-    t.padAimX = int8_t(b[11]);
-    t.padAimY = int8_t(b[12]);
-    t.pointerX = int16_t(uint16_t(b[13] | (b[14] << 8)));
-    t.pointerY = int16_t(uint16_t(b[15] | (b[16] << 8)));
-    t.click = b[17];
-    t.step = uint16_t(b[18] | (b[19] << 8));
+    t.padMenuX = int8_t(b[7]);
+    t.padMenuY = int8_t(b[8]);
+    t.padAimX = int8_t(b[9]);
+    t.padAimY = int8_t(b[10]);
+    t.pointerX = int16_t(uint16_t(b[11] | (b[12] << 8)));
+    t.pointerY = int16_t(uint16_t(b[13] | (b[14] << 8)));
+    t.click = b[15];
+    t.step = uint16_t(b[16] | (b[17] << 8));
     return t;
 }
 
 // Each tic as its change from the one before: bytes subtract alone, the
 // pointer and the step as 16-bit numbers, so a pointer gliding across a
 // byte boundary still moves by a small step.
-constexpr int kWide[] = {13, 15, 18};  // the low bytes of pointerX, pointerY, step
+constexpr int kWide[] = {11, 13, 16};  // the low bytes of pointerX, pointerY, step
 
 std::vector<TicBytes> ticDeltas(const std::vector<InputTic> &tics)
 {
@@ -106,8 +105,7 @@ std::vector<InputTic> ticsFromDeltas(const std::vector<TicBytes> &deltas)
 bool saneTic(const InputTic &t)
 {
     const auto unit = [](int v) { return v >= -1 && v <= 1; };
-    return unit(t.padWalkX) && unit(t.padWalkY) && unit(t.padMoveX) && unit(t.padMoveY) && unit(t.padMenuX) &&
-           unit(t.padMenuY) && t.pad < 32 && t.click <= 1 && t.padAimX != -128 && t.padAimY != -128;
+    return unit(t.padWalkX) && unit(t.padWalkY) && unit(t.padMenuX) && unit(t.padMenuY) && t.pad < 32 && t.click <= 1 && t.padAimX != -128 && t.padAimY != -128;
 }
 
 struct Writer {

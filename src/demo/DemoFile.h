@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "system/InputTic.h"
+#include "tic/InputTic.h"
 
 // Something that happened between two tics of a run, at the tic it precedes.
 struct DemoMark {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "sim/SimMath.h"
-#include "system/InputTic.h"
+#include "tic/InputTic.h"
 
 namespace {
 
@@ -47,7 +47,6 @@ GamepadInput GamepadInput::read()
         in.fire = tic->pad & InputTic::kPadFire;
         in.pressedA = tic->pad & InputTic::kPadA;
         in.pressedY = tic->pad & InputTic::kPadY;
-        in.move = StepDirection{tic->padMoveX, tic->padMoveY};
         in.menu = StepDirection{tic->padMenuX, tic->padMenuY};
         if (in.aiming) in.aim = Vector2{float(tic->padAimX) / 127.0f, float(tic->padAimY) / 127.0f};
         return in;
@@ -57,7 +56,6 @@ GamepadInput GamepadInput::read()
     in.connected = true;
     const StepDirection dpad = dpadOf(pad);
     const Vector2 left = stickOf(pad, GAMEPAD_AXIS_LEFT_X, GAMEPAD_AXIS_LEFT_Y);
-    in.move = dpad.none() ? eightWay(left) : dpad;
     in.menu = dpad.none() ? fourWay(left) : dpad;
     const Vector2 right = stickOf(pad, GAMEPAD_AXIS_RIGHT_X, GAMEPAD_AXIS_RIGHT_Y);
     in.aiming = outsideDeadZone(right);

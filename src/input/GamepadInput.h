@@ -20,7 +20,6 @@ constexpr float kStickDeadZone = 0.25f;
 class GamepadInput {
 public:
     bool connected = false;
-    StepDirection move;   // d-pad, else the left stick in eight directions
     StepDirection menu;   // d-pad, else the left stick along its stronger axis
     Vector2 aim{0, 0};    // right stick, zero inside the dead zone
     bool aiming = false;  // right stick outside the dead zone

@@ -93,12 +93,16 @@ int ActionInput::anyPadPressed()
     return -1;
 }
 
+// A ninth action would find no bit in the tic and go unrecorded.
+static_assert(ACTION_COUNT <= 8 * sizeof(InputTic::keyHeld), "every action needs a bit of the tic");
+
 InputTic ActionInput::sample(const Bindings &bindings)
 {
     const InputTic *const played = InputTic::current;
     InputTic::current = nullptr;  // what the library says now
     InputTic tic;
     for (int a = 0; a < ACTION_COUNT; ++a) {
+        if (a == ACTION_PAUSE) continue;  // the pause reads the library, never the run's tic
         const uint8_t bit = uint8_t(1u << a);
         if (keyDown(bindings, Action(a))) tic.keyHeld |= bit;
         if (keyPressed(bindings, Action(a))) tic.keyPressed |= bit;
@@ -112,8 +116,6 @@ InputTic ActionInput::sample(const Bindings &bindings)
     tic.pad = uint8_t((pad.connected ? InputTic::kPadConnected : 0) | (pad.aiming ? InputTic::kPadAiming : 0) |
                       (pad.fire ? InputTic::kPadFire : 0) | (pad.pressedA ? InputTic::kPadA : 0) |
                       (pad.pressedY ? InputTic::kPadY : 0));
-    tic.padMoveX = int8_t(pad.move.x);
-    tic.padMoveY = int8_t(pad.move.y);
     tic.padMenuX = int8_t(pad.menu.x);
     tic.padMenuY = int8_t(pad.menu.y);
     const auto stick = [](float v) { return int8_t(std::lround(std::clamp(v, -1.0f, 1.0f) * 127.0f)); };

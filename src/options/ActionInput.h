@@ -2,7 +2,7 @@
 
 #include "input/GamepadInput.h"
 #include "options/Bindings.h"
-#include "system/InputTic.h"
+#include "tic/InputTic.h"
 
 // Asks the library whether the keys, mouse buttons and pad buttons bound to an
 // action are held or were just pressed. The pad is the one GamepadInput

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "raylib.h"
-#include "system/InputTic.h"
+#include "tic/InputTic.h"
 
 // The seconds one update steps the game by. Normally the frame time raylib
 // measured; a replay (the soak, tests) fixes it, since a measured time never

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "core/VirtualScreen.h"
-#include "system/InputTic.h"
+#include "tic/InputTic.h"
 
 GUIButton::GUIButton(int x, int y, int width, int height, Color color, Color hoverColor, bool centered, GUIText label,
                      bool hoverEffect)

@@ -22,7 +22,7 @@ DemoFile Sample()
     using M = DemoMark;
     InputTic most, least;
     most.keyHeld = most.keyPressed = most.padHeld = most.padPressed = 0xff;
-    most.padWalkX = most.padMoveY = most.padMenuX = -1, most.padWalkY = most.padMoveX = most.padMenuY = 1;
+    most.padWalkX = most.padMenuX = -1, most.padWalkY = most.padMenuY = 1;
     most.pad = 31, most.padAimX = -127, most.padAimY = 127, most.click = 1;
     most.pointerX = -32768, most.pointerY = 32767, most.step = 65535;
     least = most;

@@ -2,14 +2,16 @@
 
 #include <cstdint>
 
-// One update's input to a run: all that the level and the shop read from the
-// player and the machine, already through the bindings, so a run kept as its
-// tics plays again exactly, whatever keys the watcher has bound. While a run
-// is recorded or played back, `current` points at this update's tic and the
-// game's input readers (the actions, the pad, the pointer, the time step)
-// answer from it instead of asking the library; otherwise it is null.
+// One update's input to a run, the command the simulation obeys: all that the
+// level and the shop read from the player and the machine, already through
+// the bindings, so a run kept as its tics plays again exactly, whatever keys
+// the watcher has bound. While a run is recorded or played back, `current`
+// points at this update's tic and the game's input readers (the actions, the
+// pad, the pointer, the time step) answer from it instead of asking the
+// library; otherwise it is null.
 struct InputTic {
-    // A bit per action (in the order of the Action enum).
+    // A bit per action (in the order of the Action enum, which holds to 8 of
+    // them); pause is not the run's and is left out.
     uint8_t keyHeld = 0;  // its keys or mouse buttons held
     uint8_t keyPressed = 0;
     uint8_t padHeld = 0;  // its pad buttons held
@@ -18,7 +20,7 @@ struct InputTic {
     int8_t padWalkY = 0;
     // The pad as GamepadInput reads it.
     uint8_t pad = 0;  // kPad* bits
-    int8_t padMoveX = 0, padMoveY = 0, padMenuX = 0, padMenuY = 0;
+    int8_t padMenuX = 0, padMenuY = 0;
     int8_t padAimX = 0, padAimY = 0;  // right stick, in 127ths
     // The mouse in virtual pixels, in eighths, and its left button pressed.
     int16_t pointerX = 0;
@@ -31,7 +33,7 @@ struct InputTic {
     static constexpr float kPointerUnit = 8.0f;
     static constexpr float kStepUnit = 10000.0f;
 
-    static inline const InputTic *current = nullptr;
+    static const InputTic *current;
 
     bool operator==(const InputTic &) const = default;
 

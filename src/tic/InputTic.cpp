@@ -1,0 +1,3 @@
+#include "tic/InputTic.h"
+
+const InputTic *InputTic::current = nullptr;
