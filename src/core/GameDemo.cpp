@@ -239,7 +239,7 @@ void Game::stepViewer()
     const RunStats &stats = runner.runStats;
     std::cout << "Demo " << (playback->finished ? "ended" : "left") << " at level " << runner.level << ", gold "
               << stats.totalGold() + stats.gold << ", kills " << stats.totalKills() + stats.kills
-              << (playback->differs.empty() ? "" : "; it " + playback->differs) << std::endl;
+              << (playback->differs.empty() ? "" : "; differs: " + playback->differs) << std::endl;
     leavePlayback();
 }
 
