@@ -214,11 +214,14 @@ bool WindowShouldClose(void)
 {
     if (!g_window.ready) return true;
 #ifdef __EMSCRIPTEN__
-    // As raylib does on the web: the page cannot be closed from inside, and
-    // here the loop gives the browser its turn, until the next animation
-    // frame, having mixed the sound that must play until then.
+    // The page cannot be closed from inside. The loop yields to the browser
+    // until its next frame is due at the target rate (60 a second without one,
+    // as raylib's web build holds), having mixed the sound to play until then;
+    // the frame time is the time between the animation frames taken.
     rlp::audio::PumpMixer();
-    rlp_web_next_frame();
+    const double period = g_window.targetFrameTime > 0.0 ? g_window.targetFrameTime : 1.0 / 60.0;
+    g_window.frame = rlp_web_next_frame(period * 1000.0) / 1000.0;
+    if (g_window.frame <= 0.0) g_window.frame = period;
     return false;
 #else
     return glfwWindowShouldClose(g_window.handle) != 0;
@@ -287,8 +290,8 @@ void EndDrawing(void)
     double now = GetTime();
     g_window.draw = now - g_window.previous;
     g_window.previous = now;
-    g_window.frame = g_window.update + g_window.draw;
-    // The browser paces the page by its animation frames instead.
+    // The page's frame time and pacing come from WindowShouldClose instead.
+    if (!kBrowser) g_window.frame = g_window.update + g_window.draw;
     if (g_window.ready && g_window.frame < g_window.targetFrameTime && !kBrowser) {
         waitSeconds(g_window.targetFrameTime - g_window.frame);
         now = GetTime();

@@ -1,27 +1,54 @@
-// The layer's JavaScript half in the browser build: the frame wait, Web
+// The layer's JavaScript half in the browser build: the frame pacing, Web
 // Audio output and the page's decoded sound files. Linked with --js-library.
 var LibraryRlpWeb = {
   $RLPWEB: {
     audio: null,       // {context, node, queue: [Float32Array], offset, queued}
     heard: {frames: 0, sumSquares: 0, peak: 0},
     frameIntervals: [],
-    lastFrame: 0,
+    lastFrame: null,   // the time of the last animation frame taken
+    due: 0,            // when the next frame is due
+    display: 0,        // the display's frame interval, once measured
+    skipped: null,     // the time of the animation frame just skipped
   },
 
+  // Yields until the animation frame that takes the game's next frame, and
+  // answers the milliseconds since the last one taken (0 for the first).
+  // Frames keep `period` apart on average whatever the display's rate: the
+  // due time moves on by a period from where it was at each frame taken, and
+  // the animation frame nearest to it is taken, the first at most half a
+  // display frame early. So at 144 Hz frames come two and three animation
+  // frames apart in turn. The display's frame is measured from a skipped
+  // animation frame to the next, and counts as a period until one is
+  // skipped: at 60 Hz, where none is, jitter of a few milliseconds never
+  // skips one. A whole period or more behind (a hidden tab, a stall), the
+  // due time starts again from now, with no rush to catch up.
   rlp_web_next_frame__deps: ['$RLPWEB'],
-  rlp_web_next_frame: function() {
+  rlp_web_next_frame: function(period) {
     if (!Module['rlpFrameIntervals']) Module['rlpFrameIntervals'] = function() { return RLPWEB.frameIntervals; };
     return Asyncify.handleSleep(function(wakeUp) {
       // A frame was shown when the loop comes back here after its first wait.
-      if (RLPWEB.lastFrame && Module['onFrame']) Module['onFrame']();
-      requestAnimationFrame(function(now) {
-        if (RLPWEB.lastFrame) {
-          RLPWEB.frameIntervals.push(now - RLPWEB.lastFrame);
+      if (RLPWEB.lastFrame !== null && Module['onFrame']) Module['onFrame']();
+      var tick = function(now) {
+        var last = RLPWEB.lastFrame, skipped = RLPWEB.skipped;
+        if (skipped !== null && now - skipped > 0 && now - skipped <= period) {
+          RLPWEB.display = RLPWEB.display ? RLPWEB.display + (now - skipped - RLPWEB.display) / 8 : now - skipped;
+        }
+        RLPWEB.skipped = null;
+        if (last !== null && now < RLPWEB.due - (RLPWEB.display || period) / 2) {
+          RLPWEB.skipped = now;
+          requestAnimationFrame(tick);
+          return;
+        }
+        var behind = last === null || now - RLPWEB.due >= period;
+        RLPWEB.due = (behind ? now : RLPWEB.due) + period;
+        RLPWEB.lastFrame = now;
+        if (last !== null) {
+          RLPWEB.frameIntervals.push(now - last);
           if (RLPWEB.frameIntervals.length > 36000) RLPWEB.frameIntervals.splice(0, 18000);
         }
-        RLPWEB.lastFrame = now;
-        wakeUp();
-      });
+        wakeUp(last === null ? 0 : now - last);
+      };
+      requestAnimationFrame(tick);
     });
   },
 

@@ -20,17 +20,17 @@ void BrowserPage::offerDownload(const std::string &path)
     std::remove(path.c_str());
 }
 
-void BrowserPage::noteFrameWork(double milliseconds)
+void BrowserPage::noteFrame(double frameMilliseconds, double workMilliseconds)
 {
     EM_ASM(
         {
-            if (Module.noteFrameWork) Module.noteFrameWork($0);
+            if (Module.noteFrame) Module.noteFrame($0, $1);
         },
-        milliseconds);
+        frameMilliseconds, workMilliseconds);
 }
 #else
 bool BrowserPage::inBrowser() { return false; }
 void BrowserPage::persistSaves() {}
 void BrowserPage::offerDownload(const std::string &) {}
-void BrowserPage::noteFrameWork(double) {}
+void BrowserPage::noteFrame(double, double) {}
 #endif

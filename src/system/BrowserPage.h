@@ -14,6 +14,7 @@ struct BrowserPage {
     // Offers the file as a download named after it, then removes it from the
     // page's memory, where nobody could reach it.
     static void offerDownload(const std::string &path);
-    // Hands the page one frame's work time, for its measurements.
-    static void noteFrameWork(double milliseconds);
+    // Hands the page one frame's time (GetFrameTime) and work time, for its
+    // measurements and tests.
+    static void noteFrame(double frameMilliseconds, double workMilliseconds);
 };

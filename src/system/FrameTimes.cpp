@@ -20,7 +20,7 @@ void FrameTimes::record(float frameSeconds, double workSeconds)
     frames.push_back(
         {frameSeconds * 1000.0f, double(std::clock()) * 1000.0 / CLOCKS_PER_SEC, float(workSeconds * 1000.0)});
     // The page never exits to have the file written: it is handed each frame.
-    BrowserPage::noteFrameWork(workSeconds * 1000.0);
+    BrowserPage::noteFrame(double(frameSeconds) * 1000.0, workSeconds * 1000.0);
 }
 
 bool FrameTimes::write() const

@@ -3,6 +3,7 @@ draws it, a level played with keys and the mouse, its sound, saves that
 outlive a reload, demos verified in the page, and a clear word when the
 browser lacks what the game needs."""
 
+import math
 import os
 import re
 import subprocess
@@ -192,6 +193,43 @@ class WebGameTest(unittest.TestCase):
         since = len(page.lines())
         page.js("window.dispatchEvent(new Event('blur'))")
         page.wait_event("paused 1", since)
+
+
+# Animation frames and performance.now from a fake display, given when asked, `jitter` ms off, the clock jumping
+# `gap` ms after a second (a tab hidden, then shown); __shown: the frames the game had shown after each.
+FAKE_DISPLAY = """(() => {
+  let [rate, jitter, gap, ticks] = %s, shown = window.__shown = [0], waiting = [], now = 1000;
+  const channel = new MessageChannel();
+  performance.now = () => now;
+  window.requestAnimationFrame = (callback) => waiting.push(callback) === 1 && channel.port2.postMessage(0);
+  channel.port1.onmessage = () => {
+    const tick = shown.length;
+    if (tick > ticks) return;
+    now = 1000 + tick * 1000 / rate + jitter * Math.sin(tick * 2.1) + (tick > rate ? gap : 0);
+    waiting.splice(0).forEach((callback) => callback(now));
+    shown.push(window.tallowfen.frames);
+  };
+})();"""
+
+
+@unittest.skipIf(SITE is None, NO_SITE)
+class FramePacingTest(unittest.TestCase):
+    def test_sixty_frames_a_second_at_any_display_rate_counted_on_the_displays_clock(self):
+        for rate, jitter, gap in ((60, 0, 0), (60, 3, 0), (120, 0, 0), (144, 0, 0), (144, 0, 1000)):
+            with self.subTest(rate=rate, jitter=jitter, gap=gap), SiteServer(SITE) as server, \
+                    Browser(before_page=[FAKE_DISPLAY % [rate, jitter, gap, rate * 5]]) as browser:
+                page = browser.open(page_url(server.base, env=["TALLOWFEN_FRAME_TIMES=/tmp/frame-times"]))
+                shown = wait_for(lambda: len(s := page.js("return window.__shown")) > rate * 5 and s, 180, "frames")
+                per_second = [shown[rate * (s + 1)] - shown[rate * s] for s in range(1, 5)]
+                self.assertTrue(all(abs(n - 60) <= 1 for n in per_second), per_second)
+                if rate == 60:
+                    self.assertEqual(shown, list(range(len(shown))), "an animation frame skipped")
+                # The game's frame time is the time between the animation frames it took.
+                times = [k * 1000 / rate + jitter * math.sin(k * 2.1) + (k > rate) * gap for k in range(len(shown))]
+                taken = [times[k] for k in range(1, len(shown)) if shown[k] > shown[k - 1]]
+                expected = [1000 / 60] + [b - a for a, b in zip(taken, taken[1:])]
+                seen = zip(page.tallowfen("t.frameTimes"), expected, strict=True)
+                self.assertLess(max(abs(a - b) for a, b in seen), 0.01, expected[:12])
 
 
 class MissingFeatureTest(unittest.TestCase):

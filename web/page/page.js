@@ -16,7 +16,7 @@
 
   const tallowfen = window.tallowfen = {
     loadStarted: performance.now(), firstFrameAt: null, frames: 0,
-    frameWork: [], failed: null,
+    frameTimes: [], frameWork: [], failed: null,
     get frameIntervals() { return Module.rlpFrameIntervals ? Module.rlpFrameIntervals() : []; },
     audio: {
       state: () => (Module.rlpAudio ? Module.rlpAudio().state : 'none'),
@@ -170,7 +170,10 @@
       link.remove();
       setTimeout(() => URL.revokeObjectURL(link.href), 10000);
     },
-    noteFrameWork: (ms) => { tallowfen.frameWork.push(ms); },
+    noteFrame: (frameMs, workMs) => {
+      tallowfen.frameTimes.push(frameMs);
+      tallowfen.frameWork.push(workMs);
+    },
     onFrame: () => {
       tallowfen.frames++;
       if (tallowfen.firstFrameAt === null) tallowfen.firstFrameAt = performance.now();

@@ -4,8 +4,10 @@
 
 extern "C" {
 
-// Yields to the browser until its next animation frame (through Asyncify).
-void rlp_web_next_frame(void);
+// Yields to the browser (through Asyncify) until the animation frame that
+// takes the next frame, `period` milliseconds after the last on average;
+// answers the milliseconds between the two (0 for the first frame).
+double rlp_web_next_frame(double period);
 
 // Web Audio: a context at `rate` with a player taking interleaved stereo
 // floats; false when the browser has no Web Audio.
