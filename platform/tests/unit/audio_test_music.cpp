@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <utility>
 
 #include "audio_test_helpers.h"
 
@@ -60,6 +61,33 @@ protected:
     std::vector<Music> loaded;
 };
 
+// Feeds the stream as a game loop would until `seconds` of it have played,
+// however long a loaded machine takes to play them; false after 5 s.
+bool FeedUntil(const Music &music, float seconds)
+{
+    return WaitFor(
+        [&] {
+            UpdateMusicStream(music);
+            SleepMs(3);
+            return GetMusicTimePlayed(music) >= seconds;
+        },
+        5.0);
+}
+
+// The time once the output has played all it was given: unchanged for 100 ms.
+float Settled(const Music &music)
+{
+    float last = GetMusicTimePlayed(music);
+    WaitFor(
+        [&] {
+            SleepMs(100);
+            const float now = GetMusicTimePlayed(music);
+            return std::exchange(last, now) == now;
+        },
+        5.0);
+    return last;
+}
+
 TEST_F(AudioMusic, TimeIsZeroBeforeTheFirstPlayAndUpdatesAloneDoNotStartIt)
 {
     const Music music = Track(44100);
@@ -89,58 +117,57 @@ TEST_F(AudioMusic, TimeAdvancesOnlyWhileFed)
     // so it is not always a whole number of buffers.
     const long chunkFrames = 44100 * rlp::audio::kStreamBufferMs / 1000;
     bool insideABuffer = false;
-    const double end = Now() + 0.5;
-    while (Now() < end) {
-        UpdateMusicStream(music);
-        insideABuffer |= std::lround(GetMusicTimePlayed(music) * 44100.0) % chunkFrames != 0;
-        SleepMs(5);
-    }
+    const double start = Now();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            UpdateMusicStream(music);
+            insideABuffer |= std::lround(GetMusicTimePlayed(music) * 44100.0) % chunkFrames != 0;
+            SleepMs(5);
+            return GetMusicTimePlayed(music) >= 0.5f;
+        },
+        5.0))
+        << "a fed stream stopped advancing";
     EXPECT_TRUE(insideABuffer);
+    EXPECT_GE(Now() - start, 0.4) << "half a second played faster than it sounds";
     const float fed = GetMusicTimePlayed(music);
-    EXPECT_NEAR(fed, 0.5f, 0.1f);
 
-    SleepMs(300);  // no updates: only what was already queued can play
-    const float drained = GetMusicTimePlayed(music);
+    // No updates: only what was already queued can play, then the time stands.
+    const float drained = Settled(music);
     EXPECT_GE(drained, fed);
     EXPECT_LE(drained - fed, 0.1f) << "more than the buffers in flight played unfed";
     SleepMs(200);
     EXPECT_EQ(GetMusicTimePlayed(music), drained) << "time moved on without updates";
     EXPECT_TRUE(IsMusicStreamPlaying(music)) << "a starved stream is still playing";
 
-    Feed(music, 0.2);  // feeding again carries on from where it fell silent
-    const float refed = GetMusicTimePlayed(music);
-    EXPECT_GT(refed, drained + 0.1f);
-    EXPECT_LT(refed, drained + 0.3f);
-    std::printf("[ audio    ] fed 0.5 s: %.3f s heard; unfed 0.5 s: +%.3f s; fed 0.2 s more: +%.3f s\n", fed,
-                drained - fed, refed - drained);
+    // Feeding again carries on from where it fell silent.
+    EXPECT_TRUE(FeedUntil(music, drained + 0.2f)) << "a refed stream did not carry on";
+    std::printf("[ audio    ] fed to %.3f s; unfed it played on to %.3f s\n", fed, drained);
 }
 
 TEST_F(AudioMusic, PauseKeepsThePositionAndResumeContinuesFromIt)
 {
     const Music music = Track(2 * 44100);
     PlayMusicStream(music);
-    Feed(music, 0.3);
+    ASSERT_TRUE(FeedUntil(music, 0.3f));
     PauseMusicStream(music);
     EXPECT_FALSE(IsMusicStreamPlaying(music));
     const float paused = GetMusicTimePlayed(music);
-    EXPECT_NEAR(paused, 0.3f, 0.1f);
     Feed(music, 0.2);  // updates while paused change nothing
     EXPECT_EQ(GetMusicTimePlayed(music), paused);
     EXPECT_FALSE(IsMusicStreamPlaying(music));
 
     ResumeMusicStream(music);
     EXPECT_TRUE(IsMusicStreamPlaying(music));
-    Feed(music, 0.2);
+    UpdateMusicStream(music);
+    EXPECT_GE(GetMusicTimePlayed(music), paused) << "resumed from the start rather than where it stood";
+    EXPECT_TRUE(FeedUntil(music, paused + 0.1f)) << "resumed, it did not carry on";
     const float resumed = GetMusicTimePlayed(music);
-    EXPECT_GT(resumed, paused + 0.1f);
-    EXPECT_LT(resumed, paused + 0.3f);
 
     // Play on a paused stream also continues rather than rewinding.
     PauseMusicStream(music);
     PlayMusicStream(music);
     EXPECT_TRUE(IsMusicStreamPlaying(music));
-    Feed(music, 0.1);
-    EXPECT_GT(GetMusicTimePlayed(music), resumed);
+    EXPECT_TRUE(FeedUntil(music, resumed + 0.05f));
 }
 
 TEST_F(AudioMusic, StopRewindsToTheStartAndPlayWhilePlayingDoesNot)
