@@ -32,14 +32,12 @@ void DrawRenderTexture(RenderTexture target, int width, int height)
     DrawTexturePro(target.texture, source, dest, Vector2{0.0f, 0.0f}, 0.0f, WHITE);
 }
 
-Vector2 GetScreenMousePos(Camera2D camera)
-{
-    return GetScreenToWorld2D(GetVirtualMousePos(), camera);
-}
+Vector2 GetScreenMousePos(Camera2D camera) { return GetScreenToWorld2D(GetVirtualMousePos(), camera); }
 
 Vector2 GetVirtualMousePos()
 {
-    if (const InputTic *tic = InputTic::current) return Vector2{tic->pointerXf(), tic->pointerYf()};
+    if (const InputTic *tic = InputTic::current)
+        return WindowToVirtual(Vector2{tic->mouseX, tic->mouseY}, tic->screenWidth, tic->screenHeight);
     return WindowToVirtual(GetMousePosition(), GetScreenWidth(), GetScreenHeight());
 }
 

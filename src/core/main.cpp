@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <system_error>
 
 #include "core/Game.h"
@@ -97,35 +98,111 @@ int VerifyDemo(const CommandLine &options)
     return 0;
 }
 
+// What the tests wait on: the screen, the level, the pause and each click
+// where it lands, after the update.
+void ReportEvents(EventStream &events, const Game &game)
+{
+    if (!events.enabled()) return;
+    events.change("state", game.state);
+    events.change("level", game.runner.level);
+    events.change("paused", game.pause.paused);
+    if (IsMouseButtonPressed(MOUSE_BUTTON_LEFT)) {
+        const Vector2 at = WindowToVirtual(GetMousePosition(), GetScreenWidth(), GetScreenHeight());
+        events.line("click " + std::to_string(int(at.x)) + " " + std::to_string(int(at.y)));
+    }
+}
+
+// One frame: the update (several for a demo watched fast, the draw's changes
+// to the level made for those it skips), the draw into the virtual screen,
+// and the virtual screen letterboxed into the window with what lies over it.
+// The frame's count goes to the events once it is shown.
+void RunFrame(Game &game, RenderTexture2D virtualScreen, const std::string &windowPath, bool *quit, FrameTimes &times,
+              EventStream &events, long frame)
+{
+    // Before the update, which may start a level and clear the replay.
+    game.replay.readNotedPicture(virtualScreen);
+    // The game's own work: update and draw, not the read-back above, which waits on the GPU.
+    const double workStart = GetTime();
+    WindowMode::update(windowPath.c_str());
+    ClearBackground(WHITE);
+    const int updates = game.playback ? game.playback->speed : 1;
+    for (int u = 0; u < updates; ++u) {
+        if (u > 0) game.stepUndrawn();
+        game.update(quit);
+    }
+    game.stepViewer();
+    ReportEvents(events, game);
+    BeginTextureMode(virtualScreen);
+    ClearBackground(BLACK);
+    game.draw();
+    EndTextureMode();
+    game.replay.afterDraw(virtualScreen, game.recordingLevel(), game.pause.paused, game.runner.level);
+    BeginDrawing();
+    DrawRenderTexture(virtualScreen, kVirtualWidth, kVirtualHeight);
+    game.pause.drawOverWindow(game.state);
+    game.replay.drawOverWindow();
+    if (game.playback) game.playback->drawOverWindow();
+    DrawFPS(0, 0);
+    const double work = GetTime() - workStart;
+    EndDrawing();
+    times.record(GetFrameTime(), work);
+    events.change("frame", frame);
+}
+
+// The window at 60 frames a second, as it was left, and the audio device with
+// the limiter on its mix before the first track starts. False: no window.
+bool OpenWindowAndAudio(const std::string &windowPath, MixLimiter &limiter, const char *mixRecord)
+{
+    // A file size limit makes a write fail instead of killing the game, so a
+    // save that does not fit is reported and the old file kept.
+    std::signal(SIGXFSZ, SIG_IGN);
+    InitWindow(600, 450, "Tallowfen");
+    if (!IsWindowReady()) return false;
+    SetTargetFPS(60);
+    SetWindowState(FLAG_WINDOW_RESIZABLE);
+    WindowMode::applyRemembered(windowPath.c_str());
+    InitAudioDevice();
+    // TALLOWFEN_MIX_RECORD names a file for the gain reduction, to measure how hard it works in play.
+    if (mixRecord != nullptr && *mixRecord != '\0') limiter.keepRecord(600.0);
+    if (IsAudioDeviceReady()) limiter.attach();
+    return true;
+}
+
+// --help, --version and a command line that cannot be read answer at once.
+std::optional<int> AnswerAtOnce(const CommandLine &options)
+{
+    if (!options.error.empty()) {
+        std::printf("tallowfen: %s\n%s", options.error.c_str(), CommandLine::usage());
+        return 2;
+    }
+    if (options.help) std::fputs(CommandLine::usage(), stdout);
+    if (options.version) std::puts(CommandLine::versionText());
+    return options.help || options.version ? std::optional<int>(0) : std::nullopt;
+}
+
+// The game's files are found wherever it was started from, and it works among them.
+std::optional<RootSearch::Found> EnterGameFolder()
+{
+    std::error_code cwdError;
+    const std::string workingDir = std::filesystem::current_path(cwdError).string();
+    std::optional<RootSearch::Found> root = RootSearch::find(
+        workingDir, GetApplicationDirectory(), [](const std::string &dir) { return DirectoryExists(dir.c_str()); });
+    if (!root || !ChangeDirectory(root->dir.c_str())) {
+        std::puts("Tallowfen could not find its assets folder in the working directory or near the program.");
+        return std::nullopt;
+    }
+    return root;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
     const CommandLine options = CommandLine::parse(argc, argv);
-    if (!options.error.empty()) {
-        std::printf("tallowfen: %s\n%s", options.error.c_str(), CommandLine::usage());
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(CommandLine::usage(), stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::puts(CommandLine::versionText());
-        return 0;
-    }
-
-    // Set first: the directory calls below may log too.
-    SetTraceLogLevel(LOG_WARNING);
-    // The game's files are found wherever it was started from.
-    std::error_code cwdError;
-    const std::string workingDir = std::filesystem::current_path(cwdError).string();
-    const std::optional<RootSearch::Found> root = RootSearch::find(
-        workingDir, GetApplicationDirectory(), [](const std::string &dir) { return DirectoryExists(dir.c_str()); });
-    if (!root || !ChangeDirectory(root->dir.c_str())) {
-        std::puts("Tallowfen could not find its assets folder in the working directory or near the program.");
-        return 1;
-    }
+    if (const std::optional<int> answered = AnswerAtOnce(options)) return *answered;
+    SetTraceLogLevel(LOG_WARNING);  // first: finding the folder may log too
+    const std::optional<RootSearch::Found> root = EnterGameFolder();
+    if (!root) return 1;
     if (!options.verify.empty()) return VerifyDemo(options);
     DemoFile demo;
     if (!options.play.empty() && !LoadDemo(options.play, "play", &demo)) return 2;
@@ -136,29 +213,13 @@ int main(int argc, char **argv)
     if (!saves.make()) std::puts(saves.problem.c_str());
 
     const char *noWindow = "Tallowfen could not open its window: is a graphical display available?";
-    if (!BrowserPage::inBrowser() && !DisplayReachable()) {
-        std::puts(noWindow);
-        return 1;
-    }
-    // A file size limit makes a write fail instead of killing the game, so a
-    // save that does not fit is reported and the old file kept.
-    std::signal(SIGXFSZ, SIG_IGN);
-    InitWindow(600, 450, "Tallowfen");
-    if (!IsWindowReady()) {
-        std::puts(noWindow);
-        return 1;
-    }
-    SetTargetFPS(60);
-    SetWindowState(FLAG_WINDOW_RESIZABLE);
     const std::string windowPath = saves.file("window");
-    WindowMode::applyRemembered(windowPath.c_str());
-    InitAudioDevice();
-    // On the mix before the first track starts. TALLOWFEN_MIX_RECORD names a
-    // file for its gain reduction, to measure how hard it works in play.
-    MixLimiter limiter;
     const char *mixRecord = std::getenv("TALLOWFEN_MIX_RECORD");
-    if (mixRecord != nullptr && *mixRecord != '\0') limiter.keepRecord(600.0);
-    if (IsAudioDeviceReady()) limiter.attach();
+    MixLimiter limiter;
+    if ((!BrowserPage::inBrowser() && !DisplayReachable()) || !OpenWindowAndAudio(windowPath, limiter, mixRecord)) {
+        std::puts(noWindow);
+        return 1;
+    }
     RenderTexture2D virtualScreen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     {
         // A new game at a chosen level replaces the kept run rather than continuing it.
@@ -173,51 +234,10 @@ int main(int argc, char **argv)
         EventStream events;
         long frame = 0;
         bool quit = false;
-
-        while (!WindowShouldClose() && !quit) {
-            // Before the update, which may start a level and clear the replay.
-            game.replay.readNotedPicture(virtualScreen);
-            // The game's own work: update and draw, not the read-back above,
-            // which waits on the GPU.
-            const double workStart = GetTime();
-            WindowMode::update(windowPath.c_str());
-            ClearBackground(WHITE);
-            // A demo watched fast steps several updates a frame; the draw's
-            // changes to the level are made for those it skips.
-            const int updates = game.playback ? game.playback->speed : 1;
-            for (int u = 0; u < updates; ++u) {
-                if (u > 0) game.stepUndrawn();
-                game.update(&quit);
-            }
-            game.stepViewer();
-            if (events.enabled()) {
-                events.change("state", game.state);
-                events.change("level", game.runner.level);
-                events.change("paused", game.pause.paused);
-                if (IsMouseButtonPressed(MOUSE_BUTTON_LEFT)) {
-                    const Vector2 at = WindowToVirtual(GetMousePosition(), GetScreenWidth(), GetScreenHeight());
-                    events.line("click " + std::to_string(int(at.x)) + " " + std::to_string(int(at.y)));
-                }
-            }
-            BeginTextureMode(virtualScreen);
-            ClearBackground(BLACK);
-            game.draw();
-            EndTextureMode();
-            game.replay.afterDraw(virtualScreen, game.recordingLevel(), game.pause.paused, game.runner.level);
-            BeginDrawing();
-            DrawRenderTexture(virtualScreen, kVirtualWidth, kVirtualHeight);
-            game.pause.drawOverWindow(game.state);
-            game.replay.drawOverWindow();
-            if (game.playback) game.playback->drawOverWindow();
-            DrawFPS(0, 0);
-            const double work = GetTime() - workStart;
-            EndDrawing();
-            frameTimes.record(GetFrameTime(), work);
-            events.change("frame", ++frame);
-        }
+        while (!WindowShouldClose() && !quit)
+            RunFrame(game, virtualScreen, windowPath, &quit, frameTimes, events, ++frame);
         game.keepRunOnExit();
         if (!frameTimes.write()) std::printf("Could not write the frame times to %s\n", frameTimes.path.c_str());
-
         game.replay.release();
         UnloadRenderTexture(virtualScreen);
         CloseWindow();

@@ -8,6 +8,9 @@
 #include <cstring>
 #include <sstream>
 
+#include "demo/ByteStream.h"
+#include "demo/MarkCodec.h"
+#include "demo/TicCodec.h"
 #include "system/CommandLine.h"
 #include "system/SafeFile.h"
 
@@ -16,138 +19,6 @@
 #endif
 
 namespace {
-
-// A tic as 18 bytes; the body keeps each byte lane as its changes from the
-// tic before, so the long stretches of play where nothing changes deflate to
-// almost nothing.
-constexpr int kTicBytes = 18;
-using TicBytes = std::array<uint8_t, kTicBytes>;
-
-TicBytes toBytes(const InputTic &t)
-{
-    const auto lo = [](int v) { return uint8_t(v & 0xff); };
-    const auto hi = [](int v) { return uint8_t((v >> 8) & 0xff); };
-    return TicBytes{t.keyHeld,           t.keyPressed,      t.padHeld,         t.padPressed,
-                    uint8_t(t.padWalkX), uint8_t(t.padWalkY), t.pad,          uint8_t(t.padMenuX),
-                    uint8_t(t.padMenuY), uint8_t(t.padAimX), uint8_t(t.padAimY), lo(t.pointerX),
-                    hi(t.pointerX),      lo(t.pointerY),    hi(t.pointerY),    t.click,
-                    lo(t.step),          hi(t.step)};
-}
-
-InputTic fromBytes(const TicBytes &b)
-{
-    InputTic t;
-    t.keyHeld = b[0];
-    t.keyPressed = b[1];
-    t.padHeld = b[2];
-    t.padPressed = b[3];
-    t.padWalkX = int8_t(b[4]);
-    t.padWalkY = int8_t(b[5]);
-    t.pad = b[6];
-    t.padMenuX = int8_t(b[7]);
-    t.padMenuY = int8_t(b[8]);
-    t.padAimX = int8_t(b[9]);
-    t.padAimY = int8_t(b[10]);
-    t.pointerX = int16_t(uint16_t(b[11] | (b[12] << 8)));
-    t.pointerY = int16_t(uint16_t(b[13] | (b[14] << 8)));
-    t.click = b[15];
-    t.step = uint16_t(b[16] | (b[17] << 8));
-    return t;
-}
-
-// Each tic as its change from the one before: bytes subtract alone, the
-// pointer and the step as 16-bit numbers, so a pointer gliding across a
-// byte boundary still moves by a small step.
-constexpr int kWide[] = {11, 13, 16};  // the low bytes of pointerX, pointerY, step
-
-std::vector<TicBytes> ticDeltas(const std::vector<InputTic> &tics)
-{
-    std::vector<TicBytes> deltas;
-    deltas.reserve(tics.size());
-    TicBytes last{};
-    for (const InputTic &tic : tics) {
-        const TicBytes now = toBytes(tic);
-        TicBytes d;
-        for (int i = 0; i < kTicBytes; ++i)
-            d[i] = uint8_t(now[i] - last[i]);
-        for (int w : kWide) {
-            const unsigned change = unsigned(now[w] | now[w + 1] << 8) - unsigned(last[w] | last[w + 1] << 8);
-            d[w] = uint8_t(change);
-            d[w + 1] = uint8_t(change >> 8);
-        }
-        deltas.push_back(d);
-        last = now;
-    }
-    return deltas;
-}
-
-std::vector<InputTic> ticsFromDeltas(const std::vector<TicBytes> &deltas)
-{
-    std::vector<InputTic> tics;
-    tics.reserve(deltas.size());
-    TicBytes last{};
-    for (const TicBytes &d : deltas) {
-        TicBytes now;
-        for (int i = 0; i < kTicBytes; ++i)
-            now[i] = uint8_t(last[i] + d[i]);
-        for (int w : kWide) {
-            const unsigned value = unsigned(last[w] | last[w + 1] << 8) + unsigned(d[w] | d[w + 1] << 8);
-            now[w] = uint8_t(value);
-            now[w + 1] = uint8_t(value >> 8);
-        }
-        tics.push_back(fromBytes(now));
-        last = now;
-    }
-    return tics;
-}
-
-// What no recording could hold: the game then reads it as damage.
-bool saneTic(const InputTic &t)
-{
-    const auto unit = [](int v) { return v >= -1 && v <= 1; };
-    return unit(t.padWalkX) && unit(t.padWalkY) && unit(t.padMenuX) && unit(t.padMenuY) && t.pad < 32 && t.click <= 1 && t.padAimX != -128 && t.padAimY != -128;
-}
-
-struct Writer {
-    std::string out;
-    void u8(unsigned v) { out.push_back(char(v & 0xff)); }
-    void u32(uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            u8(v >> (8 * i));
-    }
-    void u64(uint64_t v)
-    {
-        u32(uint32_t(v));
-        u32(uint32_t(v >> 32));
-    }
-};
-
-struct Reader {
-    const std::string &in;
-    std::size_t at = 0;
-    bool ok = true;
-    unsigned u8()
-    {
-        if (at >= in.size()) {
-            ok = false;
-            return 0;
-        }
-        return uint8_t(in[at++]);
-    }
-    uint32_t u32()
-    {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v |= uint32_t(u8()) << (8 * i);
-        return v;
-    }
-    uint64_t u64()
-    {
-        const uint64_t low = u32();
-        return low | (uint64_t(u32()) << 32);
-    }
-};
 
 bool fail(std::string *problem, const std::string &why)
 {
@@ -196,37 +67,12 @@ std::string DemoFile::thisPlatform()
 
 std::string DemoFile::packChunk(std::size_t firstTic, std::size_t firstMark) const
 {
-    Writer body;
+    ByteWriter body;
     body.u32(uint32_t(tics.size() - firstTic));
     body.u32(uint32_t(marks.size() - firstMark));
-    for (std::size_t i = firstMark; i < marks.size(); ++i) {
-        const DemoMark &m = marks[i];
-        body.u8(m.kind);
-        body.u32(m.at);
-        body.u32(uint32_t(m.level));
-        body.u64(m.digest);
-        if (m.kind == DemoMark::kLevelStart) {
-            body.u32(m.seedRand);
-            body.u32(m.seedRaylib);
-            body.u8(m.screenshake);
-            body.u8(uint8_t(m.animTick));
-            body.u8(uint8_t(m.animFrame));
-            body.u32(uint32_t(m.stuck));
-            body.u8(m.shopUpgrade);
-        } else if (m.kind == DemoMark::kResume) {
-            body.u8(m.restarted);
-            body.u32(uint32_t(m.run.size()));
-            body.out += m.run;
-        }
-    }
-    // Lane by lane: every tic's first byte, then every tic's second... each as
-    // its change from the tic before, so a lane that holds still is a run of
-    // zeros and a pointer that glides is a run of small steps.
-    const std::vector<TicBytes> deltas =
-        ticDeltas(std::vector<InputTic>(tics.begin() + std::ptrdiff_t(firstTic), tics.end()));
-    for (int lane = 0; lane < kTicBytes; ++lane)
-        for (const TicBytes &d : deltas)
-            body.u8(d[lane]);
+    for (std::size_t i = firstMark; i < marks.size(); ++i)
+        MarkCodec::pack(marks[i], &body);
+    TicCodec::pack(tics.data() + firstTic, tics.size() - firstTic, &body.out);
 
     uLongf packedSize = compressBound(uLong(body.out.size()));
     std::string packed(packedSize, '\0');
@@ -234,7 +80,7 @@ std::string DemoFile::packChunk(std::size_t firstTic, std::size_t firstMark) con
                   reinterpret_cast<const Bytef *>(body.out.data()), uLong(body.out.size()), 9) != Z_OK)
         return {};
     packed.resize(packedSize);
-    Writer head;
+    ByteWriter head;
     head.u32(uint32_t(packed.size()));
     head.u32(uint32_t(body.out.size()));
     return head.out + packed;
@@ -268,8 +114,8 @@ std::string DemoFile::encode() const
     std::ostringstream head;
     head << "tallowfen demo " << kFormat << "\ngame " << game << "\nplatform " << platform << "\nstart " << start
          << "\ndaily " << daily << (practice ? " practice" : "") << "\nresult " << result << "\nlevel " << level
-         << "\ngold " << gold << "\nkills " << kills << "\ndigest " << DigestText(digest) << "\nbody "
-         << packed.size() << " " << plainSize << "\n";
+         << "\ngold " << gold << "\nkills " << kills << "\ndigest " << DigestText(digest) << "\nbody " << packed.size()
+         << " " << plainSize << "\n";
     std::string text = head.str();
     const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(text.data()), uInt(text.size())),
                             reinterpret_cast<const Bytef *>(packed.data()), uInt(packed.size()));
@@ -304,8 +150,9 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
     long long start = 0, level = 0, gold = 0, kills = 0, packedSize = 0, plainSize = 0;
     std::string digestText, bodyLine, crcText, dailyLine;
     constexpr long long kMax = 1000000000;
-    bool ok = text(1, "game", &d.game) && text(2, "platform", &d.platform) && readInt(lines[3], "start", kMax, &start) &&
-              text(4, "daily", &dailyLine) && text(5, "result", &d.result) && readInt(lines[6], "level", kMax, &level) &&
+    bool ok = text(1, "game", &d.game) && text(2, "platform", &d.platform) &&
+              readInt(lines[3], "start", kMax, &start) && text(4, "daily", &dailyLine) &&
+              text(5, "result", &d.result) && readInt(lines[6], "level", kMax, &level) &&
               readInt(lines[7], "gold", kMax, &gold) && readInt(lines[8], "kills", kMax, &kills) &&
               text(9, "digest", &digestText) && text(10, "body", &bodyLine) && text(11, "crc", &crcText);
     const std::size_t space = bodyLine.find(' ');
@@ -335,11 +182,13 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
     const std::size_t crcLineAt = bytes.rfind("\ncrc ", endAt) + 1;
     const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(crcLineAt)),
                             reinterpret_cast<const Bytef *>(bytes.data() + bodyAt), uInt(packedSize));
-    if (crc != std::strtoul(crcText.c_str(), nullptr, 16)) return fail(problem, "it is damaged (its check sum differs)");
+    if (crc != std::strtoul(crcText.c_str(), nullptr, 16))
+        return fail(problem, "it is damaged (its check sum differs)");
 
-    // A tic takes 20 bytes, and marks are few.
-    if (std::size_t(plainSize) > kMaxTics * kTicBytes + (1u << 20)) return fail(problem, "it is too long to be a run");
-    Reader chunkReader{bytes, bodyAt};
+    // Tics take a few dozen bytes, and marks are few.
+    if (std::size_t(plainSize) > kMaxTics * TicCodec::kMostBytes + (1u << 20))
+        return fail(problem, "it is too long to be a run");
+    ByteReader chunkReader{bytes, bodyAt};
     std::size_t unpackedSoFar = 0;
     int expectLevel = d.start;
     while (chunkReader.at < bytes.size()) {
@@ -370,88 +219,20 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
 
 bool DemoFile::operator==(const DemoFile &o) const
 {
-    return game == o.game && platform == o.platform && start == o.start && daily == o.daily &&
-           practice == o.practice && result == o.result && level == o.level && gold == o.gold && kills == o.kills &&
-           digest == o.digest && tics == o.tics && marks == o.marks;
+    return game == o.game && platform == o.platform && start == o.start && daily == o.daily && practice == o.practice &&
+           result == o.result && level == o.level && gold == o.gold && kills == o.kills && digest == o.digest &&
+           tics == o.tics && marks == o.marks;
 }
-
-namespace {
-
-// Whether a mark of kind `next` can follow one of kind `before` (0: none yet)
-// in a run the game recorded, so that playback can take every mark in turn.
-bool canFollow(unsigned before, unsigned next)
-{
-    switch (before) {
-        case 0: return next == DemoMark::kLevelStart || next == DemoMark::kResume;
-        // A level ends, is left with the game closed, or the program is killed
-        // in it and the next one continues the run.
-        case DemoMark::kLevelStart:
-            return next == DemoMark::kLevelEnd || next == DemoMark::kKept || next == DemoMark::kResume;
-        case DemoMark::kLevelEnd: return next != DemoMark::kLevelEnd;
-        case DemoMark::kResume: return next == DemoMark::kLevelStart;
-        case DemoMark::kKept: return next == DemoMark::kResume;
-        default: return false;  // nothing follows a death
-    }
-}
-
-}  // namespace
 
 bool DemoFile::unpackChunk(const std::string &body, int *expectLevel)
 {
-    Reader r{body};
+    ByteReader r{body};
     const uint32_t ticCount = r.u32();
     const uint32_t markCount = r.u32();
-    if (ticCount > kMaxTics - tics.size() || markCount > body.size() / 17) return false;
-    const std::size_t ticsAfter = tics.size() + ticCount;
-    uint32_t lastAt = marks.empty() ? 0 : marks.back().at;
-    for (uint32_t i = 0; i < markCount && r.ok; ++i) {
-        DemoMark m;
-        const unsigned kind = r.u8();
-        if (kind < DemoMark::kLevelStart || kind > DemoMark::kDeath) return false;
-        m.kind = DemoMark::Kind(kind);
-        m.at = r.u32();
-        m.level = int32_t(r.u32());
-        m.digest = r.u64();
-        if (m.kind == DemoMark::kLevelStart) {
-            m.seedRand = r.u32();
-            m.seedRaylib = r.u32();
-            m.screenshake = uint8_t(r.u8());
-            m.animTick = int8_t(r.u8());
-            m.animFrame = int8_t(r.u8());
-            m.stuck = int32_t(r.u32());
-            m.shopUpgrade = uint8_t(r.u8());
-            // Levels follow one another: a run cannot skip to a level it never reached.
-            if (m.level != *expectLevel || m.screenshake > 1 || m.animTick < 0 || m.animTick > 12 ||
-                m.animFrame < 0 || m.animFrame > 3)
-                return false;
-            *expectLevel += 1;
-        } else if (m.kind == DemoMark::kResume) {
-            m.restarted = uint8_t(r.u8());
-            const uint32_t length = r.u32();
-            if (m.restarted > 1 || length > 4096 || length > body.size() - r.at) return false;
-            m.run = body.substr(r.at, length);
-            r.at += length;
-            // NEW GAME continues at the level after the last one begun.
-            if (m.level < 1 || m.level > *expectLevel) return false;
-            *expectLevel = m.level;
-        } else if (m.level != *expectLevel - 1) {
-            return false;  // ends, keeps or dies in a level it never began
-        }
-        if (m.at < lastAt || m.at > ticsAfter) return false;
-        if (!canFollow(marks.empty() ? 0 : marks.back().kind, m.kind)) return false;
-        lastAt = m.at;
-        marks.push_back(std::move(m));
-    }
-    if (!r.ok || body.size() - r.at != std::size_t(ticCount) * kTicBytes) return false;
-    std::vector<TicBytes> deltas(ticCount);
-    for (int lane = 0; lane < kTicBytes; ++lane)
-        for (TicBytes &delta : deltas)
-            delta[lane] = uint8_t(body[r.at++]);
-    for (const InputTic &tic : ticsFromDeltas(deltas)) {
-        if (!saneTic(tic)) return false;
-        tics.push_back(tic);
-    }
-    return true;
+    if (!r.ok || ticCount > kMaxTics - tics.size() || markCount > body.size() / MarkCodec::kLeastBytes) return false;
+    for (uint32_t i = 0; i < markCount; ++i)
+        if (!MarkCodec::unpack(&r, tics.size() + ticCount, expectLevel, &marks)) return false;
+    return TicCodec::unpack(body, &r.at, ticCount, &tics);
 }
 
 bool DemoFile::load(const std::string &path, std::string *problem, bool headerOnly)

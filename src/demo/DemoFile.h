@@ -23,11 +23,11 @@ struct DemoMark {
     uint8_t screenshake = 0;
     int8_t animTick = 0;
     int8_t animFrame = 0;
-    int32_t stuck = 0;      // the birds' shared stuck count
+    int32_t stuck = 0;        // the birds' shared stuck count
     uint8_t shopUpgrade = 0;  // the upgrade the shop shows, in the catalogue's order
-    uint64_t digest = 0;    // the state's, after the mark
-    uint8_t restarted = 0;  // kResume
-    std::string run;        // kResume: the kept run as its file holds it
+    uint64_t digest = 0;      // the state's, after the mark
+    uint8_t restarted = 0;    // kResume
+    std::string run;          // kResume: the kept run as its file holds it
 
     bool operator==(const DemoMark &) const = default;
 };
@@ -36,7 +36,7 @@ struct DemoMark {
 // text header anyone can read, then the marks and the tics, delta-coded lane
 // by lane and deflated with zlib.
 //
-//   tallowfen demo 2
+//   tallowfen demo 3
 //   game Tallowfen 1.0.0
 //   platform bundled x86_64  the build that recorded it (every build plays it)
 //   start 1              the level the run began at
@@ -52,11 +52,10 @@ struct DemoMark {
 //
 // The body is a run of chunks, each a little-endian u32 of its deflated size
 // and one of its inflated size, then zlib's stream of: u32 tics, u32 marks,
-// the marks, and the tics lane by lane, each byte as its change from the tic
-// before (the pointer and the step as 16-bit changes).
+// the marks (MarkCodec), and the tics lane by lane (TicCodec).
 class DemoFile {
 public:
-    static constexpr int kFormat = 2;
+    static constexpr int kFormat = 3;
     static constexpr std::size_t kMaxFileBytes = 8u << 20;
     static constexpr std::size_t kMaxTics = 2u << 20;  // past 9 hours of play
 

@@ -59,7 +59,4 @@ void DemoPlayback::drawOverWindow() const
     DrawText(label.c_str(), x, 6, size, Color{230, 41, 55, 255});
 }
 
-void DemoPlayback::drawDeathHint()
-{
-    DrawText("D: watch the whole run", 10, 216, 10, Color{130, 130, 130, 255});
-}
+void DemoPlayback::drawDeathHint() { DrawText("D: watch the whole run", 10, 216, 10, Color{130, 130, 130, 255}); }

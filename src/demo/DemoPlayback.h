@@ -17,11 +17,11 @@ public:
     DemoFile demo;
     std::size_t nextTic = 0;
     std::size_t nextMark = 0;
-    int speed = 1;                // updates a frame while watched
-    bool screenshake = false;     // the recording's, for the level being played
-    bool finished = false;        // the demo has run out (or went otherwise)
-    std::string differs;          // the first difference found, "" while none
-    uint64_t lastDigest = 0;      // the state's at the last mark reached
+    int speed = 1;             // updates a frame while watched
+    bool screenshake = false;  // the recording's, for the level being played
+    bool finished = false;     // the demo has run out (or went otherwise)
+    std::string differs;       // the first difference found, "" while none
+    uint64_t lastDigest = 0;   // the state's at the last mark reached
     bool keepTrace = false;
     std::vector<uint64_t> trace;  // the digest after every tic, when kept
     // Updates in a row that took neither a tic nor a mark: a few pass between

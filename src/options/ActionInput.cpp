@@ -121,15 +121,17 @@ InputTic ActionInput::sample(const Bindings &bindings)
     const auto stick = [](float v) { return int8_t(std::lround(std::clamp(v, -1.0f, 1.0f) * 127.0f)); };
     tic.padAimX = stick(pad.aim.x);
     tic.padAimY = stick(pad.aim.y);
-    const Vector2 pointer = GetVirtualMousePos();
-    const auto eighths = [](float v) {
-        return int16_t(std::lround(std::clamp(v * InputTic::kPointerUnit, -32768.0f, 32767.0f)));
-    };
-    tic.pointerX = eighths(pointer.x);
-    tic.pointerY = eighths(pointer.y);
+    // As the library reports them: the game maps them on, the same way live and played.
+    const auto bounded = [](float v, float most) { return v >= -most && v <= most ? v : v > 0.0f ? most : -most; };
+    const Vector2 mouse = GetMousePosition();
+    tic.mouseX = bounded(mouse.x, InputTic::kMaxPointer);
+    tic.mouseY = bounded(mouse.y, InputTic::kMaxPointer);
+    const auto size = [](int pixels) { return uint16_t(std::clamp(pixels, 0, 65535)); };
+    tic.screenWidth = size(GetScreenWidth());
+    tic.screenHeight = size(GetScreenHeight());
     tic.click = IsVirtualClick() ? 1 : 0;
     const float seconds = StepClock::seconds();
-    tic.step = uint16_t(std::lround(std::clamp(seconds * InputTic::kStepUnit, 0.0f, 65535.0f)));
+    tic.step = seconds >= 0.0f ? std::min(seconds, InputTic::kMaxStep) : 0.0f;  // and never NaN
     InputTic::current = played;
     return tic;
 }

@@ -13,7 +13,7 @@ struct StepClock {
     // A run being recorded or played steps by its tic's time.
     static float seconds()
     {
-        if (InputTic::current != nullptr) return InputTic::current->seconds();
+        if (InputTic::current != nullptr) return InputTic::current->step;
         return fixedSeconds > 0.0f ? fixedSeconds : GetFrameTime();
     }
 };

@@ -28,19 +28,20 @@ bool GUIButton::isMouseOn() const { return MouseInVirtualRect(x, y, width, heigh
 
 bool MouseInVirtualRect(int x, int y, int width, int height)
 {
-    if (const InputTic *tic = InputTic::current) {
-        const float vx = tic->pointerXf(), vy = tic->pointerYf();
-        return vx > float(x) && vx < float(x + width) && vy > float(y) && vy < float(y + height);
-    }
-    const int sw = GetScreenWidth();
-    const int sh = GetScreenHeight();
+    if (const InputTic *tic = InputTic::current)
+        return PointInVirtualRect(Vector2{tic->mouseX, tic->mouseY}, tic->screenWidth, tic->screenHeight, x, y, width,
+                                  height);
+    return PointInVirtualRect(GetMousePosition(), GetScreenWidth(), GetScreenHeight(), x, y, width, height);
+}
+
+bool PointInVirtualRect(Vector2 m, int sw, int sh, int x, int y, int width, int height)
+{
     const float scale = std::fmin(float(sh) / 240.0f, float(sw) / 320.0f);
     const int w = int(float(kVirtualWidth) * scale);
     const int h = int(float(kVirtualHeight) * scale);
     if (w <= 0 || h <= 0) return false;  // a minimised window shows nothing to point at
     const int offsetX = (sw - w) / 2;
     const int offsetY = (sh - h) / 2;
-    const Vector2 m = GetMousePosition();
     const float vx = (320.0f / float(w)) * (m.x - float(offsetX));
     const float vy = (240.0f / float(h)) * (m.y - float(offsetY));
     return vx > float(x) && vx < float(x + width) && vy > float(y) && vy < float(y + height);

@@ -31,3 +31,6 @@ public:
 // True when the mouse, mapped into the virtual screen, lies strictly inside
 // the rectangle: a point on an edge is outside.
 bool MouseInVirtualRect(int x, int y, int width, int height);
+// The same test for a mouse at `mouse` in a window of `screenWidth` by
+// `screenHeight`, the widgets' own mapping of it.
+bool PointInVirtualRect(Vector2 mouse, int screenWidth, int screenHeight, int x, int y, int width, int height);

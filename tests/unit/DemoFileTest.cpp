@@ -3,6 +3,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -24,9 +26,11 @@ DemoFile Sample()
     most.keyHeld = most.keyPressed = most.padHeld = most.padPressed = 0xff;
     most.padWalkX = most.padMenuX = -1, most.padWalkY = most.padMenuY = 1;
     most.pad = 31, most.padAimX = -127, most.padAimY = 127, most.click = 1;
-    most.pointerX = -32768, most.pointerY = 32767, most.step = 65535;
+    most.mouseX = -InputTic::kMaxPointer, most.mouseY = 0.1f, most.step = InputTic::kMaxStep;
+    most.screenWidth = most.screenHeight = 65535;
     least = most;
-    least.pointerX = 32767, least.pointerY = -32768, least.step = 0, least.padAimX = 127, least.padAimY = -127;
+    least.mouseX = 1e-3f, least.mouseY = -0.0f, least.step = 0.016666755f, least.padAimX = 127, least.padAimY = -127;
+    least.screenWidth = least.screenHeight = 0;
     const auto mark = [](M::Kind kind, uint32_t at, int level) {
         M m;
         m.kind = kind, m.at = at, m.level = level, m.digest = ~0ull - at * 77 - uint64_t(kind);
@@ -40,8 +44,13 @@ DemoFile Sample()
     d.game = "Tallowfen 1.0.0", d.platform = "bundled x86_64", d.start = 3, d.result = "death";
     d.level = 4, d.gold = 143, d.kills = 28, d.digest = ~0ull;
     d.tics = {InputTic{}, most, most, least, InputTic{}, least};
-    d.marks = {start,  mark(M::kLevelEnd, 4, 3),   mark(M::kKept, 4, 3),
-               resume, mark(M::kLevelStart, 4, 4), mark(M::kLevelEnd, 6, 4), mark(M::kDeath, 6, 4)};
+    d.marks = {start,
+               mark(M::kLevelEnd, 4, 3),
+               mark(M::kKept, 4, 3),
+               resume,
+               mark(M::kLevelStart, 4, 4),
+               mark(M::kLevelEnd, 6, 4),
+               mark(M::kDeath, 6, 4)};
     return d;
 }
 
@@ -97,6 +106,33 @@ TEST(DemoFile, EncodesAndDecodesToTheSameRun)
     }
 }
 
+// The game plays on the pointer and the frame time as the library gave them,
+// so a demo must give back their very bits, whatever the values.
+TEST(DemoFile, KeepsThePointerAndTheStepToTheBit)
+{
+    const float values[] = {0.0f,         -0.0f,       1.0f,       -1.0f,     599.0f,     300.125f,
+                            300.1f,       1e-40f,      -123456.5f, 999999.5f, 4096.0f,    -4096.0f,
+                            0.016666755f, 1.0f / 3.0f, 1e6f,       -1e6f,     999999.875f};
+    DemoFile written = Sample(), read;
+    written.tics.clear();
+    for (float x : values)
+        for (float y : {values[0], values[6], values[12], x}) {  // a jump, a stay and a change at each
+            InputTic tic;
+            tic.mouseX = x, tic.mouseY = y, tic.step = std::fabs(x) <= InputTic::kMaxStep ? std::fabs(x) : 0.5f;
+            written.tics.push_back(tic);
+        }
+    written.marks.resize(1);
+    std::string problem;
+    ASSERT_TRUE(read.decode(written.encode(), &problem)) << problem;
+    ASSERT_EQ(read.tics.size(), written.tics.size());
+    const auto bits = [](float v) { return std::bit_cast<uint32_t>(v); };
+    for (std::size_t i = 0; i < read.tics.size(); ++i) {
+        EXPECT_EQ(bits(read.tics[i].mouseX), bits(written.tics[i].mouseX)) << i;
+        EXPECT_EQ(bits(read.tics[i].mouseY), bits(written.tics[i].mouseY)) << i;
+        EXPECT_EQ(bits(read.tics[i].step), bits(written.tics[i].step)) << i;
+    }
+}
+
 TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
 {
     const DemoFile sample = Sample();
@@ -118,7 +154,7 @@ TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
     const std::vector<std::pair<std::string, const char *>> cases = {
         {"", "it is not a Tallowfen demo"},
         {"\x89PNG\r\n", "it is not a Tallowfen demo"},
-        {"tallowfen demo 1" + good.substr(16), "it is in demo format 1, and this game reads format 2"},
+        {"tallowfen demo 1" + good.substr(16), "it is in demo format 1, and this game reads format 3"},
         {good.substr(0, 60), "its header is cut or damaged"},
         {good.substr(0, good.size() - 9), "it is cut short or has bytes added"},
         {flippedBody, "it is damaged (its check sum differs)"},
@@ -132,6 +168,10 @@ TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
         {demoWith([](DemoFile &d) { d.tics[2].padWalkX = 2; }), damaged},
         {demoWith([](DemoFile &d) { d.tics[2].padAimY = -128; }), damaged},
         {demoWith([](DemoFile &d) { d.tics[2].click = 2; }), damaged},
+        {demoWith([](DemoFile &d) { d.tics[2].mouseX = std::nanf(""); }), damaged},
+        {demoWith([](DemoFile &d) { d.tics[2].mouseY = 2e6f; }), damaged},
+        {demoWith([](DemoFile &d) { d.tics[2].step = -1e-9f; }), damaged},
+        {demoWith([](DemoFile &d) { d.tics[2].step = INFINITY; }), damaged},
         {demoWith([](DemoFile &d) { d.marks[1].at = 7; }), damaged},                  // past the last tic
         {demoWith([](DemoFile &d) { std::swap(d.marks[0], d.marks[1]); }), damaged},  // out of order
         {demoWith([](DemoFile &d) { d.marks[4].level = 5; }), damaged},               // skips level 4
@@ -140,7 +180,7 @@ TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
         {demoWith([](DemoFile &d) { d.marks.erase(d.marks.begin() + 3); }), damaged},  // kept, then play
         {demoWith([](DemoFile &d) { d.marks.erase(d.marks.begin() + 5); }), damaged},  // dies mid-level
         {demoWith([](DemoFile &d) { d.marks.push_back(d.marks[4]); }), damaged},       // plays after its death
-        {demoWith([](DemoFile &d) { d.marks[3].level = 5; }), damaged},               // continues past its end
+        {demoWith([](DemoFile &d) { d.marks[3].level = 5; }), damaged},                // continues past its end
         {demoWith([](DemoFile &d) { d.marks[0].animTick = 13; }), damaged},
         {rewritten([](std::string &b) { b[0] = b[1] = b[2] = char(0xff); }), damaged},  // 16 million tics
         {rewritten([](std::string &b) { b[8] = 9; }), damaged},                         // an unknown mark

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "tic/InputTic.h"
 #include "ui/GUIButton.h"
 #include "ui/GUICheckbox.h"
 
@@ -14,22 +15,38 @@ TEST(Widgets, MouseTestMapsThroughTheLetterboxAndExcludesEdges)
 {
     EnsureWindowAndAudio();
     const GUIButton button(10, 10, 100, 100, GRAY, DARKGRAY, false, GUIText(0, 0, 10, "", BLACK, false), true);
-    const GUICheckbox atLeftEdge(0, 10, 100, 100, false);
+    const GUICheckbox atLeftEdge(0, 10, 100, 100, false), atRightEdge(220, 10, 100, 100, false);
     const struct {
         int sw, sh, mx;
-        bool onButton, onBox;
+        bool onButton, onBox, onRight;
     } cases[] = {
-        {640, 480, 20, false, true},                                  // vx 10: the button's edge
-        {640, 480, 21, true, true},                                   // vx 10.5
-        {640, 480, 220, false, false},                                // vx 110: the far edge
-        {800, 450, 100, false, false},                                // vx 0 at the picture's left edge
-        {800, 450, 102, false, true},  {800, 450, 50, false, false},  // over the white bar: negative vx
+        {640, 480, 20, false, true, false},    // vx 10: the button's edge
+        {640, 480, 21, true, true, false},     // vx 10.5
+        {640, 480, 220, false, false, false},  // vx 110: the far edge
+        {800, 450, 100, false, false, false},  // vx 0 at the picture's left edge
+        {800, 450, 102, false, true, false},
+        {800, 450, 50, false, false, false},  // over the white bar: negative vx
+        // A picture 601 pixels wide: the widgets scale by 320/601, so window
+        // x 650 is vx 320, the edge, where the level's 1/scale makes 319.8.
+        {700, 451, 649, false, false, true},
+        {700, 451, 650, false, false, false},
     };
     for (const auto &c : cases) {
         SetWindowSize(c.sw, c.sh);
         InjectMousePosition(c.mx, 100);
         EXPECT_EQ(button.isMouseOn(), c.onButton) << c.sw << "x" << c.sh << " at " << c.mx;
         EXPECT_EQ(atLeftEdge.isMouseOn(), c.onBox) << c.sw << "x" << c.sh << " at " << c.mx;
+        EXPECT_EQ(atRightEdge.isMouseOn(), c.onRight) << c.sw << "x" << c.sh << " at " << c.mx;
+        // A run played back answers from its tic, whatever the window is now.
+        SetWindowSize(600, 450);
+        InjectMousePosition(0, 0);
+        InputTic tic;
+        tic.mouseX = float(c.mx), tic.mouseY = 100.0f, tic.screenWidth = uint16_t(c.sw),
+        tic.screenHeight = uint16_t(c.sh);
+        InputTic::current = &tic;
+        EXPECT_EQ(button.isMouseOn(), c.onButton) << "played " << c.sw << "x" << c.sh << " at " << c.mx;
+        EXPECT_EQ(atRightEdge.isMouseOn(), c.onRight) << "played " << c.sw << "x" << c.sh << " at " << c.mx;
+        InputTic::current = nullptr;
     }
     SetWindowSize(600, 450);
 }
