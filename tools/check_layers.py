@@ -10,6 +10,13 @@ runner shows) and are allowed. The platform layer includes no room at all.
 Includes are read in every form the compiler takes: "room/X.h", <room/X.h>
 and paths relative to the including file ("../room/X.h").
 
+The platform layer's sources are in folders of platform/src: common/, the
+code every system shares, and one folder per backend (every other folder).
+No common file tests which system it is built for (#if on __EMSCRIPTEN__,
+_WIN32, __linux__ and the like) or includes a backend's file; only the
+interface headers in common/backend/ may include by name a header that the
+backends hold (each its own). No backend includes another backend's file.
+
 The design page has one row per room. Each header src/<room>/<Name>.h is
 named in its room's row as `Name` (or `Name.h`); any other capitalised
 one-word name in backticks in the table must still be a header under src/ or
@@ -29,6 +36,12 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
 SOURCES = (".h", ".hpp", ".cpp", ".cc", ".c")
 DESIGN = "docs/DESIGN.md"
 CLASS_LIKE = re.compile(r"[A-Z][A-Za-z0-9]*(\.h)?")
+PLATFORM_SRC = "platform/src"
+SHARED = "common"
+INTERFACES = "common/backend"
+SYSTEM_TEST = re.compile(r"^\s*#\s*(?:if|ifdef|ifndef|elif|elifdef|elifndef)\b.*?\b(__EMSCRIPTEN__|EMSCRIPTEN|_WIN32|_WIN64|"
+                         r"_MSC_VER|__MINGW32__|__MINGW64__|__CYGWIN__|__linux__|__linux|__gnu_linux__|__unix__|"
+                         r"__unix|__APPLE__|__MACH__|__ANDROID__|__FreeBSD__|__OpenBSD__|__NetBSD__)\b")
 COMMENTS_AND_LITERALS = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|\'(?:\\.|[^\'\\\n])*\'', re.S)
 
 
@@ -79,6 +92,61 @@ def include_problems(root):
             for number, header in includes(root, path):
                 if header.split("/")[0] in rank:
                     found.append(f"{path.relative_to(root)}:{number}: the platform layer includes the game's {header}")
+    return found
+
+
+def platform_folder(src, path):
+    """The folder of platform/src that `path` is in, or None outside them."""
+    try:
+        parts = path.relative_to(src).parts
+    except ValueError:
+        return None
+    return parts[0] if len(parts) > 1 else None
+
+
+def platform_include(src, path, written):
+    """The file a platform include names as the build finds it: beside the including file, in common/ or,
+    for a name that is in neither, in whichever backend folders hold it; [] for a system header."""
+    if written.startswith(("./", "../")):
+        return [pathlib.Path(os.path.normpath(path.parent / written))]
+    for base in (path.parent, src / SHARED, src):
+        if (base / written).is_file():
+            return [base / written]
+    return sorted(folder / written for folder in src.iterdir() if folder.is_dir() and (folder / written).is_file())
+
+
+def backend_problems(root):
+    """Shared code that tests the system or includes a backend, and backends that include each other."""
+    src = root / PLATFORM_SRC
+    if not src.is_dir():
+        return []
+    found = []
+    for path in sorted(src.rglob("*")):
+        if path.suffix not in SOURCES:
+            continue
+        name = path.relative_to(root).as_posix()
+        folder = platform_folder(src, path)
+        if folder is None:
+            found.append(f"{name}: outside {PLATFORM_SRC}/{SHARED} and the backends' folders")
+            continue
+        lines = path.read_text(errors="replace").splitlines()
+        for number, line in enumerate(lines, 1):
+            test = SYSTEM_TEST.match(line)
+            if folder == SHARED and test:
+                found.append(f"{name}:{number}: shared code tests the system ({test.group(1)})")
+            include = INCLUDE.match(line)
+            if not include:
+                continue
+            written = include.group(1)
+            others = [platform_folder(src, target) for target in platform_include(src, path, written)]
+            others = [other for other in others if other not in (None, folder, SHARED)]
+            if not others:
+                continue
+            if folder != SHARED:
+                found.append(f"{name}:{number}: the {folder} backend includes {written}, {others[0]}'s")
+            elif not (path.parent == src / INTERFACES and "/" not in written):
+                found.append(f"{name}:{number}: shared code includes {written}, {others[0]}'s, "
+                             f"not through an interface header in {PLATFORM_SRC}/{INTERFACES}")
     return found
 
 
@@ -134,7 +202,7 @@ def design_problems(root, text=None):
 
 
 def problems(root):
-    return include_problems(root) + design_problems(root)
+    return include_problems(root) + backend_problems(root) + design_problems(root)
 
 
 def main():
@@ -142,7 +210,7 @@ def main():
     found = problems(root)
     for line in found:
         print(line)
-    print(f"{'no' if not found else len(found)} problem{'' if len(found) == 1 else 's'} with the rooms")
+    print(f"{'no' if not found else len(found)} problem{'' if len(found) == 1 else 's'} with the rooms and backends")
     return 1 if found else 0
 
 

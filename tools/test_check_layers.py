@@ -66,6 +66,33 @@ class CheckLayersTest(unittest.TestCase):
                 found = self.in_tree({name: text}, check_layers.include_problems)
                 self.assertEqual(found, [expected] if expected else [])
 
+    def test_backends(self):
+        tree = {"platform/src/web/web.h": "", "platform/src/desktop/gl_api.h": "", "platform/src/web/gl_api.h": "",
+                "platform/src/common/backend/gl.h": ""}
+        shared = "not through an interface header in platform/src/common/backend"
+        cases = [  # (file under platform/src, its text, the problem expected after "file:line: " or None)
+            ("common/window.cpp", "#ifdef __EMSCRIPTEN__\n", "shared code tests the system (__EMSCRIPTEN__)"),
+            ("common/input.cpp", "\n# if defined(_WIN32) || defined(__APPLE__)\n", "shared code tests the system (_WIN32)"),
+            ("common/backend/files.h", "#elif __linux__\n", "shared code tests the system (__linux__)"),
+            ("common/log.cpp", "#endif  // __EMSCRIPTEN__\n// not on _WIN32\n#ifdef RLP_TRACE\n", None),
+            ("desktop/window_desktop.cpp", "#ifdef __linux__\n", None),
+            ("common/window.cpp", '#include "../web/web.h"\n', f"shared code includes ../web/web.h, web's, {shared}"),
+            ("common/window.cpp", '#include "web.h"\n', f"shared code includes web.h, web's, {shared}"),
+            ("common/batch.cpp", '#include "gl_api.h"\n', f"shared code includes gl_api.h, desktop's, {shared}"),
+            ("common/backend/gl.h", '#include "gl_api.h"\n#include <GL/gl.h>\n', None),
+            ("common/backend/gl.h", '#include "../../web/web.h"\n', f"shared code includes ../../web/web.h, web's, {shared}"),
+            ("desktop/audio.cpp", '#include "web.h"\n', "the desktop backend includes web.h, web's"),
+            ("desktop/audio.cpp", '\n#include "../web/gl_api.h"\n', "the desktop backend includes ../web/gl_api.h, web's"),
+            ("web/gl_web.cpp", '#include "gl_api.h"\n#include "backend/gl.h"\n#include "../common/backend/gl.h"\n', None),
+        ]
+        for name, text, expected in cases:
+            with self.subTest(name=name, text=text):
+                found = self.in_tree({**tree, f"platform/src/{name}": text}, check_layers.backend_problems)
+                line = 2 if text.startswith("\n") else 1
+                self.assertEqual(found, [f"platform/src/{name}:{line}: {expected}"] if expected else [])
+        stray = self.in_tree({**tree, "platform/src/files.cpp": ""}, check_layers.backend_problems)
+        self.assertEqual(stray, ["platform/src/files.cpp: outside platform/src/common and the backends' folders"])
+
     def test_rooms_table(self):
         page = check_layers.DESIGN
         unnamed = f"src/level/Gun.h: not named as `Gun` in the level row of {page}"

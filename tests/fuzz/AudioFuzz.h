@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "audio_decoder.h"
+#include "backend/audio_decoder.h"
 
 namespace fuzz {
 

@@ -1,5 +1,6 @@
 // The page's side of the layer in the browser build: functions written in
-// JavaScript (platform/web/rlweb.js) that the C++ calls.
+// JavaScript (platform/web/rlweb.js) that the C++ calls, and what one file of
+// this folder calls in another.
 #pragma once
 
 extern "C" {
@@ -26,3 +27,11 @@ int rlp_web_decoded_open(const char *path, int *channels, int *rate, double *fra
 int rlp_web_decoded_read(int id, double position, int frames, short *out);
 
 }  // extern "C"
+
+namespace rlp::audio {
+
+// The page has no threads: each frame, before the browser's turn, this mixes
+// what Web Audio will play until the next frame and a little more.
+void PumpMixer();
+
+}  // namespace rlp::audio

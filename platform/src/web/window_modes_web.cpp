@@ -5,7 +5,8 @@
 #include <GLFW/glfw3.h>
 #include <emscripten/html5.h>
 
-#include "../internal.h"
+#include "backend/window.h"
+#include "internal.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 
 #include <cerrno>
 
-#include "audio_output.h"
+#include "outputs.h"
+#include "raylib.h"
 
 namespace {
 

@@ -1,11 +1,37 @@
-// Files and directories: none of these needs a window.
+// Files and directories through POSIX calls, as on Linux and in
+// emscripten's file system alike: none of these needs a window.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <string>
 
+#include "backend/files.h"
 #include "raylib.h"
+
+namespace rlp::files {
+
+int OpenToRead(const char *path)
+{
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0) close(fd);
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to open file", path);
+        return -1;
+    }
+    if (info.st_size == 0) {
+        close(fd);
+        TraceLog(LOG_WARNING, "FILEIO: [%s] Failed to read file", path);
+        return -1;
+    }
+    return fd;
+}
+
+void Close(int descriptor) { close(descriptor); }
+
+}  // namespace rlp::files
 
 extern "C" {
 

@@ -2,6 +2,7 @@
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
+#include "backend/window.h"
 #include "internal.h"
 
 namespace {

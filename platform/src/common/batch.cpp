@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "backend/gl.h"
 #include "frame_record.h"
-#include "gl_loader.h"
 #include "internal.h"
 
 namespace {
@@ -169,19 +169,7 @@ void BatchExecuteDraw(const FrameOp &op, const Vertex *vertices)
     }
     const auto offset = GLintptr(g_batch.uploaded * sizeof(Vertex));
     const auto bytes = GLsizeiptr(count * sizeof(Vertex));
-#ifdef __EMSCRIPTEN__
-    // WebGL cannot map buffers; a sub-data upload is its cheapest write.
-    void *target = nullptr;
-#else
-    void *target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
-                                    GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
-#endif
-    if (target != nullptr) {
-        std::memcpy(target, vertices, std::size_t(bytes));
-        glUnmapBuffer(GL_ARRAY_BUFFER);
-    } else {
-        glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, vertices);
-    }
+    rlp::gl::WriteVertices(offset, bytes, vertices);
     glDrawArrays(GL_TRIANGLES, GLint(g_batch.uploaded), GLsizei(count));
     g_batch.uploaded += count;
 }

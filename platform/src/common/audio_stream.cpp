@@ -54,12 +54,12 @@ void ServiceStream(rAudioBuffer &buffer, bool looping)
     }
     // Decoding happens outside the lock; only the copy into a free chunk,
     // which the mixer does not read until it is counted, is shared.
-    while (!s.drained && Queued(s) < kStreamBufferCount) {
+    while (!s.drained && Queued(s) < int(s.chunks.size())) {
         const std::uint64_t start = s.decoderPos;
         const std::uint32_t frames = DecodeChunk(s, looping);
         if (frames == 0) break;
         std::lock_guard<std::mutex> hold(Lock());
-        StreamChunk &chunk = s.chunks[(s.head + s.count) % kStreamBufferCount];
+        StreamChunk &chunk = s.chunks[(s.head + s.count) % int(s.chunks.size())];
         std::memcpy(chunk.pcm.data(), s.scratch.data(), std::size_t(frames) * buffer.channels * sizeof(short));
         chunk.start = start;
         chunk.frames = frames;

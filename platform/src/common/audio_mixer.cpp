@@ -53,7 +53,7 @@ void MixStream(rAudioBuffer &v, float *out, int frames, double step, Gains gain)
             const StreamChunk &done = s.chunks[s.head];
             v.cursor -= done.frames;
             s.heardEnd = done.start + done.frames;
-            s.head = (s.head + 1) % kStreamBufferCount;
+            s.head = (s.head + 1) % int(s.chunks.size());
             --s.count;
         }
         if (s.count == 0) {
@@ -68,7 +68,7 @@ void MixStream(rAudioBuffer &v, float *out, int frames, double step, Gains gain)
         if (i + 1 < chunk.frames) {
             b = a + ch;
         } else if (s.count > 1) {
-            b = s.chunks[(s.head + 1) % kStreamBufferCount].pcm.data();
+            b = s.chunks[(s.head + 1) % int(s.chunks.size())].pcm.data();
         }
         AddFrame(out + 2 * f, a, b, v.cursor - double(i), ch, gain);
         v.cursor += step;

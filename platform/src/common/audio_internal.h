@@ -2,27 +2,20 @@
 // Music handle, the device state and the registry of live buffers.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
 
-#include "audio_decoder.h"
+#include "backend/audio_decoder.h"
+#include "backend/audio_output.h"
 #include "raylib.h"
 
 namespace rlp::audio {
 
-// How many chunks a music stream keeps decoded ahead of the mixer, and how
-// long each one plays: together a few tens of milliseconds, so that a stream
-// that is not fed every frame soon falls silent.
-#ifdef __EMSCRIPTEN__
-// The page mixes once a frame, further ahead than a thread would (see
-// PumpMixer), so its streams keep more.
-constexpr int kStreamBufferCount = 5;
-#else
-constexpr int kStreamBufferCount = 3;
-#endif
+// How long each chunk of a music stream plays. With the chunks it keeps
+// decoded ahead of the mixer (StreamChunks) a few tens of milliseconds, so
+// that a stream that is not fed every frame soon falls silent.
 constexpr int kStreamBufferMs = 25;
 
 // One decoded chunk of a music stream, waiting in (or playing from) its queue.
@@ -43,7 +36,7 @@ struct StreamState {
     std::uint64_t totalFrames = 0;  // length used to wrap the position
     bool drained = false;           // a non-looping decoder reached its end
     // Queue, oldest first from `head`; the mixer reads the oldest.
-    std::array<StreamChunk, kStreamBufferCount> chunks;
+    std::vector<StreamChunk> chunks = std::vector<StreamChunk>(std::size_t(StreamChunks()));
     int head = 0;
     int count = 0;
     std::uint64_t heardEnd = 0;  // decoder frame where the last chunk played ended
@@ -68,10 +61,6 @@ struct rAudioBuffer {
 
 namespace rlp::audio {
 
-// The rate and layout every voice is mixed to.
-constexpr int kDeviceRate = 44100;
-constexpr int kDeviceChannels = 2;
-
 bool DeviceReady();
 
 // Guards what the mixer thread reads: the registry and every voice's state.
@@ -88,11 +77,6 @@ bool IsRegistered(const rAudioBuffer *buffer);
 // end stops, a stream that runs dry waits silent for more. Then the attached
 // mixed processors see the sum, in the order attached. Lock() is held.
 void MixRegistered(float *out, int frames);
-#ifdef __EMSCRIPTEN__
-// The page has no threads: each frame, before the browser's turn, this mixes
-// what Web Audio will play until the next frame and a little more.
-void PumpMixer();
-#endif
 // The same for one voice, at the device rate, through the pan law: each
 // side gets 0.5 p (3 - p^2) of the volume, p being the pan for the left and
 // 1 - pan for the right, so a centred voice plays at 0.6875 on each.

@@ -1,13 +1,9 @@
-// The OpenGL 3.3 core entry points the layer calls, resolved through GLFW
-// once a context is current, as raylib's own loader does. Each gl* name below
-// is a macro for a function pointer filled by rlp::gl::Load.
+// The OpenGL 3.3 core entry points the layer calls on the desktop, resolved
+// through GLFW once a context is current, as raylib's own loader does. Each
+// gl* name below is a macro for a function pointer filled by
+// rlp::gl::ResolveEntryPoints.
 #pragma once
 
-#ifdef __EMSCRIPTEN__
-// In the browser the context is WebGL 2 (OpenGL ES 3.0), whose entry points
-// are linked directly.
-#include <GLES3/gl3.h>
-#else
 #include <GL/glcorearb.h>
 
 #define RLP_GL_FUNCTIONS(X)                                                                                            \
@@ -152,15 +148,3 @@ RLP_GL_FUNCTIONS(RLP_GL_DECLARE)
 #define glUseProgram rlp_glUseProgram
 #define glVertexAttribPointer rlp_glVertexAttribPointer
 #define glViewport rlp_glViewport
-
-#endif  // __EMSCRIPTEN__
-
-namespace rlp::gl {
-
-// Resolves every entry point for the current context; false, naming the
-// first one missing, when the driver lacks any. Also reads the version.
-bool Load();
-// The context's OpenGL version as major * 10 + minor (33 for 3.3).
-int Version();
-
-}  // namespace rlp::gl

@@ -2,28 +2,19 @@
 // read through GLFW's gamepad mappings and writable by automation events.
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
-#ifdef __EMSCRIPTEN__
-#include <emscripten/html5.h>
-// Emscripten's GLFW is 3.2, without 3.3's gamepad state; the layer keeps
-// GLFW's form of it as the one both read into.
-#define GLFW_GAMEPAD_BUTTON_LAST 14
-#define GLFW_GAMEPAD_AXIS_LAST 5
-#define GLFW_GAMEPAD_AXIS_LEFT_TRIGGER 4
-#define GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER 5
-struct GLFWgamepadstate {
-    unsigned char buttons[15];
-    float axes[6];
-};
-#endif
 
 #include <array>
 #include <string>
 
+#include "backend/window.h"
 #include "internal.h"
 
 namespace {
 
-constexpr int kMaxPads = 4;
+using rlp::kGamepads;
+using rlp::kGlfwGamepadAxes;
+using rlp::kGlfwGamepadButtons;
+
 constexpr int kMaxButtons = 32;
 constexpr int kMaxAxes = 8;
 // A trigger counts as a pressed button past this much of its travel.
@@ -46,11 +37,11 @@ struct Pad {
     std::array<float, kMaxAxes> axes{};
 };
 
-std::array<Pad, kMaxPads> g_pads;
+std::array<Pad, kGamepads> g_pads;
 // Mappings given before GLFW was initialised, applied once it is.
 std::string g_pendingMappings;
 
-bool validPad(int pad) { return pad >= 0 && pad < kMaxPads; }
+bool validPad(int pad) { return pad >= 0 && pad < kGamepads; }
 bool validButton(int button) { return button >= 0 && button < kMaxButtons; }
 bool validAxis(int axis) { return axis >= 0 && axis < kMaxAxes; }
 bool available(int pad) { return validPad(pad) && g_pads[pad].source != Source::None; }
@@ -72,45 +63,13 @@ void disconnect(Pad &pad)
 
 // GLFW's gamepad buttons (A, B, X, Y, bumpers, back, guide, start, thumbs,
 // d-pad up/right/down/left) as raylib numbers them.
-constexpr std::array<int, GLFW_GAMEPAD_BUTTON_LAST + 1> kButtonFromGlfw = {
+constexpr std::array<int, kGlfwGamepadButtons> kButtonFromGlfw = {
     GAMEPAD_BUTTON_RIGHT_FACE_DOWN, GAMEPAD_BUTTON_RIGHT_FACE_RIGHT, GAMEPAD_BUTTON_RIGHT_FACE_LEFT,
     GAMEPAD_BUTTON_RIGHT_FACE_UP,   GAMEPAD_BUTTON_LEFT_TRIGGER_1,   GAMEPAD_BUTTON_RIGHT_TRIGGER_1,
     GAMEPAD_BUTTON_MIDDLE_LEFT,     GAMEPAD_BUTTON_MIDDLE,           GAMEPAD_BUTTON_MIDDLE_RIGHT,
     GAMEPAD_BUTTON_LEFT_THUMB,      GAMEPAD_BUTTON_RIGHT_THUMB,      GAMEPAD_BUTTON_LEFT_FACE_UP,
     GAMEPAD_BUTTON_LEFT_FACE_RIGHT, GAMEPAD_BUTTON_LEFT_FACE_DOWN,   GAMEPAD_BUTTON_LEFT_FACE_LEFT,
 };
-
-#ifdef __EMSCRIPTEN__
-// The browser's Gamepad API gives its "standard" layout where it knows the
-// pad: buttons A, B, X, Y, bumpers, analog triggers, back, start, thumbs,
-// d-pad up/down/left/right, guide; axes left x/y, right x/y. It is turned
-// into GLFW's gamepad state so both read the same.
-bool readBrowserPad(int index)
-{
-    EmscriptenGamepadEvent pad{};
-    if (emscripten_get_gamepad_status(index, &pad) != EMSCRIPTEN_RESULT_SUCCESS || !pad.connected) return false;
-    constexpr std::array<int, GLFW_GAMEPAD_BUTTON_LAST + 1> kStandard = {0, 1,  2,  3,  4,  5,  8, 16,
-                                                                         9, 10, 11, 12, 15, 13, 14};
-    GLFWgamepadstate state{};
-    for (std::size_t i = 0; i < kStandard.size(); ++i)
-        state.buttons[i] = kStandard[i] < pad.numButtons && pad.digitalButton[kStandard[i]] ? GLFW_PRESS : GLFW_RELEASE;
-    for (int i = 0; i < 4; ++i)
-        state.axes[i] = i < pad.numAxes ? float(pad.axis[i]) : 0.0f;
-    // Triggers travel 0..1 in the browser and -1..1 in GLFW.
-    state.axes[GLFW_GAMEPAD_AXIS_LEFT_TRIGGER] = 6 < pad.numButtons ? float(pad.analogButton[6]) * 2.0f - 1.0f : -1.0f;
-    state.axes[GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER] = 7 < pad.numButtons ? float(pad.analogButton[7]) * 2.0f - 1.0f : -1.0f;
-    rlp::GamepadApplyGlfwState(index, state.buttons, state.axes);
-    return true;
-}
-#else
-void readGlfwPad(int jid)
-{
-    // A joystick without a mapping reads as all zero, as GLFW leaves it.
-    GLFWgamepadstate state{};
-    glfwGetGamepadState(jid, &state);
-    rlp::GamepadApplyGlfwState(jid, state.buttons, state.axes);
-}
-#endif
 
 struct PadsInit {
     PadsInit()
@@ -140,41 +99,22 @@ void GamepadApplyGlfwState(int pad, const unsigned char *buttons, const float *a
         p.buttons[kButtonFromGlfw[i]] = buttons[i] == GLFW_PRESS;
     p.axes.fill(0.0f);
     // GLFW's axis order (left x/y, right x/y, left/right trigger) is raylib's.
-    for (int i = 0; i <= GLFW_GAMEPAD_AXIS_LAST; ++i)
+    for (int i = 0; i < kGlfwGamepadAxes; ++i)
         p.axes[i] = axes[i];
     p.buttons[GAMEPAD_BUTTON_LEFT_TRIGGER_2] = p.axes[GAMEPAD_AXIS_LEFT_TRIGGER] > kTriggerThreshold;
     p.buttons[GAMEPAD_BUTTON_RIGHT_TRIGGER_2] = p.axes[GAMEPAD_AXIS_RIGHT_TRIGGER] > kTriggerThreshold;
 }
 
-void GamepadPollGlfw()
+void GamepadLost(int pad)
 {
-#ifdef __EMSCRIPTEN__
-    const bool sampled = emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS;
-    for (int index = 0; index < kMaxPads; ++index) {
-        if (!(sampled && index < emscripten_get_num_gamepads() && readBrowserPad(index)) &&
-            g_pads[index].source == Source::Glfw)
-            disconnect(g_pads[index]);
-    }
-#else
-    for (int jid = 0; jid < kMaxPads; ++jid) {
-        if (glfwJoystickPresent(jid))
-            readGlfwPad(jid);
-        else if (g_pads[jid].source == Source::Glfw)
-            disconnect(g_pads[jid]);
-    }
-#endif
+    if (validPad(pad) && g_pads[pad].source == Source::Glfw) disconnect(g_pads[pad]);
 }
 
 void GamepadOnGlfwInit()
 {
-#ifdef __EMSCRIPTEN__
-    // The browser maps pads itself.
+    // Where the system maps the pads itself this drops the mappings unused.
+    if (!g_pendingMappings.empty()) backend::UpdateGamepadMappings(g_pendingMappings.c_str());
     g_pendingMappings.clear();
-#else
-    if (g_pendingMappings.empty()) return;
-    glfwUpdateGamepadMappings(g_pendingMappings.c_str());
-    g_pendingMappings.clear();
-#endif
 }
 
 void GamepadSetAvailable(int pad, bool on)
@@ -246,11 +186,7 @@ int SetGamepadMappings(const char *mappings)
         g_pendingMappings += '\n';
         return 0;
     }
-#ifdef __EMSCRIPTEN__
-    return 0;
-#else
-    return glfwUpdateGamepadMappings(mappings);
-#endif
+    return rlp::backend::UpdateGamepadMappings(mappings);
 }
 
 }  // extern "C"

@@ -8,16 +8,9 @@
 #include <ctime>
 #include <thread>
 
-#ifdef __EMSCRIPTEN__
-#include "audio_internal.h"
-#include "web/web.h"
-constexpr bool kBrowser = true;
-#else
-constexpr bool kBrowser = false;
-#endif
-
+#include "backend/gl.h"
+#include "backend/window.h"
 #include "frame_record.h"
-#include "gl_loader.h"
 #include "internal.h"
 
 namespace {
@@ -87,14 +80,6 @@ void waitSeconds(double seconds)
     }
 }
 
-#ifdef __EMSCRIPTEN__
-constexpr int kGlNeeded = 30;  // WebGL 2
-constexpr const char *kGlName = "ES 3.0 (WebGL 2)";
-#else
-constexpr int kGlNeeded = 33;
-constexpr const char *kGlName = "3.3";
-#endif
-
 bool openWindow(int width, int height, const char *title)
 {
     glfwSetErrorCallback(onError);
@@ -105,16 +90,7 @@ bool openWindow(int width, int height, const char *title)
     g_glfwInitialized = true;
     rlp::GamepadOnGlfwInit();
     glfwDefaultWindowHints();
-#ifdef __EMSCRIPTEN__
-    glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_ES_API);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
-#else
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
-#endif
+    const rlp::backend::ContextNeed gl = rlp::backend::HintContext();
     // 2D drawing never tests depth: a window without a depth buffer saves
     // clearing one at every frame.
     glfwWindowHint(GLFW_DEPTH_BITS, 0);
@@ -128,8 +104,8 @@ bool openWindow(int width, int height, const char *title)
     }
     glfwMakeContextCurrent(g_window.handle);
     glfwSwapInterval((g_window.flags & FLAG_VSYNC_HINT) ? 1 : 0);
-    if (!rlp::gl::Load() || rlp::gl::Version() < kGlNeeded) {
-        TraceLog(LOG_WARNING, "GL: OpenGL %s is required, found %i.%i", kGlName, rlp::gl::Version() / 10,
+    if (!rlp::gl::Load() || rlp::gl::Version() < gl.version) {
+        TraceLog(LOG_WARNING, "GL: OpenGL %s is required, found %i.%i", gl.name, rlp::gl::Version() / 10,
                  rlp::gl::Version() % 10);
         glfwDestroyWindow(g_window.handle);
         g_window.handle = nullptr;
@@ -213,28 +189,13 @@ bool IsWindowReady(void) { return g_window.ready; }
 bool WindowShouldClose(void)
 {
     if (!g_window.ready) return true;
-#ifdef __EMSCRIPTEN__
-    // The page cannot be closed from inside. The loop yields to the browser
-    // until its next frame is due at the target rate (60 a second without one,
-    // as raylib's web build holds), having mixed the sound to play until then;
-    // the frame time is the time between the animation frames taken.
-    rlp::audio::PumpMixer();
-    const double period = g_window.targetFrameTime > 0.0 ? g_window.targetFrameTime : 1.0 / 60.0;
-    g_window.frame = rlp_web_next_frame(period * 1000.0) / 1000.0;
-    if (g_window.frame <= 0.0) g_window.frame = period;
-    return false;
-#else
-    return glfwWindowShouldClose(g_window.handle) != 0;
-#endif
+    return rlp::backend::PollClose(g_window.handle, g_window.targetFrameTime, g_window.frame);
 }
 
 void SetWindowState(unsigned int flags)
 {
     g_window.flags |= flags;
-#ifndef __EMSCRIPTEN__  // a page's canvas is sized by the page
-    if (g_window.ready && (flags & FLAG_WINDOW_RESIZABLE))
-        glfwSetWindowAttrib(g_window.handle, GLFW_RESIZABLE, GLFW_TRUE);
-#endif
+    if (g_window.ready && (flags & FLAG_WINDOW_RESIZABLE)) rlp::backend::AllowResize(g_window.handle);
 }
 
 // Like raylib, the new size counts at once; the window system catches up.
@@ -291,8 +252,9 @@ void EndDrawing(void)
     g_window.draw = now - g_window.previous;
     g_window.previous = now;
     // The page's frame time and pacing come from WindowShouldClose instead.
-    if (!kBrowser) g_window.frame = g_window.update + g_window.draw;
-    if (g_window.ready && g_window.frame < g_window.targetFrameTime && !kBrowser) {
+    const bool timedByHost = rlp::backend::FramesTimedByHost();
+    if (!timedByHost) g_window.frame = g_window.update + g_window.draw;
+    if (g_window.ready && g_window.frame < g_window.targetFrameTime && !timedByHost) {
         waitSeconds(g_window.targetFrameTime - g_window.frame);
         now = GetTime();
         g_window.frame += now - g_window.previous;
@@ -304,7 +266,7 @@ void EndDrawing(void)
     rlp::InputBeginPoll();
     if (g_window.ready) {
         glfwPollEvents();
-        rlp::GamepadPollGlfw();
+        rlp::backend::PollGamepads();
     }
 }
 

@@ -9,11 +9,10 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "backend/gl.h"
 #include "frame_record.h"
-#include "gl_loader.h"
 #include "internal.h"
 
 namespace {
@@ -75,27 +74,11 @@ template <typename GetLength, typename GetLog> std::string driverLog(GLuint obje
     return text;
 }
 
-#ifdef __EMSCRIPTEN__
-// WebGL 2 takes GLSL ES 3.00, which differs from 3.30 in the version line and
-// a fragment shader's need of a default precision; raylib's web build makes
-// the same change to its own shaders.
-std::string forTheBrowser(const char *source)
-{
-    constexpr std::string_view kDesktop = "#version 330";
-    std::string text = source;
-    if (text.compare(0, kDesktop.size(), kDesktop) == 0)
-        text.replace(0, kDesktop.size(), "#version 300 es\nprecision highp float;");
-    return text;
-}
-#endif
-
 GLuint compile(GLenum kind, const char *source)
 {
     GLuint shader = glCreateShader(kind);
-#ifdef __EMSCRIPTEN__
-    const std::string converted = forTheBrowser(source);
-    source = converted.c_str();
-#endif
+    std::string adapted;
+    source = rlp::gl::ShaderSource(source, adapted);
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;

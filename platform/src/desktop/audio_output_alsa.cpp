@@ -5,7 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "audio_output.h"
+#include "outputs.h"
+#include "raylib.h"
 
 namespace {
 

@@ -1,12 +1,11 @@
-// Decoding of audio files through libsndfile (in the browser, the page's
-// decoder), shared by sounds and music.
+// Decoding of audio files, shared by sounds and music. Finding the file and
+// the warnings are shared; the decoding is the system's: libsndfile on the
+// desktop, the page's decoder in the browser (OpenDecoder, in each backend
+// folder).
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <vector>
-
-struct sf_private_tag;
 
 namespace rlp::audio {
 
@@ -21,17 +20,17 @@ enum class DecodeFor {
 class Decoder {
 public:
     // Opens the file, logging exactly one warning and returning null when it
-    // is missing, empty or not audio that libsndfile can read.
+    // is missing, empty or not audio that the system can decode.
     static std::unique_ptr<Decoder> Open(const char *path, DecodeFor purpose);
-    ~Decoder();
+    virtual ~Decoder() = default;
     Decoder(const Decoder &) = delete;
     Decoder &operator=(const Decoder &) = delete;
 
     // Reads up to `frames` frames into `out` (frames x Channels() samples);
     // returns how many were read, 0 at the end of the file or on an error.
-    std::uint64_t Read(short *out, std::uint64_t frames);
+    virtual std::uint64_t Read(short *out, std::uint64_t frames) = 0;
     // Goes back to the first frame; false when the file cannot seek.
-    bool Rewind();
+    virtual bool Rewind() = 0;
 
     int Channels() const { return channels_; }
     int SampleRate() const { return sampleRate_; }
@@ -40,20 +39,21 @@ public:
     // raylib's code for the decoder behind a Music (MUSIC_AUDIO_WAV, ...).
     int ContextType() const { return contextType_; }
 
-private:
+protected:
     Decoder() = default;
 
-    [[maybe_unused]] sf_private_tag *file_ = nullptr;
-    int fileChannels_ = 0;
     int channels_ = 0;
     int sampleRate_ = 0;
     std::uint64_t frames_ = 0;
     int contextType_ = 0;
-#ifdef __EMSCRIPTEN__
-    int decoded_ = -1;  // the page's decoded copy of the file
-    std::uint64_t position_ = 0;
-#endif
-    std::vector<float> wide_;  // the file's samples as read, reused from call to call
 };
+
+// Shared: raylib's warning for a file that is there but cannot be played.
+void WarnUndecodable(const char *path, DecodeFor purpose, const char *reason);
+
+// Backend: a decoder for the regular, non-empty file at `path`, open for
+// reading as `descriptor`, which it closes; null after one warning
+// (WarnUndecodable) when the file is not audio it can decode.
+std::unique_ptr<Decoder> OpenDecoder(int descriptor, const char *path, DecodeFor purpose);
 
 }  // namespace rlp::audio

@@ -9,8 +9,8 @@
 #include <iterator>
 #include <vector>
 
+#include "backend/gl.h"
 #include "frame_record.h"
-#include "gl_loader.h"
 #include "internal.h"
 
 namespace {
@@ -172,23 +172,7 @@ Image LoadImageFromTexture(Texture2D texture)
     rlp::FrameSync();
     image.data = std::malloc(std::size_t(texture.width) * texture.height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-#ifdef __EMSCRIPTEN__
-    // WebGL has no glGetTexImage: the texture is read through a framebuffer
-    // of its own, as OpenGL ES does.
-    GLuint reader = 0;
-    GLint bound = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
-    glGenFramebuffers(1, &reader);
-    glBindFramebuffer(GL_FRAMEBUFFER, reader);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.id, 0);
-    glReadPixels(0, 0, texture.width, texture.height, GL_RGBA, GL_UNSIGNED_BYTE, image.data);
-    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(bound));
-    glDeleteFramebuffers(1, &reader);
-#else
-    glBindTexture(GL_TEXTURE_2D, texture.id);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data);
-    glBindTexture(GL_TEXTURE_2D, 0);
-#endif
+    rlp::gl::ReadTexture(texture.id, texture.width, texture.height, image.data);
     image.width = texture.width;
     image.height = texture.height;
     image.mipmaps = 1;

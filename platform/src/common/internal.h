@@ -19,30 +19,33 @@ struct Vertex {
 };
 
 // --- window.cpp -----------------------------------------------------------
+// (What it needs of the system it runs on is in backend/window.h.)
 // True while a window with a current OpenGL context exists; every GL call of
 // the layer is skipped otherwise, so drawing without a window is a no-op.
 bool GlReady();
 bool GlfwReady();            // glfwInit has succeeded (it is kept for the process)
 GLFWwindow *WindowHandle();  // null without a window
 // The window's flags (config flags and window states), shared with
-// window_modes.cpp.
+// each backend's window modes.
 unsigned int &WindowFlags();
 // Records a new client size at once, as raylib does; the window system
 // confirms it later through the size callback.
 void WindowSetScreenSize(int width, int height);
 
-// --- window_modes.cpp -----------------------------------------------------
-// Installs the focus and minimise callbacks and forgets any saved borderless
-// state; called once the window exists.
-void WindowModesAttach(GLFWwindow *window);
-
 // --- gamepad.cpp ----------------------------------------------------------
+constexpr int kGamepads = 4;  // pads 0 to 3
+// GLFW 3.3's gamepad state: its buttons (A, B, X, Y, bumpers, back, guide,
+// start, thumbs, d-pad up/right/down/left) and axes (left x/y, right x/y,
+// left/right trigger), in that order.
+constexpr int kGlfwGamepadButtons = 15;
+constexpr int kGlfwGamepadAxes = 6;
 void GamepadBeginPoll();   // current states become the previous ones
-void GamepadPollGlfw();    // reads the pads GLFW reports; needs GLFW
 void GamepadOnGlfwInit();  // applies mappings set before GLFW was up
-// Takes one pad's state as GLFW's gamepad mapping gives it: 15 buttons and 6
-// axes in GLFW's order. The pad counts as GLFW's from then on.
+// Takes one pad's state as GLFW's gamepad mapping gives it, in GLFW's order.
+// The pad counts as GLFW's from then on.
 void GamepadApplyGlfwState(int pad, const unsigned char *buttons, const float *axes);
+// The system no longer reports the pad: disconnects it if it was GLFW's.
+void GamepadLost(int pad);
 void GamepadSetAvailable(int pad, bool available);
 void GamepadSetButton(int pad, int button, bool down);
 void GamepadSetAxis(int pad, int axis, float value);

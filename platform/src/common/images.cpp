@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "backend/gl.h"
 #include "frame_record.h"
-#include "gl_loader.h"
 #include "internal.h"
 
 namespace {
