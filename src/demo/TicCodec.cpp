@@ -1,8 +1,8 @@
 #include "demo/TicCodec.h"
 
 #include <array>
+#include <bit>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -10,8 +10,12 @@ using Lanes = std::array<uint8_t, TicCodec::kLaneBytes>;
 constexpr int kBytes = 12;              // the one-byte fields, lanes 0 to 11
 constexpr int kSizes = 12;              // the window's width and height, 16-bit changes
 constexpr int kPointer = 16;            // the mouse's x and y, 16-bit changes in eighths
-constexpr int kStep = 20;               // the time step's four bytes
-constexpr uint16_t kSetAside = 0x8000;  // a pointer change that is no whole eighth
+constexpr int kStep = 20;               // the time step, 16 bits from the paced frame's
+constexpr uint16_t kSetAside = 0x8000;  // a value whose bits are set aside
+// The frame the game is paced at. A frame time lands a few hundred floats
+// past it, where only the low bits vary: the distance from it codes in two
+// bytes, the high one nearly always zero.
+constexpr uint32_t kPacedStep = std::bit_cast<uint32_t>(1.0f / 60.0f);
 
 std::array<uint8_t, kBytes> smallFields(const InputTic &t)
 {
@@ -28,19 +32,9 @@ void setSmallFields(InputTic *t, const std::array<uint8_t, kBytes> &b)
     t->click = b[11];
 }
 
-uint32_t bitsOf(float v)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
-}
+uint32_t bitsOf(float v) { return std::bit_cast<uint32_t>(v); }
 
-float floatOf(uint32_t bits)
-{
-    float v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
+float floatOf(uint32_t bits) { return std::bit_cast<float>(bits); }
 
 // The pointer in whole eighths, when it is one exactly (a window reports
 // whole pixels, a page often halves and quarters); -0 is kept as its bits.
@@ -50,6 +44,24 @@ bool eighths(float v, int32_t *n)
     if (!(std::fabs(scaled) < 8388608.0f) || (scaled == 0.0f && std::signbit(scaled))) return false;
     *n = int32_t(scaled);
     return float(*n) == scaled;
+}
+
+void setAsideBits(float v, std::string *out)
+{
+    const uint32_t bits = bitsOf(v);
+    for (int b = 0; b < 4; ++b)
+        out->push_back(char(bits >> (8 * b)));
+}
+
+// The bits set aside for the next value, or false when there are none left.
+bool takeSetAside(const std::string &in, std::size_t *at, float *v)
+{
+    if (in.size() - *at < 4) return false;
+    uint32_t bits = 0;
+    for (int b = 0; b < 4; ++b)
+        bits |= uint32_t(uint8_t(in[(*at)++])) << (8 * b);
+    *v = floatOf(bits);
+    return true;
 }
 
 void put16(Lanes &lanes, int at, unsigned v)
@@ -91,14 +103,16 @@ void TicCodec::pack(const InputTic *tics, std::size_t count, std::string *out)
                 lastEighths[axis] = n;
             } else {
                 put16(c, kPointer + 2 * axis, kSetAside);
-                const uint32_t bits = bitsOf(pointer[axis]);
-                for (int b = 0; b < 4; ++b)
-                    setAside.push_back(char(bits >> (8 * b)));
+                setAsideBits(pointer[axis], &setAside);
             }
         }
-        const uint32_t step = bitsOf(t.step);
-        for (int b = 0; b < 4; ++b)
-            c[std::size_t(kStep + b)] = uint8_t(step >> (8 * b));
+        const int64_t fromPaced = int64_t(bitsOf(t.step)) - kPacedStep;
+        if (fromPaced > -32768 && fromPaced < 32768) {
+            put16(c, kStep, unsigned(fromPaced));
+        } else {
+            put16(c, kStep, kSetAside);
+            setAsideBits(t.step, &setAside);
+        }
     }
     for (std::size_t lane = 0; lane < kLaneBytes; ++lane)
         for (const Lanes &c : coded)
@@ -128,11 +142,7 @@ bool TicCodec::unpack(const std::string &in, std::size_t *at, std::size_t count,
         for (int axis = 0; axis < 2; ++axis) {
             const unsigned code = get16(c, kPointer + 2 * axis);
             if (code == kSetAside) {
-                if (in.size() - *at < 4) return false;
-                uint32_t bits = 0;
-                for (int b = 0; b < 4; ++b)
-                    bits |= uint32_t(uint8_t(in[(*at)++])) << (8 * b);
-                pointer[axis] = floatOf(bits);
+                if (!takeSetAside(in, at, &pointer[axis])) return false;
             } else {
                 lastEighths[axis] += int16_t(uint16_t(code));
                 if (std::abs(lastEighths[axis]) >= 8388608) return false;
@@ -140,7 +150,12 @@ bool TicCodec::unpack(const std::string &in, std::size_t *at, std::size_t count,
             }
         }
         t.mouseX = pointer[0], t.mouseY = pointer[1];
-        t.step = floatOf(uint32_t(c[kStep] | c[kStep + 1] << 8 | c[kStep + 2] << 16) | uint32_t(c[kStep + 3]) << 24);
+        const unsigned step = get16(c, kStep);
+        if (step == kSetAside) {
+            if (!takeSetAside(in, at, &t.step)) return false;
+        } else {
+            t.step = floatOf(uint32_t(int64_t(kPacedStep) + int16_t(uint16_t(step))));
+        }
         if (!sane(t)) return false;
         tics->push_back(t);
     }

@@ -11,7 +11,8 @@
 // as their change from the tic before, so a lane that holds still is a run of
 // zeros for the deflate after; the pointer as its change in eighths of a
 // pixel, with the exact bits set aside for a value that is no whole eighth;
-// the time step as its bits, which repeat from frame to frame.
+// the time step as its distance in floats from the paced frame's, 1/60 s, all
+// with the exact bits set aside for a value too far to code so.
 struct TicCodec {
     static constexpr std::size_t kLaneBytes = 24;  // a tic's bytes in the lanes
     static constexpr std::size_t kMostBytes = 32;  // and at most, with both pointer values set aside
