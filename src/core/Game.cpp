@@ -18,7 +18,7 @@ Game::Game(SaveFolder saveFolder, bool continueRun, bool headless) : saves(std::
         upgrades.init();
         return;
     }
-    demos.folder = saves.file("demos");
+    demo.recorder.folder = saves.file("demos");
     settingsMenu.path = saves.file("settings");
     settings.loadFromFile(settingsMenu.path.c_str());
     state = STATE_MENU;
@@ -64,19 +64,20 @@ void Game::update(bool *quit)
     switch (state) {
         case STATE_MENU:
             mainMenu.update(soundManager, &state, &quit);
-            if (mainMenu.dailyChosen && state == STATE_MENU && !playback) {
+            if (mainMenu.dailyChosen && state == STATE_MENU && !demo.playback) {
                 startDaily();
                 return;
             }
             break;
         case STATE_INGAME:
-            runner.update(soundManager, state, upgrades, playback ? playback->screenshake : settings.screenshake);
+            runner.update(soundManager, state, upgrades,
+                          demo.playback ? demo.playback->screenshake : settings.screenshake);
             hud.update();
             break;
         case STATE_DEAD:
             if (replay.updateOnDeathScreen(runner.level)) break;
-            if (IsKeyPressed(KEY_D) && !demos.demo.tics.empty()) {
-                watch(demos.demo);  // the run just lost, from its first level
+            if (IsKeyPressed(KEY_D) && !demo.recorder.demo.tics.empty()) {
+                watch(demo.recorder.demo);  // the run just lost, from its first level
                 return;
             }
             deadMenu.update(StepClock::seconds(), soundManager, state, runner, upgrades, inventory);
@@ -112,7 +113,7 @@ void Game::draw()
         case STATE_DEAD:
             deadMenu.draw(assets);
             replay.drawOnDeathScreen();
-            if (!replay.viewer.showing && !demos.demo.tics.empty()) DemoPlayback::drawDeathHint();
+            if (!replay.viewer.showing && !demo.recorder.demo.tics.empty()) DemoPlayback::drawDeathHint();
             break;
         case STATE_SHOP: shop.draw(assets, animFrame, upgrades); break;
         case STATE_SETTINGS: settingsMenu.draw(&assets, animFrame); break;
@@ -163,7 +164,7 @@ void Game::enterState(GameState previous)
     if (previous == STATE_SHOP && state == STATE_MENU) demoMark(DemoMark::kKept);
     // Leaving a daily run ends it; no screen leads back into one.
     // The death screen's NEW GAME starts a fresh run at level 1, as after any death.
-    if (dailyRun && !playback && (state == STATE_MENU || previous == STATE_DEAD)) endDaily(state == STATE_MENU);
+    if (dailyRun && !demo.playback && (state == STATE_MENU || previous == STATE_DEAD)) endDaily(state == STATE_MENU);
     // Kept as NEW GAME would continue it: at a level's start, its start.
     if (state != previous) keepRun();
     // Play begins: the level is built before its first frame is drawn.
@@ -211,7 +212,7 @@ void Game::recordDeath()
 {
     // Another game may have kept a better run meanwhile: that one stands. A
     // damaged file was reported at start-up and is replaced by this run.
-    if (playback) return;  // a demo's death is not the player's
+    if (demo.playback) return;  // a demo's death is not the player's
     deadMenu.chart.run = runner.runStats;
     deadMenu.chart.newBest = false;
     if (dailyRun) return;  // counted apart, never the best
@@ -231,7 +232,7 @@ void Game::recordDeath()
 
 void Game::keepRun()
 {
-    if (playback || headless || dailyRun) return;  // the player's run waits on disk
+    if (demo.playback || headless || dailyRun) return;  // the player's run waits on disk
     // A death reached with Q in its last update still ends the run.
     if (state == STATE_DEAD || runner.playerDead) {
         keptRun.forget();
@@ -245,7 +246,7 @@ void Game::keepRun()
 
 void Game::keepRunOnExit()
 {
-    if (playback) return;
+    if (demo.playback) return;
     if (state != STATE_INGAME || runner.playerDead) keepRun();
     if (state == STATE_INGAME || state == STATE_SHOP) demoMark(DemoMark::kKept);
 }

@@ -5,8 +5,7 @@
 #include "assets/SoundManager.h"
 #include "core/GameSettings.h"
 #include "core/GameState.h"
-#include "demo/DemoPlayback.h"
-#include "demo/DemoRecorder.h"
+#include "demo/DemoSession.h"
 #include "economy/Inventory.h"
 #include "economy/Upgrades.h"
 #include "keep/KeptRun.h"
@@ -48,13 +47,12 @@ public:
     int animTick = 0;
     int animFrame = 0;
     PauseState pause;
-    BestRun best;                          // the best run kept on disk, as last read or written
-    SaveFolder saves;                      // where settings and the best run are kept
-    KeptRun keptRun;                       // the run NEW GAME continues, on disk
-    Replay replay;                         // the level's last seconds, and the pictures the player keeps
-    DemoRecorder demos;                    // every run as its input, in the save folder's demos/
-    std::optional<DemoPlayback> playback;  // a demo watched or verified in place of the player's run
-    bool headless = false;                 // verifying a demo: no window, audio or files
+    BestRun best;           // the best run kept on disk, as last read or written
+    SaveFolder saves;       // where settings and the best run are kept
+    KeptRun keptRun;        // the run NEW GAME continues, on disk
+    Replay replay;          // the level's last seconds, and the pictures the player keeps
+    DemoSession demo;       // the run recorded, or a demo played in its place
+    bool headless = false;  // verifying a demo: no window, audio or files
 
     DailyRun daily;         // today's counted daily try in the save folder's `daily`, as last read or written
     bool dailyRun = false;  // the run in play is a daily run
@@ -98,7 +96,7 @@ public:
 
     // Plays `demo` from its start in place of the player's run (which stays
     // on disk); `leavePlayback` brings the player's game back at the menu.
-    void watch(DemoFile demo);
+    void watch(DemoFile played);
     void leavePlayback();
     // Once a frame while a demo is watched: Space (pad A) changes the speed;
     // Escape, or the demo's end, brings the player's game back.

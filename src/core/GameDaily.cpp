@@ -8,7 +8,7 @@
 
 void Game::startDaily()
 {
-    if (playback) return;
+    if (demo.playback) return;
     dailyDate = DailyRun::dateOf(std::time(nullptr));
     // Another game may have counted today's try since this one started.
     readDaily(false);
@@ -41,7 +41,7 @@ void Game::countDaily()
 {
     hud.runLabel = !dailyRun ? "" : practice ? "PRACTICE" : "DAILY RUN";
     hud.practice = practice;
-    if (!dailyRun || practice || playback || headless) return;
+    if (!dailyRun || practice || demo.playback || headless) return;
     const RunStats &stats = runner.runStats;
     DailyRun run{dailyDate, runner.level, stats.totalGold() + stats.gold, stats.totalKills() + stats.kills};
     if (run.level < 1) return;

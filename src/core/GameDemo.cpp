@@ -9,65 +9,32 @@
 
 #include "core/Game.h"
 #include "demo/StateDigest.h"
-#include "options/ActionInput.h"
-
-namespace {
-
-const char *markName(DemoMark::Kind kind)
-{
-    switch (kind) {
-        case DemoMark::kLevelStart: return "level start";
-        case DemoMark::kLevelEnd: return "level end";
-        case DemoMark::kResume: return "continued run";
-        case DemoMark::kKept: return "kept run";
-        case DemoMark::kDeath: return "death";
-    }
-    return "mark";
-}
-
-}  // namespace
 
 uint64_t Game::digest() const { return StateDigest::of(runner, inventory, upgrades); }
 
 bool Game::stepRunInput()
 {
     const bool inRun = state == STATE_INGAME || state == STATE_SHOP;
-    if (!playback) {
-        if (!inRun || !demos.recording) return true;  // outside a run the screens ask the library
-        demos.tic = ActionInput::sample(options.bindings);
-        demos.add(demos.tic);
-        InputTic::current = &demos.tic;
+    if (!demo.playback) {
+        // Outside a run the screens ask the library.
+        if (inRun) InputTic::current = demo.sample(options.bindings);
         return true;
     }
-    if (playback->finished) return false;
-    if (playback->stalled()) {
-        playback->differs = "the demo makes no progress at update " + std::to_string(playback->nextTic) +
-                            " (level " + std::to_string(runner.level) + ")";
-        playback->finished = true;
-        return false;
-    }
+    if (demo.playback->finished || demo.stalled(runner.level)) return false;
     // The player closed the game mid-run: the next program continued it.
-    if (const DemoMark *mark = playback->due(); mark != nullptr && mark->kind == DemoMark::kKept) {
+    if (const DemoMark *mark = demo.playback->due(); mark != nullptr && mark->kind == DemoMark::kKept) {
         demoMark(DemoMark::kKept);
         state = STATE_MENU;
     }
-    if (const DemoMark *mark = playback->due(); mark != nullptr && mark->kind == DemoMark::kResume) {
+    if (const DemoMark *mark = demo.playback->due(); mark != nullptr && mark->kind == DemoMark::kResume) {
         // NEW GAME, as the player clicked it on the menu. A program killed
         // mid-run left no mark of leaving it: the next one began at the menu all the same.
         state = STATE_INGAME;
         enterState(STATE_MENU);
         return false;
     }
-    const InputTic *tic = inRun ? playback->nextInput() : nullptr;
-    if (tic == nullptr) {
-        if (const DemoMark *mark = playback->due(); mark != nullptr && playback->differs.empty())
-            playback->differs = std::string("the game reached no ") + markName(mark->kind) +
-                                " where the recording has one, at update " + std::to_string(mark->at);
-        playback->finished = true;
-        return false;
-    }
-    InputTic::current = tic;
-    return true;
+    InputTic::current = demo.played(inRun);
+    return InputTic::current != nullptr;
 }
 
 void Game::beginRun()
@@ -78,9 +45,9 @@ void Game::beginRun()
     shop.restart();
     runner.aimSwitch = AimSwitch{};
     const bool continuing = mainMenu.continueLevel > 0 && runner.level > 0;
-    if (playback) {
-        if (playback->due() == nullptr || playback->due()->kind != DemoMark::kResume) return;
-        const DemoMark mark = *playback->take(DemoMark::kResume, markName(DemoMark::kResume));
+    if (demo.playback) {
+        if (demo.playback->due() == nullptr || demo.playback->due()->kind != DemoMark::kResume) return;
+        const DemoMark mark = *demo.take(DemoMark::kResume);
         if (mark.restarted) {
             // A new program: a fresh game with the kept run put back.
             SavedRun run;
@@ -88,36 +55,35 @@ void Game::beginRun()
             upgrades.init();
             inventory.reset();
             if (!run.parse(mark.run, nullptr) || !KeptRun::apply(run, runner, inventory, upgrades, nullptr)) {
-                playback->differs = "the recording continues a kept run this game cannot read";
-                playback->finished = true;
+                demo.stop("the recording continues a kept run this game cannot read");
                 return;
             }
         }
-        playback->check(mark, digest());
+        demo.playback->check(mark, digest());
         return;
     }
     // Daily demos have a folder of their own: the best and the thinning of
     // the player's runs never see them.
-    if (!headless) demos.folder = saves.file(dailyRun ? "demos/daily" : "demos");
+    DemoRecorder &recorder = demo.recorder;
+    if (!headless) recorder.folder = saves.file(dailyRun ? "demos/daily" : "demos");
     if (dailyRun) {
-        demos.begin(1, dailyDate, practice);
+        recorder.begin(1, dailyDate, practice);
     } else if (!continuing) {
-        demos.begin(runner.level + 1, "-", false);
+        recorder.begin(runner.level + 1, "-", false);
     } else {
         // Continued in the program that kept it, the run's demo is still here.
-        const bool restarted = restoredAtStart || demos.demo.result != "kept";
+        const bool restarted = restoredAtStart || recorder.demo.result != "kept";
         if (restarted)
-            demos.reopen(runner.level + 1);
+            recorder.reopen(runner.level + 1);
         else
-            demos.recording = true;
+            recorder.recording = true;
         DemoMark mark;
         mark.kind = DemoMark::kResume;
         mark.level = runner.level + 1;
         mark.restarted = restarted ? 1 : 0;
         mark.run = KeptRun::of(runner, inventory, upgrades).toText();
         mark.digest = digest();
-        const RunStats &stats = runner.runStats;
-        demos.mark(mark, "unfinished", runner.level, stats.totalGold() + stats.gold, stats.totalKills() + stats.kills);
+        demo.record(std::move(mark), runner.runStats, runner.level);
     }
     restoredAtStart = false;
 }
@@ -125,24 +91,23 @@ void Game::beginRun()
 void Game::startLevel()
 {
     DemoMark mark;
-    if (playback) {
-        const DemoMark *taken = playback->take(DemoMark::kLevelStart, markName(DemoMark::kLevelStart));
+    if (demo.playback) {
+        const DemoMark *taken = demo.take(DemoMark::kLevelStart);
         if (taken != nullptr) {
             mark = *taken;
             runner.nextSeeds = LevelSeeds{mark.seedRand, mark.seedRaylib};
-            playback->screenshake = mark.screenshake != 0;
+            demo.playback->screenshake = mark.screenshake != 0;
             animTick = mark.animTick;
             animFrame = mark.animFrame;
             Enemy::stuckCounter = mark.stuck;
             if (mark.shopUpgrade >= upgrades.upgrades.size()) {
-                playback->differs = "the recording's shop shows an upgrade this game does not sell";
-                playback->finished = true;
+                demo.stop("the recording's shop shows an upgrade this game does not sell");
             } else {
                 shop.select(upgrades, std::next(upgrades.upgrades.begin(), mark.shopUpgrade)->first);
             }
         }
         runner.startLevel(upgrades);
-        if (taken != nullptr) playback->check(mark, digest());
+        if (taken != nullptr) demo.playback->check(mark, digest());
         return;
     }
     const unsigned level = unsigned(runner.level + 1);
@@ -168,34 +133,31 @@ void Game::startLevel()
     mark.shopUpgrade = uint8_t(std::distance(upgrades.upgrades.begin(), upgrades.upgrades.find(shop.selected.id)));
     runner.startLevel(upgrades);
     mark.digest = digest();
-    const RunStats &stats = runner.runStats;
-    demos.mark(mark, "unfinished", runner.level, stats.totalGold() + stats.gold, stats.totalKills() + stats.kills);
+    demo.record(std::move(mark), runner.runStats, runner.level);
     countDaily();
 }
 
 void Game::demoMark(DemoMark::Kind kind)
 {
-    if (playback) {
-        if (const DemoMark *mark = playback->take(kind, markName(kind))) playback->check(*mark, digest());
+    if (demo.playback) {
+        if (const DemoMark *mark = demo.take(kind)) demo.playback->check(*mark, digest());
         return;
     }
-    if (!demos.recording) return;
+    if (!demo.recorder.recording) return;
     DemoMark mark;
     mark.kind = kind;
     mark.level = runner.level;
     mark.digest = digest();
-    const RunStats &stats = runner.runStats;
-    const char *result = kind == DemoMark::kDeath ? "death" : kind == DemoMark::kKept ? "kept" : "unfinished";
-    demos.mark(mark, result, runner.level, stats.totalGold() + stats.gold, stats.totalKills() + stats.kills);
-    if (kind == DemoMark::kDeath || kind == DemoMark::kKept) demos.end();
+    demo.record(std::move(mark), runner.runStats, runner.level);
 }
 
-void Game::watch(DemoFile demo)
+void Game::watch(DemoFile played)
 {
-    if (demos.recording) demoMark(DemoMark::kKept);
+    if (demo.recorder.recording) demoMark(DemoMark::kKept);
     dailyRun = practice = false;  // a demo watched from the death screen ends the daily run
+    std::optional<DemoPlayback> &playback = demo.playback;
     playback.emplace();
-    playback->demo = std::move(demo);
+    playback->demo = std::move(played);
     if (!headless) SetExitKey(KEY_NULL);  // Escape leaves the demo, not the game
     pause.resume();
     runner.reset();
@@ -212,9 +174,9 @@ void Game::watch(DemoFile demo)
 
 void Game::leavePlayback()
 {
-    if (!playback) return;
+    if (!demo.playback) return;
     const GameState previous = state;
-    playback.reset();
+    demo.playback.reset();
     InputTic::current = nullptr;
     if (!headless) SetExitKey(KEY_ESCAPE);
     runner.reset();
@@ -231,6 +193,7 @@ void Game::leavePlayback()
 
 void Game::stepViewer()
 {
+    std::optional<DemoPlayback> &playback = demo.playback;
     if (!playback || headless) return;
     const int pad = GamepadInput::activePad();
     if (IsKeyPressed(KEY_SPACE) || (pad >= 0 && IsGamepadButtonPressed(pad, GAMEPAD_BUTTON_RIGHT_FACE_DOWN)))

@@ -64,12 +64,12 @@ int VerifyDemo(const CommandLine &options)
     Game game(SaveFolder{}, false, true);
     game.watch(std::move(demo));
     std::string trace, problem;
-    while (!game.playback->finished) {
-        const std::size_t before = game.playback->nextTic;
+    while (!game.demo.playback->finished) {
+        const std::size_t before = game.demo.playback->nextTic;
         bool quit = false;
         game.update(&quit);
         game.stepUndrawn();
-        if (!options.trace.empty() && game.playback->nextTic != before)
+        if (!options.trace.empty() && game.demo.playback->nextTic != before)
             trace += std::to_string(before) + " " + DigestText(game.digest()) + " " +
                      std::to_string(game.runner.level) + "\n";
     }
@@ -79,17 +79,8 @@ int VerifyDemo(const CommandLine &options)
     const RunStats &stats = game.runner.runStats;
     const int gold = stats.totalGold() + stats.gold, kills = stats.totalKills() + stats.kills;
     std::printf("level %d, gold %d, kills %d, digest %s\n", game.runner.level, gold, kills,
-                DigestText(game.playback->lastDigest).c_str());
-    // The last mark the game reached says how the run ended.
-    const std::size_t reached = game.playback->nextMark;
-    const DemoMark::Kind last = reached > 0 ? recorded.marks[reached - 1].kind : DemoMark::kLevelStart;
-    const char *result = last == DemoMark::kDeath ? "death" : last == DemoMark::kKept ? "kept" : "unfinished";
-    std::string differs = game.playback->differs;
-    if (differs.empty() && (game.runner.level != recorded.level || gold != recorded.gold || kills != recorded.kills ||
-                            game.playback->lastDigest != recorded.digest || recorded.result != result))
-        differs = "the recording ends at level " + std::to_string(recorded.level) + ", gold " +
-                  std::to_string(recorded.gold) + ", kills " + std::to_string(recorded.kills) + ", digest " +
-                  DigestText(recorded.digest) + " (" + recorded.result + ")";
+                DigestText(game.demo.playback->lastDigest).c_str());
+    const std::string differs = DemoSession::verdict(recorded, *game.demo.playback, game.runner.level, gold, kills);
     if (!differs.empty()) {
         std::printf("differs: %s\n", differs.c_str());
         return 1;
@@ -125,7 +116,7 @@ void RunFrame(Game &game, RenderTexture2D virtualScreen, const std::string &wind
     const double workStart = GetTime();
     WindowMode::update(windowPath.c_str());
     ClearBackground(WHITE);
-    const int updates = game.playback ? game.playback->speed : 1;
+    const int updates = game.demo.playback ? game.demo.playback->speed : 1;
     for (int u = 0; u < updates; ++u) {
         if (u > 0) game.stepUndrawn();
         game.update(quit);
@@ -141,7 +132,7 @@ void RunFrame(Game &game, RenderTexture2D virtualScreen, const std::string &wind
     DrawRenderTexture(virtualScreen, kVirtualWidth, kVirtualHeight);
     game.pause.drawOverWindow(game.state);
     game.replay.drawOverWindow();
-    if (game.playback) game.playback->drawOverWindow();
+    if (game.demo.playback) game.demo.playback->drawOverWindow();
     DrawFPS(0, 0);
     const double work = GetTime() - workStart;
     EndDrawing();

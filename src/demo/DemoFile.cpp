@@ -126,6 +126,15 @@ std::string DemoFile::encode() const
 
 bool DemoFile::decode(const std::string &bytes, std::string *problem, bool headerOnly)
 {
+    DemoFile d;
+    BodySizes sizes;
+    if (!d.readHeader(bytes, &sizes, problem) || (!headerOnly && !d.readBody(bytes, sizes, problem))) return false;
+    *this = std::move(d);
+    return true;
+}
+
+bool DemoFile::readHeader(const std::string &bytes, BodySizes *sizes, std::string *problem)
+{
     const std::size_t endAt = bytes.find("\nend\n");
     if (bytes.rfind("tallowfen demo ", 0) != 0) return fail(problem, "it is not a Tallowfen demo");
     if (endAt == std::string::npos || endAt > 1024) return fail(problem, "its header is cut or damaged");
@@ -140,7 +149,7 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
                                  std::to_string(kFormat));
     if (lines.size() != 12) return fail(problem, "its header is damaged");
 
-    DemoFile d;
+    DemoFile &d = *this;
     const auto text = [&](int i, const char *name, std::string *value) {
         const std::string prefix = std::string(name) + " ";
         if (lines[i].rfind(prefix, 0) != 0 || lines[i].size() == prefix.size()) return false;
@@ -173,23 +182,27 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
     d.gold = int(gold);
     d.kills = int(kills);
     d.digest = std::strtoull(digestText.c_str(), nullptr, 16);
-    if (headerOnly) {
-        *this = std::move(d);
-        return true;
-    }
-    const std::size_t bodyAt = endAt + 5;
+    *sizes = BodySizes{endAt + 5, std::size_t(packedSize), std::size_t(plainSize),
+                       uLong(std::strtoul(crcText.c_str(), nullptr, 16))};
+    return true;
+}
+
+bool DemoFile::readBody(const std::string &bytes, const BodySizes &sizes, std::string *problem)
+{
+    const std::size_t bodyAt = sizes.at, packedSize = sizes.packed, plainSize = sizes.plain;
+    const std::size_t endAt = bodyAt - 5;
     if (bytes.size() - bodyAt != std::size_t(packedSize)) return fail(problem, "it is cut short or has bytes added");
     const std::size_t crcLineAt = bytes.rfind("\ncrc ", endAt) + 1;
     const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(crcLineAt)),
                             reinterpret_cast<const Bytef *>(bytes.data() + bodyAt), uInt(packedSize));
-    if (crc != std::strtoul(crcText.c_str(), nullptr, 16))
-        return fail(problem, "it is damaged (its check sum differs)");
+    if (crc != sizes.crc) return fail(problem, "it is damaged (its check sum differs)");
 
     // Tics take a few dozen bytes, and marks are few.
     if (std::size_t(plainSize) > kMaxTics * TicCodec::kMostBytes + (1u << 20))
         return fail(problem, "it is too long to be a run");
     ByteReader chunkReader{bytes, bodyAt};
     std::size_t unpackedSoFar = 0;
+    DemoFile &d = *this;
     int expectLevel = d.start;
     while (chunkReader.at < bytes.size()) {
         const std::size_t chunkAt = chunkReader.at;
@@ -212,9 +225,7 @@ bool DemoFile::decode(const std::string &bytes, std::string *problem, bool heade
         d.chunks.push_back(Chunk{bytes.substr(chunkAt, chunkReader.at - chunkAt), d.tics.size() - ticsBefore,
                                  d.marks.size() - marksBefore});
     }
-    if (unpackedSoFar != std::size_t(plainSize)) return fail(problem, "its body is damaged");
-    *this = std::move(d);
-    return true;
+    return unpackedSoFar == plainSize || fail(problem, "its body is damaged");
 }
 
 bool DemoFile::operator==(const DemoFile &o) const

@@ -96,6 +96,17 @@ private:
         std::size_t marks = 0;
     };
     mutable std::vector<Chunk> chunks;
+    // Where the body starts, how large the header says it is, and its check sum.
+    struct BodySizes {
+        std::size_t at = 0;
+        std::size_t packed = 0;
+        std::size_t plain = 0;
+        unsigned long crc = 0;
+    };
+
+    // The two halves of decode, reading into this fresh demo.
+    bool readHeader(const std::string &bytes, BodySizes *sizes, std::string *problem);
+    bool readBody(const std::string &bytes, const BodySizes &sizes, std::string *problem);
 
     std::string packChunk(std::size_t firstTic, std::size_t firstMark) const;
     bool unpackChunk(const std::string &body, int *expectLevel);

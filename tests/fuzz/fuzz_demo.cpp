@@ -37,7 +37,7 @@ void play(DemoFile demo)
     {
         Game game(SaveFolder{}, false, true);
         game.watch(std::move(demo));
-        for (std::size_t update = 0; !game.playback->finished; ++update) {
+        for (std::size_t update = 0; !game.demo.playback->finished; ++update) {
             if (update > bound) std::abort();
             bool quit = false;
             game.update(&quit);

@@ -82,7 +82,7 @@ TEST(DailyRunGame, CountsTheFirstTryOnlyAndPutsTheKeptRunBack)
     auto game = std::make_unique<Game>();
     for (const bool practice : {false, true}) {
         game->startDaily();
-        EXPECT_EQ(game->demos.demo.practice, practice);
+        EXPECT_EQ(game->demo.recorder.demo.practice, practice);
         game->runner.runStats.gold = practice ? 50 : 5;  // a practice's gold is never counted
         game->state = STATE_DEAD;
         game->enterState(STATE_INGAME);
@@ -103,8 +103,8 @@ TEST(DailyRunGame, CountsTheFirstTryOnlyAndPutsTheKeptRunBack)
     EXPECT_FALSE(game->dailyRun);
     EXPECT_EQ(game->runner.level, 1);
     EXPECT_EQ(game->inventory.getGold(), 0);
-    EXPECT_EQ(game->demos.demo.start, 1);
-    EXPECT_EQ(game->demos.demo.daily, "-");
+    EXPECT_EQ(game->demo.recorder.demo.start, 1);
+    EXPECT_EQ(game->demo.recorder.demo.daily, "-");
     StopMusicStream(game->assets.fetchMusic("menu"));
     StopMusicStream(game->assets.fetchMusic("ingame"));
 }

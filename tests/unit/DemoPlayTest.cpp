@@ -29,18 +29,18 @@ TEST(DemoPlay, TheShopsBrowsedUpgradeCarriesIntoTheNextRunAndItsDemo)
     game.state = STATE_INGAME;
     game.enterState(STATE_DEAD);
     EXPECT_EQ(game.shop.selected.id, "goldmagnet");
-    const DemoFile demo = game.demos.demo;
+    const DemoFile demo = game.demo.recorder.demo;
     ASSERT_FALSE(demo.marks.empty());
     EXPECT_EQ(demo.marks[0].shopUpgrade, 2);  // bulletricochet, bulletspeed, goldmagnet ...
 
     game.shop.select(game.upgrades, "bulletspeed");
     game.watch(demo);
     EXPECT_EQ(game.shop.selected.id, "goldmagnet");
-    EXPECT_EQ(game.playback->differs, "");
+    EXPECT_EQ(game.demo.playback->differs, "");
     DemoFile unsold = demo;
     unsold.marks[0].shopUpgrade = 5;
     game.watch(unsold);
-    EXPECT_EQ(game.playback->differs, "the recording's shop shows an upgrade this game does not sell");
+    EXPECT_EQ(game.demo.playback->differs, "the recording's shop shows an upgrade this game does not sell");
 }
 
 // A level whose start the game reaches in another state is named, at its update.
@@ -57,13 +57,13 @@ TEST(DemoPlay, AMarkThatDiffersIsNamedByItsLevel)
         if (mark.kind == DemoMark::kLevelStart && mark.level == 3) mark.digest ^= 1, at = mark.at;
     Game game(SaveFolder{}, false, true);
     game.watch(demo);
-    while (!game.playback->finished) {
+    while (!game.demo.playback->finished) {
         bool quit = false;
         game.update(&quit);
         game.stepUndrawn();
     }
     const std::string named = "level 3 differs from the recording by update " + std::to_string(at) + " ";
-    EXPECT_EQ(game.playback->differs.rfind(named, 0), 0u) << game.playback->differs;
+    EXPECT_EQ(game.demo.playback->differs.rfind(named, 0), 0u) << game.demo.playback->differs;
     EXPECT_GT(at, 0u);
 }
 

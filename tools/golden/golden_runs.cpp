@@ -297,11 +297,11 @@ template <typename Stop> bool playRun(Game &game, Bot &bot, RenderTexture2D &scr
 bool keep(Game &game, const fs::path &out, const char *name, int level)
 {
     // The death's save goes on beside the game: the file is whole only once it is done.
-    game.demos.finishWriting();
-    const DemoFile &demo = game.demos.demo;
+    game.demo.recorder.finishWriting();
+    const DemoFile &demo = game.demo.recorder.demo;
     std::printf("golden: %s: level %d, %s, %zu updates\n", name, demo.level, demo.result.c_str(), demo.tics.size());
     if (demo.level != level || demo.result != "death") return false;
-    fs::copy_file(game.demos.path, out / name, fs::copy_options::overwrite_existing);
+    fs::copy_file(game.demo.recorder.path, out / name, fs::copy_options::overwrite_existing);
     return true;
 }
 
