@@ -45,18 +45,10 @@ scripts/setup.sh build
 stage "Tests"
 python3 tools/e2e/harness.py run -- ctest --test-dir build --output-on-failure -j 2
 
-stage "The browser build"
-scripts/web.sh --out build-web/site
-tools/web/setup.sh
-stage "The simulation's float functions, desktop against browser"
-python3 tools/sim_table/compare.py --native build/tools/sim_table/tallowfen_sim_table --node build-web/sim_table.js
-stage "The browser build, in headless Chromium"
-# The menu is compared with the native game's, which runs in the private display.
-TALLOWFEN_WEB_SITE="$PWD/build-web/site" TALLOWFEN_BINARY="$PWD/build/src/tallowfen" \
-  python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/web -v
-stage "The browser build's figures"
-python3 tools/e2e/harness.py run -- /usr/bin/python3 tools/web/measure_web.py --site build-web/site \
-  --binary build/src/tallowfen
+stage "A fresh run, played as a person plays"
+# Recorded here, it must verify on raylib 5.5 and in the page too (below).
+rm -rf build/fresh-demos
+python3 tests/demos/fresh_demo.py build/src/tallowfen build/fresh-demos bundled
 
 if [ -n "$raylib_archive" ]; then
   stage "raylib 5.5 and the build on it"
@@ -65,7 +57,27 @@ if [ -n "$raylib_archive" ]; then
   stage "Tests on raylib 5.5"
   # The tools' tests check the sources and the packages, whichever library is linked.
   python3 tools/e2e/harness.py run -- ctest --test-dir build-raylib --output-on-failure -j 2 -LE tools
+  stage "A fresh run on raylib 5.5, and each build's fresh run verified by the other"
+  python3 tests/demos/fresh_demo.py build-raylib/src/tallowfen build/fresh-demos raylib
+  python3 tests/demos/check_golden.py build/src/tallowfen --demos build/fresh-demos
+  python3 tests/demos/check_golden.py build-raylib/src/tallowfen --demos build/fresh-demos
+  export TALLOWFEN_RAYLIB_BINARY="$PWD/build-raylib/src/tallowfen"
 fi
+
+stage "The browser build"
+scripts/web.sh --out build-web/site
+tools/web/setup.sh
+stage "The simulation's float functions, desktop against browser"
+python3 tools/sim_table/compare.py --native build/tools/sim_table/tallowfen_sim_table --node build-web/sim_table.js
+stage "The browser build, in headless Chromium"
+# The menu is compared with the native game's, which runs in the private display.
+TALLOWFEN_WEB_SITE="$PWD/build-web/site" TALLOWFEN_BINARY="$PWD/build/src/tallowfen" \
+  TALLOWFEN_FRESH_DEMOS="$PWD/build/fresh-demos" \
+  python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/web -v
+stage "The browser build's figures"
+python3 tools/e2e/harness.py run -- /usr/bin/python3 tools/web/measure_web.py --site build-web/site \
+  --binary build/src/tallowfen
+
 
 stage "The sanitizers' build"
 scripts/setup.sh build-asan -DTALLOWFEN_SANITIZE=ON -DTALLOWFEN_BENCHMARKS=OFF

@@ -1,8 +1,8 @@
 #include "demo/TicCodec.h"
 
 #include <array>
-#include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -12,10 +12,6 @@ constexpr int kSizes = 12;              // the window's width and height, 16-bit
 constexpr int kPointer = 16;            // the mouse's x and y, 16-bit changes in eighths
 constexpr int kStep = 20;               // the time step, 16 bits from the paced frame's
 constexpr uint16_t kSetAside = 0x8000;  // a value whose bits are set aside
-// The frame the game is paced at. A frame time lands a few hundred floats
-// past it, where only the low bits vary: the distance from it codes in two
-// bytes, the high one nearly always zero.
-constexpr uint32_t kPacedStep = std::bit_cast<uint32_t>(1.0f / 60.0f);
 
 std::array<uint8_t, kBytes> smallFields(const InputTic &t)
 {
@@ -32,9 +28,25 @@ void setSmallFields(InputTic *t, const std::array<uint8_t, kBytes> &b)
     t->click = b[11];
 }
 
-uint32_t bitsOf(float v) { return std::bit_cast<uint32_t>(v); }
+// (memcpy: the page's C++ library has no std::bit_cast.)
+uint32_t bitsOf(float v)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
 
-float floatOf(uint32_t bits) { return std::bit_cast<float>(bits); }
+float floatOf(uint32_t bits)
+{
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// The frame the game is paced at. A frame time lands a few hundred floats
+// past it, where only the low bits vary: the distance from it codes in two
+// bytes, the high one nearly always zero.
+const uint32_t kPacedStep = bitsOf(1.0f / 60.0f);
 
 // The pointer in whole eighths, when it is one exactly (a window reports
 // whole pixels, a page often halves and quarters); -0 is kept as its bits.

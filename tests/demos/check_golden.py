@@ -2,10 +2,11 @@
 once, that every build (the bundled layer, real raylib, the page) must play
 to the same end.
 
-    check_golden.py BINARY [--runner CMD]
+    check_golden.py BINARY [--runner CMD] [--demos DIR]
 
 With --runner the binary is started through CMD (a command line, such as
-"node" for the page's build of the verifier).
+"node" for the page's build of the verifier). --demos verifies the demos of
+another folder instead, such as fresh runs each build has just recorded.
 
 A demo that no longer plays to what it recorded is played again with
 --trace, and the trace is compared with the committed one (NAME.trace.gz) to
@@ -14,6 +15,7 @@ way. scripts/golden-demos.sh records them again when a change to play is
 meant.
 """
 
+import argparse
 import gzip
 import shlex
 import pathlib
@@ -78,17 +80,15 @@ def diagnose(command, demo):
 
 
 def main():
-    args = sys.argv[1:]
-    runner = []
-    if len(args) == 3 and args[1] == "--runner":
-        runner, args = shlex.split(args[2]), args[:1]
-    if len(args) != 1:
-        print("usage: check_golden.py BINARY [--runner CMD]")
-        return 2
-    command = runner + [args[0]]
-    demos = sorted(HERE.glob("*.demo"))
+    parser = argparse.ArgumentParser(usage="check_golden.py BINARY [--runner CMD] [--demos DIR]")
+    parser.add_argument("binary")
+    parser.add_argument("--runner", default="")
+    parser.add_argument("--demos", default=str(HERE))
+    args = parser.parse_args()
+    command = shlex.split(args.runner) + [args.binary]
+    demos = sorted(pathlib.Path(args.demos).glob("*.demo"))
     if not demos:
-        print(f"SKIP: no golden demos in {HERE}")
+        print(f"SKIP: no demos in {args.demos}")
         return SKIP
     failed = 0
     for demo in demos:

@@ -18,6 +18,8 @@ from webpage import EVENTS_ENV, Browser, SiteServer, site_from_env, wait_for  # 
 
 SITE = site_from_env()
 GOLDEN = os.path.join(ROOT, "tests", "demos")
+# Fresh runs the desktop builds have just recorded, when the test script names them.
+FRESH = os.environ.get("TALLOWFEN_FRESH_DEMOS", "")
 
 
 class DemoAddressTest(unittest.TestCase):
@@ -36,6 +38,10 @@ class DemoAddressTest(unittest.TestCase):
         os.mkdir(os.path.join(folder, "goldens"))
         for name in cls.demos:
             shutil.copy(os.path.join(GOLDEN, name), os.path.join(folder, "goldens", name))
+        cls.fresh = sorted(name for name in os.listdir(FRESH) if name.endswith(".demo")) if FRESH else []
+        os.mkdir(os.path.join(folder, "fresh"))
+        for name in cls.fresh:
+            shutil.copy(os.path.join(FRESH, name), os.path.join(folder, "fresh", name))
         cls.server = SiteServer(folder).start()
         cls.addClassCleanup(cls.server.stop)
         cls.browser = Browser()
@@ -51,17 +57,26 @@ class DemoAddressTest(unittest.TestCase):
         """The page's message once it shows: the verify's lines, or why the game did not start."""
         return wait_for(lambda: (e := page.element("error")) and e[0] and e[1], timeout, "the page's message")
 
-    def test_every_golden_demo_matches_its_recording_in_the_page(self):
-        self.assertGreaterEqual(len(self.demos), 3, f"the golden demos of {GOLDEN}")
-        for name in self.demos:
+    def verify_in_page(self, folder, names, source):
+        for name in names:
             with self.subTest(name):
-                head = header(os.path.join(GOLDEN, name))
-                page = self.open(("verify", "goldens/" + name))
+                head = header(os.path.join(source, name))
+                page = self.open(("verify", f"{folder}/{name}"))
                 shown = self.shown(page, 600)
                 printed = [f"level {head['level']}, gold {head['gold']}, kills {head['kills']}, "
                            f"digest {head['digest']}", "matches the recording"]
                 self.assertEqual(page.stdout_lines(), printed, shown)
                 self.assertEqual(shown.splitlines(), printed, "shown on the page in the same words")
+
+    def test_every_golden_demo_matches_its_recording_in_the_page(self):
+        self.assertGreaterEqual(len(self.demos), 3, f"the golden demos of {GOLDEN}")
+        self.verify_in_page("goldens", self.demos, GOLDEN)
+
+    def test_fresh_runs_of_the_desktop_builds_match_in_the_page(self):
+        if not FRESH:
+            self.skipTest("TALLOWFEN_FRESH_DEMOS names no folder of fresh runs")
+        self.assertTrue(self.fresh, f"fresh runs in {FRESH}")
+        self.verify_in_page("fresh", self.fresh, FRESH)
 
     def test_a_demo_named_by_address_plays(self):
         page = self.open(("play", "goldens/" + self.demos[0]), ("env", EVENTS_ENV))
