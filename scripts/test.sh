@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, builds and runs every test of Tallowfen: once in a normal build;
 # the browser build's float functions against the desktop's, bit for bit; the
-# browser build in headless Chromium, with its figures; given raylib 5.5's
+# browser build in headless Chromium, with its figures; the Windows build,
+# cross-built with MinGW-w64, under Wine; given raylib 5.5's
 # source archive, once more on the real library; once
 # under AddressSanitizer and UndefinedBehaviorSanitizer; the layer's and the
 # game's unit tests under ThreadSanitizer; then a short fuzzing of each file
@@ -49,6 +50,15 @@ stage "A fresh run, played as a person plays"
 # Recorded here, it must verify on raylib 5.5 and in the page too (below).
 rm -rf build/fresh-demos
 python3 tests/demos/fresh_demo.py build/src/tallowfen build/fresh-demos bundled
+
+stage "The Windows build"
+scripts/install_packages.sh wine wine64 binutils-mingw-w64-x86-64
+scripts/windows.sh --out build-windows/dist
+stage "The Windows build under Wine"
+# Its menu is compared with the native game's, which runs in the private display too.
+TALLOWFEN_WINDOWS_ZIP="$(ls "$PWD"/build-windows/dist/tallowfen-*-windows-x86_64.zip)" \
+  TALLOWFEN_BINARY="$PWD/build/src/tallowfen" WINEPREFIX="${XDG_CACHE_HOME:-$HOME/.cache}/tallowfen/windows/wine" \
+  python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/windows -v
 
 if [ -n "$raylib_archive" ]; then
   stage "raylib 5.5 and the build on it"

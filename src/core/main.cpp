@@ -1,10 +1,6 @@
 // Tallowfen: a small top-down arena shooter. main opens the window and the
 // audio device, builds the Game and runs the frame loop: update, draw into
 // the 320x240 virtual screen, then scale that into the window.
-#include <pwd.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,21 +18,13 @@
 #include "system/DisplayProbe.h"
 #include "system/EventStream.h"
 #include "system/FrameTimes.h"
-#include "system/PicturesFolder.h"
+#include "system/ProcessSetup.h"
 #include "system/RootSearch.h"
 #include "system/SafeFile.h"
-#include "system/SaveFolder.h"
+#include "system/UserFolders.h"
 #include "window/WindowMode.h"
 
 namespace {
-
-// HOME, or the account's home when HOME is unset, as the XDG rules expect.
-const char *HomeFolder()
-{
-    if (const char *home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
-    const passwd *account = getpwuid(getuid());
-    return account != nullptr ? account->pw_dir : nullptr;
-}
 
 // Reads the demo that --verify or --play names; a file that cannot be played
 // is said in one line.
@@ -144,9 +132,6 @@ void RunFrame(Game &game, RenderTexture2D virtualScreen, const std::string &wind
 // the limiter on its mix before the first track starts. False: no window.
 bool OpenWindowAndAudio(const std::string &windowPath, MixLimiter &limiter, const char *mixRecord)
 {
-    // A file size limit makes a write fail instead of killing the game, so a
-    // save that does not fit is reported and the old file kept.
-    std::signal(SIGXFSZ, SIG_IGN);
     InitWindow(600, 450, "Tallowfen");
     if (!IsWindowReady()) return false;
     SetTargetFPS(60);
@@ -189,6 +174,7 @@ std::optional<RootSearch::Found> EnterGameFolder()
 
 int main(int argc, char **argv)
 {
+    SetUpProcess();
     const CommandLine options = CommandLine::parse(argc, argv);
     if (const std::optional<int> answered = AnswerAtOnce(options)) return *answered;
     SetTraceLogLevel(LOG_WARNING);  // first: finding the folder may log too
@@ -199,8 +185,7 @@ int main(int argc, char **argv)
     if (!options.play.empty() && !LoadDemo(options.play, "play", &demo)) return 2;
     // In the browser the saves are the player's, kept in the browser's storage
     // as an installed game keeps them in the player's home.
-    SaveFolder saves =
-        SaveFolder::choose(root->installed || BrowserPage::inBrowser(), std::getenv("XDG_DATA_HOME"), HomeFolder());
+    SaveFolder saves = UserFolders::saves(root->installed || BrowserPage::inBrowser());
     if (!saves.make()) std::puts(saves.problem.c_str());
 
     const char *noWindow = "Tallowfen could not open its window: is a graphical display available?";
@@ -218,8 +203,7 @@ int main(int argc, char **argv)
         if (options.startLevel > 0) game.startNewGameAt(options.startLevel);
         if (options.daily) game.startDaily();
         if (!options.play.empty()) game.watch(std::move(demo));
-        game.replay.pictures = PicturesFolder::choose(std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"),
-                                                      HomeFolder(), PicturesFolder::readFile);
+        game.replay.pictures = UserFolders::pictures();
         if (!game.replay.pictures.notice.empty()) std::puts(game.replay.pictures.notice.c_str());
         FrameTimes frameTimes;
         EventStream events;

@@ -1,9 +1,6 @@
 #include "system/PicturesFolder.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -114,21 +111,19 @@ std::string PicturesFolder::keep(const std::string &name, const Writer &write, s
     const std::string stem = name.substr(0, dot), extension = dot == std::string::npos ? "" : name.substr(dot);
     for (int n = 1; n <= kMaxSameName; ++n) {
         const std::string candidate = n == 1 ? name : stem + "-" + std::to_string(n) + extension;
-        const int fd = ::open(file(candidate).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST) continue;
-        if (fd >= 0) {
-            ::close(fd);
+        reason = ClaimNewFile(file(candidate));
+        if (reason == "taken") continue;
+        if (reason.empty()) {
             // Replaces only the empty file just claimed.
-            if (std::rename(partial.c_str(), file(candidate).c_str()) == 0) return candidate;
-            reason = std::strerror(errno);
+            reason = MoveOver(partial, file(candidate));
+            if (reason.empty()) return candidate;
             std::remove(file(candidate).c_str());
-        } else {
-            reason = std::strerror(errno);
         }
         break;
     }
     std::remove(partial.c_str());
-    return fail("could not save " + file(name) + ": " + (reason.empty() ? "every name is taken" : reason));
+    return fail("could not save " + file(name) + ": " +
+                (reason.empty() || reason == "taken" ? "every name is taken" : reason));
 }
 
 std::string ClipName(std::tm when, int level, const char *extension)

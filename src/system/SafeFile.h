@@ -22,3 +22,11 @@ std::string MakeFolder(const std::string &dir);
 // (a pipe, which would block the read, a device, a folder) or a file that
 // cannot be read is false with a one-line reason.
 bool ReadPlainFile(const char *path, std::size_t limit, std::string *text, std::string *problem);
+
+// Makes `path` an empty file only when nothing has that name yet, so two
+// savers racing for one name never share it: "" when made, "taken" when the
+// name is in use, else why it could not be made.
+std::string ClaimNewFile(const std::string &path);
+
+// Moves the file `from` onto `to`, replacing what is there: "" or why not.
+std::string MoveOver(const std::string &from, const std::string &to);

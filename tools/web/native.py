@@ -44,16 +44,20 @@ def sample_virtual(shot):
     return Shot(vw, vh, bytes(rgb))
 
 
-def menu_pictures(binary, count=24, frames_apart=6, keep_first=None):
+def menu_pictures(binary, count=24, frames_apart=6, keep_first=None, runner=(), env=None, folder=None,
+                  session_end=None):
     """The main menu of a first start, `count` times, `frames_apart` frames
     apart, as virtual pictures: the crab's four standing frames several
     times over, and over twenty of the grain's steps, so that the range each
     grained pixel went over is nearly its whole +-6 %. keep_first: where to save the
-    first window picture as a PNG."""
-    folder = game_folder()
+    first window picture as a PNG. runner, env and folder start another build
+    the same way (Windows' under Wine, in its unzipped folder); session_end is
+    called before the session closes."""
+    own = folder is None
+    folder = game_folder() if own else folder
     try:
         with Session() as session:
-            app = session.start([binary], cwd=folder)
+            app = session.start([*runner, binary], cwd=folder, env_extra=env)
             win = app.window("Tallowfen", timeout=20)
             app.wait_frames(3)
             if win.size() != (600, 450):
@@ -68,9 +72,12 @@ def menu_pictures(binary, count=24, frames_apart=6, keep_first=None):
                 pictures.append(sample_virtual(shot))
             win.close()
             app.wait(10)
+            if session_end:
+                session_end()
             return pictures
     finally:
-        shutil.rmtree(folder, ignore_errors=True)
+        if own:
+            shutil.rmtree(folder, ignore_errors=True)
 
 
 CRAB = (225, 0, 64, 64)  # the menu's crab, standing in one of four frames

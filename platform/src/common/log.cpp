@@ -11,7 +11,12 @@ namespace {
 
 // The audio thread logs too, while the game's thread may set either.
 std::atomic<int> g_logLevel{LOG_INFO};
-std::atomic<TraceLogCallback> g_logCallback{nullptr};
+// Held in a struct: where va_list carries attributes (MinGW's), they would be
+// dropped from the function type as a template argument.
+struct LogCallback {
+    TraceLogCallback call;
+};
+std::atomic<LogCallback> g_logCallback{LogCallback{nullptr}};
 
 // xoshiro128** — raylib's generator, independent of the C library's rand().
 struct Xoshiro128 {
@@ -75,14 +80,14 @@ extern "C" {
 
 void SetTraceLogLevel(int logLevel) { g_logLevel = logLevel; }
 
-void SetTraceLogCallback(TraceLogCallback callback) { g_logCallback = callback; }
+void SetTraceLogCallback(TraceLogCallback callback) { g_logCallback = LogCallback{callback}; }
 
 void TraceLog(int logLevel, const char *text, ...)
 {
     if (!rlp::LogEnabled(logLevel) || text == nullptr) return;
     va_list args;
     va_start(args, text);
-    if (const TraceLogCallback callback = g_logCallback.load()) {
+    if (const TraceLogCallback callback = g_logCallback.load().call) {
         callback(logLevel, text, args);
         va_end(args);
         return;

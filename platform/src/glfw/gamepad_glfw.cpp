@@ -1,4 +1,4 @@
-// The desktop's pads: GLFW's joysticks read through its gamepad mappings.
+// The pads of a GLFW desktop (Linux, Windows): its joysticks read through its gamepad mappings.
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 

@@ -1,4 +1,4 @@
-// The desktop window's part in the frame loop, on GLFW: an OpenGL 3.3 core
+// A GLFW desktop window's part in the frame loop (Linux, Windows): an OpenGL 3.3 core
 // context, closing when the player asks, and frames paced by EndDrawing.
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>

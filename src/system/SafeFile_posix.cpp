@@ -3,6 +3,7 @@
 #include "system/BrowserPage.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -128,4 +129,17 @@ bool ReadPlainFile(const char *path, std::size_t limit, std::string *text, std::
     ::close(fd);
     text->resize(n < 0 ? 0 : got);
     return reason.empty() || fail(problem, reason);
+}
+
+std::string ClaimNewFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return errno == EEXIST ? "taken" : lastError();
+    ::close(fd);
+    return "";
+}
+
+std::string MoveOver(const std::string &from, const std::string &to)
+{
+    return std::rename(from.c_str(), to.c_str()) == 0 ? "" : lastError();
 }

@@ -1,4 +1,4 @@
-// OpenGL 3.3 core on the desktop: the entry points resolved through GLFW,
+// OpenGL 3.3 core on a GLFW desktop (Linux, Windows): the entry points resolved through GLFW,
 // shaders compiled as written, vertices written through mapped buffers and
 // textures read back directly.
 #define GLFW_INCLUDE_NONE

@@ -1,9 +1,15 @@
-// The OpenGL 3.3 core entry points the layer calls on the desktop, resolved
+// The OpenGL 3.3 core entry points the layer calls on a GLFW desktop, resolved
 // through GLFW once a context is current, as raylib's own loader does. Each
 // gl* name below is a macro for a function pointer filled by
 // rlp::gl::ResolveEntryPoints.
 #pragma once
 
+// Given no APIENTRY, glcorearb.h includes all of windows.h on Windows, whose
+// macros (Rectangle, DrawText, CloseWindow) clash with raylib.h. x86-64
+// Windows has one calling convention, so it needs none.
+#if defined(_WIN32) && !defined(APIENTRY)
+#define APIENTRY
+#endif
 #include <GL/glcorearb.h>
 
 #define RLP_GL_FUNCTIONS(X)                                                                                            \
