@@ -58,6 +58,7 @@ stage "The Windows build under Wine"
 # Its menu is compared with the native game's, which runs in the private display too.
 TALLOWFEN_WINDOWS_ZIP="$(ls "$PWD"/build-windows/dist/tallowfen-*-windows-x86_64.zip)" \
   TALLOWFEN_BINARY="$PWD/build/src/tallowfen" WINEPREFIX="${XDG_CACHE_HOME:-$HOME/.cache}/tallowfen/windows/wine" \
+  TALLOWFEN_FRESH_DEMOS="$PWD/build/fresh-demos" \
   python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/windows -v
 
 if [ -n "$raylib_archive" ]; then

@@ -86,12 +86,17 @@ class WindowsGameTest(unittest.TestCase):
         self.assertEqual(app.wait(30), 0, app.stdout_text())
         stop_wineserver()
 
-    def test_golden_demos_verify(self):
-        demos = glob.glob(os.path.join(ROOT, "tests", "demos", "*.demo"))
-        run = subprocess.run([sys.executable, os.path.join(ROOT, "tests", "demos", "check_golden.py"), EXE,
-                              "--runner", "wine"], env=dict(os.environ, **WINE_ENV), capture_output=True, text=True)
-        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
-        self.assertEqual(run.stdout.count("matches the recording"), len(demos), run.stdout)
+    def test_golden_demos_and_fresh_runs_verify(self):
+        # The golden demos, and the fresh runs the other builds have just recorded when the script names them.
+        folders = [os.path.join(ROOT, "tests", "demos")] + [f for f in [os.environ.get("TALLOWFEN_FRESH_DEMOS")] if f]
+        for folder in folders:
+            with self.subTest(folder):
+                demos = glob.glob(os.path.join(folder, "*.demo"))
+                run = subprocess.run([sys.executable, os.path.join(ROOT, "tests", "demos", "check_golden.py"), EXE,
+                                      "--runner", "wine", "--demos", folder], env=dict(os.environ, **WINE_ENV),
+                                     capture_output=True, text=True)
+                self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+                self.assertEqual(run.stdout.count("matches the recording"), len(demos), run.stdout)
 
     def test_menu_matches_the_native_menu(self):
         binary = native.binary_from_env()
