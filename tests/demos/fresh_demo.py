@@ -9,13 +9,14 @@ then verify it (check_golden.py --demos OUT, and the page's demo test).
 import os
 import shutil
 import sys
-import tempfile
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 sys.path.insert(0, os.path.join(ROOT, "tools", "e2e"))
+sys.path.insert(0, os.path.join(ROOT, "tools", "web"))
 
 from game_driver import GameDriver  # noqa: E402
 from harness import Session  # noqa: E402
+from native import game_folder  # noqa: E402
 
 
 def main():
@@ -23,14 +24,8 @@ def main():
         print(__doc__.split("\n\n")[-1].strip())
         return 2
     binary, out, name = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3]
-    home = tempfile.mkdtemp(prefix="tallowfen-fresh-")
+    home = game_folder()  # its saves land there, not in the sources
     try:
-        # A folder of the game's own, so its saves land there and not in the sources.
-        for part in ("assets", "shaders"):
-            os.symlink(os.path.join(ROOT, part), os.path.join(home, part))
-        os.mkdir(os.path.join(home, "data"))
-        for part in ("map", "maprender"):
-            shutil.copy(os.path.join(ROOT, "data", part), os.path.join(home, "data", part))
         with Session() as session:
             app = session.start([binary, "--level", "3"], cwd=home)
             win = app.window("Tallowfen", timeout=20)
