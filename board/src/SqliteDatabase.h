@@ -19,7 +19,7 @@ public:
 
     bool postgres() const override { return false; }
     void script(const std::string &sql) override;
-    std::vector<Row> query(const std::string &sql, const std::vector<Param> &params) override;
+    std::vector<Row> query(const std::string &sql, const std::vector<Param> &params = {}) override;
     void beginWrite() override { script("BEGIN IMMEDIATE"); }
     void begin() override { script("BEGIN"); }
     void commit() override { script("COMMIT"); }
