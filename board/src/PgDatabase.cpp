@@ -35,6 +35,7 @@ void PgDatabase::connect()
     if (PQstatus(conn) != CONNECTION_OK)
         throw std::runtime_error(std::string("cannot reach PostgreSQL: ") + PQerrorMessage(conn));
     script("SET client_encoding = 'UTF8'");
+    script("SET client_min_messages = warning");  // "already exists, skipping" is no news
 }
 
 void PgDatabase::script(const std::string &sql)

@@ -3,14 +3,16 @@
 // birds of the first levels and then lets them win, so each run dies at its
 // own level with its own gold and kills. Run it under the e2e harness:
 //
-//   board_record_daily OUTPUT_FOLDER DATE FIRE_UNTIL[p]...
+//   board_record_daily OUTPUT_FOLDER DAY:FIRE_UNTIL[p]...
 //
-// writes DATE-FIRE_UNTIL.demo for each: a daily run of DATE whose bot fires
-// in levels below FIRE_UNTIL; with "p" the run is a practice try.
+// writes DAY-FIRE_UNTIL[p].demo for each: a daily run of DAY (today,
+// yesterday or a date) whose bot fires in levels below FIRE_UNTIL; with "p"
+// the run is a practice try.
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -83,8 +85,8 @@ bool playDaily(Game &game, const std::string &date, int fireUntil, bool practice
 
 int main(int argc, char **argv)
 {
-    if (argc < 4) {
-        std::puts("usage: board_record_daily OUTPUT_FOLDER DATE FIRE_UNTIL[p]...");
+    if (argc < 3) {
+        std::puts("usage: board_record_daily OUTPUT_FOLDER DAY:FIRE_UNTIL[p]...");
         return 2;
     }
     const fs::path out = fs::absolute(argv[1]);
@@ -108,22 +110,26 @@ int main(int argc, char **argv)
     StepClock::fixedSeconds = 1.0f / 60.0f;
     RenderTexture2D screen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     int failed = 0;
-    for (int i = 3; i < argc; ++i) {
-        const std::string spec = argv[i];
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i], day = arg.substr(0, arg.find(':')), spec = arg.substr(day.size() + 1);
+        const std::time_t now = std::time(nullptr);
+        const std::string date = day == "today"       ? DailyRun::dateOf(now)
+                                 : day == "yesterday" ? DailyRun::dateOf(now - 24 * 60 * 60)
+                                                      : day;
         const bool practice = spec.back() == 'p';
         const int fireUntil = std::stoi(spec);
         SaveFolder saves;
         saves.dir = (dir / ("save" + std::to_string(i))).string();
         saves.make();
         auto game = std::make_unique<Game>(saves, false);
-        if (!playDaily(*game, argv[2], fireUntil, practice, screen)) {
+        if (!playDaily(*game, date, fireUntil, practice, screen)) {
             std::printf("record_daily: %s stalled at level %d\n", spec.c_str(), game->runner.level);
             ++failed;
             continue;
         }
         game->demos.finishWriting();
         const DemoFile &demo = game->demos.demo;
-        const fs::path kept = out / (std::string(argv[2]) + "-" + spec + ".demo");
+        const fs::path kept = out / (day + "-" + spec + ".demo");
         fs::copy_file(game->demos.path, kept, fs::copy_options::overwrite_existing);
         std::printf("record_daily: %s: level %d, gold %d, kills %d\n", kept.filename().c_str(), demo.level, demo.gold,
                     demo.kills);
