@@ -21,6 +21,7 @@
 #include "core/VirtualScreen.h"
 #include "raylib.h"
 #include "system/StepClock.h"
+#include "tic/InputTic.h"
 
 namespace {
 
@@ -121,6 +122,7 @@ int main(int argc, char **argv)
         SaveFolder saves;
         saves.dir = (dir / ("save" + std::to_string(i))).string();
         saves.make();
+        InputTic::current = nullptr;  // the last run's game, gone, left its tic there
         auto game = std::make_unique<Game>(saves, false);
         if (!playDaily(*game, date, fireUntil, practice, screen)) {
             std::printf("record_daily: %s stalled at level %d\n", spec.c_str(), game->runner.level);
