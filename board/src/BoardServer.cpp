@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <regex>
+#include <optional>
 
 #include "BoardPage.h"
 #include "DayWindow.h"
@@ -12,7 +12,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-thread_local Clock::time_point requestStart;
+// When this thread's request passed the rate limit; a request cut off
+// before that (a slow client's) has no time to show.
+thread_local std::optional<Clock::time_point> requestStart;
 
 double secondsNow() { return std::chrono::duration<double>(Clock::now().time_since_epoch()).count(); }
 
@@ -45,7 +47,7 @@ std::string printable(const std::string &text, std::size_t max)
     std::string out;
     for (const char c : text.substr(0, max))
         out += c > 0x20 && c < 0x7f ? c : '?';
-    return out;
+    return out.empty() ? "-" : out;  // a request cut off before its first line
 }
 
 }  // namespace
@@ -78,14 +80,20 @@ void BoardServer::serve() { http.listen_after_bind(); }
 
 void BoardServer::logRequest(const httplib::Request &req, const httplib::Response &res)
 {
-    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - requestStart).count();
+    using std::chrono::milliseconds;
+    const std::string ms =
+        requestStart
+            ? std::to_string(std::chrono::duration_cast<milliseconds>(Clock::now() - *requestStart).count()) + "ms"
+            : "-";
+    requestStart.reset();
     char when[32];
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);
     std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    std::printf("%s %s %s %s %d %zu %lldms\n", when, printable(req.remote_addr, 64).c_str(),
-                printable(req.method, 16).c_str(), printable(req.path, 200).c_str(), res.status, res.body.size(), ms);
+    std::printf("%s %s %s %s %d %zu %s\n", when, printable(req.remote_addr, 64).c_str(),
+                printable(req.method, 16).c_str(), printable(req.path, 200).c_str(), res.status, res.body.size(),
+                ms.c_str());
     std::fflush(stdout);
 }
 

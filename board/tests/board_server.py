@@ -1,6 +1,6 @@
 """The board server as its tests drive it: started on a free loopback port,
-its log read as it comes, requests made with the standard library, and the
-demo files edited the way a cheat or a damaged disk would edit them."""
+its log read as it comes, and demo files edited as a cheat or a damaged disk
+would edit them."""
 
 import http.client
 import json
@@ -13,29 +13,21 @@ import subprocess
 import threading
 import zlib
 
-BOARD = os.environ.get("BOARD_BINARY", "")
-GAME = os.environ.get("TALLOWFEN_BINARY", "")
-DEMOS = os.environ.get("BOARD_DEMOS", "")
-SANITIZED = os.environ.get("BOARD_SANITIZED") == "1"
-GOLDEN = os.path.join(os.environ.get("TALLOWFEN_SOURCE_DIR", ""), "tests", "demos")
-
 
 class Server:
-    """One tallowfen-board process; `lines` is its log, line by line."""
+    """One tallowfen-board process; `log` holds its lines, `next_line` waits for one."""
 
     def __init__(self, args):
-        extra = ["--verify-memory", "0"] if SANITIZED else []
-        self.process = subprocess.Popen([BOARD, "--port", "0", *extra, *args], stdout=subprocess.PIPE,
-                                        stderr=subprocess.STDOUT, text=True)
-        self.lines = queue.Queue()
-        self.log = []
+        sanitized = ["--verify-memory", "0"] if os.environ.get("BOARD_SANITIZED") == "1" else []
+        self.process = subprocess.Popen([os.environ["BOARD_BINARY"], "--port", "0", *sanitized, *args],
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        self.lines, self.log = queue.Queue(), []
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
         first = self.next_line(60)
         match = re.search(r"listening on http://([\d.]+):(\d+)/", first or "")
         if not match:
             self.kill()
-            self.process.stdout.close()
             raise AssertionError(f"the board did not start: {first!r}")
         self.host, self.port = match.group(1), int(match.group(2))
 
@@ -46,7 +38,6 @@ class Server:
         self.lines.put(None)
 
     def next_line(self, timeout=30):
-        """The next line the server logs (None when it has exited)."""
         return self.lines.get(timeout=timeout)
 
     def request(self, method, path, body=None, headers=None):
@@ -55,28 +46,25 @@ class Server:
         response = connection.getresponse()
         data = response.read()
         connection.close()
-        kind = response.getheader("Content-Type", "")
-        return response.status, json.loads(data) if kind.startswith("application/json") else data, response
+        is_json = response.getheader("Content-Type", "").startswith("application/json")
+        return response.status, json.loads(data) if is_json else data
 
-    def post(self, demo, key, name):
-        headers = {"Content-Type": "application/octet-stream", "Tallowfen-Key": key,
-                   "Tallowfen-Name": name.encode("utf-8").decode("latin-1")}
-        status, answer, _ = self.request("POST", "/api/runs", demo, headers)
-        return status, answer
+    def post(self, demo_bytes, key, name):
+        return self.request("POST", "/api/runs", demo_bytes, {
+            "Content-Type": "application/octet-stream", "Tallowfen-Key": key,
+            "Tallowfen-Name": name.encode().decode("latin-1")})
 
     def get(self, path):
-        return self.request("GET", path)[:2]
+        return self.request("GET", path)
 
     def kill(self):
         self.process.send_signal(signal.SIGKILL)
-        self.process.wait(30)
-        self.reader.join(30)
-        self.process.stdout.close()
+        return self.stop()
 
     def stop(self):
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
-            self.process.wait(30)
+        self.process.wait(30)
         self.reader.join(30)
         self.process.stdout.close()
         return self.process.returncode
@@ -87,51 +75,45 @@ def key(n):
 
 
 def demo(name):
-    """A recorded daily demo (today-3.demo ...) or a golden one (level05.demo)."""
-    folder = GOLDEN if name.startswith(("level", "pad")) else DEMOS
+    """A daily demo the tests recorded (today-3.demo ...) or a golden one (level05.demo)."""
+    folder = os.path.join(os.environ["TALLOWFEN_SOURCE_DIR"], "tests", "demos") if name.startswith("level") \
+        else os.environ["BOARD_DEMOS"]
     with open(os.path.join(folder, name), "rb") as f:
         return f.read()
 
 
-def _split(data):
+def _edit(data, header, body=b""):
+    """The demo with its header lines passed through `header` and `body` added, its check sum made good."""
     end = data.index(b"\nend\n")
-    lines = data[:end].decode().split("\n")
-    return lines, data[end + 5:]
-
-
-def _join(lines, body):
-    text = "".join(line + "\n" for line in lines if not line.startswith("crc "))
-    crc = zlib.crc32(body, zlib.crc32(text.encode()))
-    return text.encode() + f"crc {crc:08x}\nend\n".encode() + body
+    lines = header([line for line in data[:end].decode().split("\n") if not line.startswith("crc ")])
+    text = "".join(line + "\n" for line in lines).encode()
+    body = data[end + 5:] + body
+    return text + f"crc {zlib.crc32(body, zlib.crc32(text)):08x}\nend\n".encode() + body
 
 
 def relabel(data, **fields):
-    """The demo with header lines replaced (daily="2020-01-01", gold="999"), its check sum made good."""
-    lines, body = _split(data)
-    lines = [f"{name} {fields[name]}" if name in fields else line
-             for line in lines for name in [line.split(" ")[0]]]
-    return _join(lines, body)
+    """The demo with header lines replaced, as relabel(data, gold="999")."""
+    return _edit(data, lambda lines: [f"{line.split()[0]} {fields[line.split()[0]]}" if line.split()[0] in fields
+                                      else line for line in lines])
 
 
 def with_input_after_end(data):
     """The demo with one more tic after its last mark, in a chunk of its own."""
-    lines, body = _split(data)
     plain = struct.pack("<II", 1, 0) + bytes(18)  # one tic, no mark; each lane unchanged
-    packed = zlib.compress(plain, 9)
-    body += struct.pack("<II", len(packed), len(plain)) + packed
-    sizes = next(line for line in lines if line.startswith("body ")).split()
-    lines = [f"body {len(body)} {int(sizes[2]) + len(plain)}" if line.startswith("body ") else line
-             for line in lines]
-    return _join(lines, body)
+    chunk = struct.pack("<II", len(zlib.compress(plain, 9)), len(plain)) + zlib.compress(plain, 9)
+
+    def sizes(lines):
+        body = next(line for line in lines if line.startswith("body ")).split()
+        grown = f"body {int(body[1]) + len(chunk)} {int(body[2]) + len(plain)}"
+        return [grown if line.startswith("body ") else line for line in lines]
+    return _edit(data, sizes, chunk)
 
 
-def verify(path_or_bytes, scratch):
-    """What the game itself says of a demo: (numbers line, verdict line, exit code)."""
-    path = path_or_bytes
-    if isinstance(path_or_bytes, bytes):
-        path = os.path.join(scratch, "check.demo")
-        with open(path, "wb") as f:
-            f.write(path_or_bytes)
-    done = subprocess.run([GAME, "--verify", path], capture_output=True, text=True, timeout=120)
-    lines = done.stdout.strip().split("\n")
-    return lines[-2] if len(lines) > 1 else "", lines[-1], done.returncode
+def verify(data, scratch):
+    """What the game itself says of a demo: its numbers line and its verdict."""
+    path = os.path.join(scratch, "check.demo")
+    with open(path, "wb") as f:
+        f.write(data)
+    done = subprocess.run([os.environ["TALLOWFEN_BINARY"], "--verify", path], capture_output=True, text=True,
+                          timeout=120)
+    return done.stdout.strip().split("\n")[-2:]
