@@ -36,7 +36,8 @@ const char *BoardConfig::usage()
            "  --max-demo-bytes N    the largest demo taken (2097152)\n"
            "  --posts-per-minute N  runs an address may send a minute (6)\n"
            "  --gets-per-minute N   other requests an address may make a minute (600)\n"
-           "  --client-timeout S    seconds for each read or write of a slow client (10)\n";
+           "  --client-timeout S    seconds for each read or write of a slow client (10)\n"
+           "  --behind-proxy        limit the address a proxy on this machine names in X-Forwarded-For\n";
 }
 
 BoardConfig BoardConfig::parse(int argc, const char *const *argv)
@@ -44,8 +45,8 @@ BoardConfig BoardConfig::parse(int argc, const char *const *argv)
     BoardConfig c;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            c.help = true;
+        if (arg == "--help" || arg == "-h" || arg == "--behind-proxy") {
+            (arg == "--behind-proxy" ? c.behindProxy : c.help) = true;
             continue;
         }
         if (i + 1 >= argc) {

@@ -21,6 +21,7 @@ struct BoardConfig {
     double postsPerMinute = 6;  // submissions an address may send, after a burst of as many
     double getsPerMinute = 600;
     int clientTimeoutSeconds = 10;  // for each read and write of a request
+    bool behindProxy = false;       // a reverse proxy on this machine names the client
     bool help = false;
     std::string error;
 

@@ -1,5 +1,7 @@
 #include "BoardPage.h"
 
+#include <algorithm>
+
 #include "Escape.h"
 
 namespace {
@@ -16,10 +18,11 @@ std::string minutes(int64_t ms)
     return std::to_string(s / 60) + ":" + (s % 60 < 10 ? "0" : "") + std::to_string(s % 60);
 }
 
-std::string dayLink(const std::string &day, int64_t page, const std::string &label)
+std::string dayLink(const std::string &day, int64_t page, const std::string &label, int64_t daysFrom = 0)
 {
     std::string href = "/board/" + Escape::url(day);
     if (page > 0) href += "?page=" + std::to_string(page);
+    if (daysFrom > 0) href += std::string(page > 0 ? "&" : "?") + "days=" + std::to_string(daysFrom);
     return "<a href=\"" + Escape::html(href) + "\">" + Escape::html(label) + "</a>";
 }
 
@@ -49,11 +52,13 @@ std::string BoardPage::render() const
         html += "</table>\n";
     }
     html += "<nav>";
-    if (page > 0) html += dayLink(day, page - 1, "« better runs");
-    if ((page + 1) * kPageSize < total) html += dayLink(day, page + 1, "more runs »");
+    if (page > 0) html += dayLink(day, page - 1, "« better runs", daysFrom);
+    if ((page + 1) * kPageSize < total) html += dayLink(day, page + 1, "more runs »", daysFrom);
     html += "</nav>\n<nav>Days: ";
     if (day != today) html += dayLink(today, 0, "today");
+    if (daysFrom > 0) html += dayLink(day, page, "« later days", std::max<int64_t>(0, daysFrom - kDaysShown));
     for (const std::string &d : days)
-        if (d != day) html += dayLink(d, 0, d);
+        if (d != day) html += dayLink(d, 0, d, daysFrom);
+    if (int64_t(days.size()) == kDaysShown) html += dayLink(day, page, "earlier days »", daysFrom + kDaysShown);
     return html + "</nav>\n</body></html>\n";
 }

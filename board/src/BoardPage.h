@@ -17,9 +17,11 @@ public:
     std::string day;    // the day shown
     std::string today;  // the server's UTC date
     std::vector<RunStore::Entry> entries;
-    int64_t total = 0;              // the day's entries
-    int64_t page = 0;               // from 0
-    std::vector<std::string> days;  // the days with runs, newest first
+    int64_t total = 0;  // the day's entries
+    int64_t page = 0;   // from 0
+    static constexpr int64_t kDaysShown = 30;
+    std::vector<std::string> days;  // days with runs, newest first, from the `daysFrom`th
+    int64_t daysFrom = 0;
 
     std::string render() const;
 };

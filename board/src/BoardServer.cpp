@@ -78,6 +78,11 @@ bool BoardServer::bind()
 
 void BoardServer::serve() { http.listen_after_bind(); }
 
+std::string BoardServer::client(const httplib::Request &req) const
+{
+    return RateLimiter::clientAddress(req.remote_addr, req.get_header_value("X-Forwarded-For"), config.behindProxy);
+}
+
 void BoardServer::logRequest(const httplib::Request &req, const httplib::Response &res)
 {
     using std::chrono::milliseconds;
@@ -91,9 +96,8 @@ void BoardServer::logRequest(const httplib::Request &req, const httplib::Respons
     std::tm utc{};
     gmtime_r(&now, &utc);
     std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    std::printf("%s %s %s %s %d %zu %s\n", when, printable(req.remote_addr, 64).c_str(),
-                printable(req.method, 16).c_str(), printable(req.path, 200).c_str(), res.status, res.body.size(),
-                ms.c_str());
+    std::printf("%s %s %s %s %d %zu %s\n", when, printable(client(req), 64).c_str(), printable(req.method, 16).c_str(),
+                printable(req.path, 200).c_str(), res.status, res.body.size(), ms.c_str());
     std::fflush(stdout);
 }
 
@@ -104,7 +108,7 @@ void BoardServer::routes()
         requestStart = Clock::now();
         res.set_header("X-Content-Type-Options", "nosniff");
         RateLimiter &bucket = req.method == "POST" ? posts : gets;
-        if (bucket.allow(req.remote_addr, secondsNow())) return httplib::Server::HandlerResponse::Unhandled;
+        if (bucket.allow(client(req), secondsNow())) return httplib::Server::HandlerResponse::Unhandled;
         res.set_header("Retry-After", "60");
         sendError(res, 429, "too_many_requests", "too many requests from this address; wait a minute");
         return httplib::Server::HandlerResponse::Handled;
@@ -180,14 +184,15 @@ void BoardServer::routes()
     });
     const auto page = [this](const httplib::Request &req, httplib::Response &res, const std::string &day) {
         int64_t pageNumber = 0;
-        if (!DayWindow::validDate(day) || !queryNumber(req, "page", 0, 10000000, 0, &pageNumber))
-            return sendError(res, 404, "not_found", "there is no such page of the board");
         BoardPage board;
+        if (!DayWindow::validDate(day) || !queryNumber(req, "page", 0, 10000000, 0, &pageNumber) ||
+            !queryNumber(req, "days", 0, 10000000, 0, &board.daysFrom))
+            return sendError(res, 404, "not_found", "there is no such page of the board");
         board.day = day;
         board.today = DayWindow::today(std::time(nullptr));
         board.page = pageNumber;
         board.entries = store.day(day, pageNumber * BoardPage::kPageSize, BoardPage::kPageSize, &board.total);
-        board.days = store.days(0, 60);
+        board.days = store.days(board.daysFrom, BoardPage::kDaysShown);
         // Nothing on the page runs or loads: a name that slipped through escaping still could not.
         res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
         res.set_content(board.render(), "text/html; charset=utf-8");

@@ -36,4 +36,5 @@ public:
 private:
     void routes();
     void logRequest(const httplib::Request &req, const httplib::Response &res);
+    std::string client(const httplib::Request &req) const;
 };

@@ -25,6 +25,15 @@ bool RateLimiter::allow(const std::string &address, double now)
     return true;
 }
 
+std::string RateLimiter::clientAddress(const std::string &peer, const std::string &forwardedFor, bool behindProxy)
+{
+    if (!behindProxy || (peer != "127.0.0.1" && peer != "::1")) return peer;
+    const std::size_t comma = forwardedFor.rfind(',');
+    std::string last = forwardedFor.substr(comma == std::string::npos ? 0 : comma + 1);
+    std::erase(last, ' ');
+    return last.empty() || last.size() > 64 ? peer : last;
+}
+
 std::size_t RateLimiter::tracked() const
 {
     std::lock_guard<std::mutex> hold(lock);

@@ -18,6 +18,9 @@ public:
     // origin), taking its token.
     bool allow(const std::string &address, double now);
     std::size_t tracked() const;
+    // Whom a request comes from: the peer, or behind a reverse proxy on this
+    // machine, the last address of X-Forwarded-For (the one the proxy added).
+    static std::string clientAddress(const std::string &peer, const std::string &forwardedFor, bool behindProxy);
 
     double perSecond;
     double burst;

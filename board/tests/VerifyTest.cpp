@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <tuple>
 
 #include "Verifier.h"
 #include "VerifyPool.h"
@@ -14,42 +15,36 @@ namespace {
 
 TEST(VerifyOutput, ReadsOnlyWhatTheGamePrints)
 {
-    struct Case {
-        const char *output;
+    const std::string n = "level 5, gold 7, kills 14, digest f94965e59811789a\n", matches = "matches the recording\n";
+    using K = VerifyOutput::Kind;
+    const struct {
+        std::string output;
         int exit;
-        VerifyOutput::Kind kind;
+        K kind;
         const char *words;
     } cases[] = {
-        {"level 5, gold 7, kills 14, digest f94965e59811789a\nmatches the recording\n", 0, VerifyOutput::kMatches, ""},
-        {"/d.demo was recorded by Tallowfen 0.9.0; this is Tallowfen 1.0.0\n"
-         "level 5, gold 7, kills 14, digest f94965e59811789a\nmatches the recording\n",
-         0, VerifyOutput::kMatches, ""},
-        {"level 5, gold 7, kills 14, digest f94965e59811789a\ndiffers: level 3 differs by update 9\n", 1,
-         VerifyOutput::kDiffers, "level 3 differs by update 9"},
-        {"tallowfen: cannot verify /d.demo: its header is damaged\n", 2, VerifyOutput::kCannot,
-         "its header is damaged"},
-        {"level 5, gold 7, kills 14, digest f94965e59811789a\nmatches the recording\n", 1, VerifyOutput::kFailed, ""},
-        {"level 5, gold 7, kills 14, digest f94965e59811789a\ndiffers: x\n", 0, VerifyOutput::kFailed, ""},
-        {"level 05, gold 7, kills 14, digest f94965e59811789a\nmatches the recording\n", 0, VerifyOutput::kFailed, ""},
-        {"level 5, gold 7, kills 14, digest f94965e59811789\nmatches the recording\n", 0, VerifyOutput::kFailed, ""},
-        {"level 5, gold -7, kills 14, digest f94965e59811789a\nmatches the recording\n", 0, VerifyOutput::kFailed, ""},
-        {"level 5, gold 7, kills 14, digest f94965e59811789a extra\nmatches the recording\n", 0, VerifyOutput::kFailed,
-         ""},
-        {"matches the recording\n", 0, VerifyOutput::kFailed, ""},
-        {"tallowfen: cannot verify /other.demo: its header is damaged\n", 2, VerifyOutput::kFailed, ""},
-        {"", 139, VerifyOutput::kFailed, ""},
+        {n + matches, 0, K::kMatches, ""},
+        {"/d.demo was recorded by Tallowfen 0.9.0; this is Tallowfen 1.0.0\n" + n + matches, 0, K::kMatches, ""},
+        {n + "differs: level 3 differs by update 9\n", 1, K::kDiffers, "level 3 differs by update 9"},
+        {"tallowfen: cannot verify /d.demo: its header is damaged\n", 2, K::kCannot, "its header is damaged"},
+        {n + matches, 1, K::kFailed, ""},
+        {n + "differs: x\n", 0, K::kFailed, ""},
+        {"level 05, gold 7, kills 14, digest f94965e59811789a\n" + matches, 0, K::kFailed, ""},
+        {"level 5, gold 7, kills 14, digest f94965e59811789\n" + matches, 0, K::kFailed, ""},
+        {"level 5, gold -7, kills 14, digest f94965e59811789a\n" + matches, 0, K::kFailed, ""},
+        {"level 5, gold 7, kills 14, digest f94965e59811789a extra\n" + matches, 0, K::kFailed, ""},
+        {matches, 0, K::kFailed, ""},
+        {"tallowfen: cannot verify /other.demo: its header is damaged\n", 2, K::kFailed, ""},
+        {"", 139, K::kFailed, ""},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         const VerifyOutput out = VerifyOutput::parse(c.output, c.exit, "/d.demo");
         EXPECT_EQ(out.kind, c.kind) << c.output;
-        if (c.kind != VerifyOutput::kFailed) {
-            EXPECT_EQ(out.words, c.words) << c.output;
+        EXPECT_EQ(c.kind == K::kFailed ? c.words : out.words, c.words) << c.output;
+        if (c.kind == K::kMatches) {
+            EXPECT_EQ(std::tie(out.level, out.gold, out.kills, out.digest),
+                      std::make_tuple(5, 7, 14, "f94965e59811789a"));
         }
-        if (c.kind != VerifyOutput::kMatches) continue;
-        EXPECT_EQ(out.level, 5);
-        EXPECT_EQ(out.gold, 7);
-        EXPECT_EQ(out.kills, 14);
-        EXPECT_EQ(out.digest, "f94965e59811789a");
     }
 }
 

@@ -1,6 +1,4 @@
-"""The board server as its tests drive it: started on a free loopback port,
-its log read as it comes, and demo files edited as a cheat or a damaged disk
-would edit them."""
+"""The board server as its tests drive it, and demos edited as a cheat or a damaged disk would edit them."""
 
 import http.client
 import json

@@ -1,6 +1,5 @@
-"""A private PostgreSQL cluster for the board's tests: made by initdb in a
-scratch folder, listening on a free loopback port only, run by an account
-that is not root (PostgreSQL refuses root), and removed when stopped."""
+"""A private PostgreSQL cluster for the board's tests, on a free loopback port, run by an account
+that is not root (PostgreSQL refuses root), removed when stopped."""
 
 import glob
 import os

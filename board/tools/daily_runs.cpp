@@ -3,7 +3,7 @@
 // birds of the first levels and then lets them win, so each run dies at its
 // own level with its own gold and kills. Run it under the e2e harness:
 //
-//   board_record_daily OUTPUT_FOLDER DAY:FIRE_UNTIL[p]...
+//   board_daily_runs OUTPUT_FOLDER DAY:FIRE_UNTIL[p]...
 //
 // writes DAY-FIRE_UNTIL[p].demo for each: a daily run of DAY (today,
 // yesterday or a date) whose bot fires in levels below FIRE_UNTIL; with "p"
@@ -87,7 +87,7 @@ bool playDaily(Game &game, const std::string &date, int fireUntil, bool practice
 int main(int argc, char **argv)
 {
     if (argc < 3) {
-        std::puts("usage: board_record_daily OUTPUT_FOLDER DAY:FIRE_UNTIL[p]...");
+        std::puts("usage: board_daily_runs OUTPUT_FOLDER DAY:FIRE_UNTIL[p]...");
         return 2;
     }
     const fs::path out = fs::absolute(argv[1]);
@@ -105,7 +105,7 @@ int main(int argc, char **argv)
     SetConfigFlags(FLAG_WINDOW_HIDDEN);
     InitWindow(600, 450, "Tallowfen daily runs");
     if (!IsWindowReady()) {
-        std::puts("record_daily: no window (run it under the e2e harness)");
+        std::puts("daily_runs: no window (run it under the e2e harness)");
         return 2;
     }
     StepClock::fixedSeconds = 1.0f / 60.0f;
@@ -125,7 +125,7 @@ int main(int argc, char **argv)
         InputTic::current = nullptr;  // the last run's game, gone, left its tic there
         auto game = std::make_unique<Game>(saves, false);
         if (!playDaily(*game, date, fireUntil, practice, screen)) {
-            std::printf("record_daily: %s stalled at level %d\n", spec.c_str(), game->runner.level);
+            std::printf("daily_runs: %s stalled at level %d\n", spec.c_str(), game->runner.level);
             ++failed;
             continue;
         }
@@ -133,7 +133,7 @@ int main(int argc, char **argv)
         const DemoFile &demo = game->demos.demo;
         const fs::path kept = out / (day + "-" + spec + ".demo");
         fs::copy_file(game->demos.path, kept, fs::copy_options::overwrite_existing);
-        std::printf("record_daily: %s: level %d, gold %d, kills %d\n", kept.filename().c_str(), demo.level, demo.gold,
+        std::printf("daily_runs: %s: level %d, gold %d, kills %d\n", kept.filename().c_str(), demo.level, demo.gold,
                     demo.kills);
     }
     UnloadRenderTexture(screen);
