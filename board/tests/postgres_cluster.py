@@ -33,7 +33,6 @@ class Cluster:
                        cwd=self.dir, timeout=120)
 
     def new_database(self):
-        """The address of a fresh, empty database on the cluster."""
         self.databases += 1
         subprocess.run(["createdb", "-h", "127.0.0.1", "-p", str(self.port), "-U", "board", f"db{self.databases}"],
                        check=True, capture_output=True, timeout=60)
