@@ -5,7 +5,7 @@
 # cross-built with MinGW-w64, under Wine; given raylib 5.5's
 # source archive, once more on the real library; once
 # under AddressSanitizer and UndefinedBehaviorSanitizer; the layer's and the
-# game's unit tests under ThreadSanitizer; then a short fuzzing of each file
+# game's and the board server's unit tests under ThreadSanitizer; then a short fuzzing of each file
 # loader. The tests run inside a private Xvfb display and PulseAudio sink
 # started for them.
 #   scripts/test.sh [--raylib ARCHIVE]
@@ -109,7 +109,7 @@ stage "Unit tests under ThreadSanitizer"
 mkdir -p build-tsan
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWFEN_TESTS=ON -DTALLOWFEN_TSAN=ON \
   -DTALLOWFEN_BENCHMARKS=OFF -DTALLOWFEN_RAYLIB=BUNDLED >build-tsan/configure.log
-cmake --build build-tsan -j "$(nproc)" --target rlplatform_tests tallowfen_tests
+cmake --build build-tsan -j "$(nproc)" --target rlplatform_tests tallowfen_tests board_tests
 unset ASAN_OPTIONS UBSAN_OPTIONS
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
 python3 tools/e2e/harness.py run -- ctest --test-dir build-tsan --output-on-failure -j 2 -L unit

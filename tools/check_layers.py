@@ -17,6 +17,10 @@ _WIN32, __linux__ and the like) or includes a backend's file; only the
 interface headers in common/backend/ may include by name a header that the
 backends hold (each its own). No backend includes another backend's file.
 
+Rooms above the game live outside src/ (TOP_ROOMS): the board server's
+sources in board/src link the game's rooms up to demo and may include no
+room above that; they have a row in the table like the others.
+
 The design page has one row per room. Each header src/<room>/<Name>.h is
 named in its room's row as `Name` (or `Name.h`); any other capitalised
 one-word name in backticks in the table must still be a header under src/ or
@@ -31,6 +35,8 @@ import posixpath
 import re
 import sys
 
+# (row name, sources folder, the highest room of src/ it may include)
+TOP_ROOMS = [("board", "board/src", "demo")]
 ALLOWED_UPWARD = {"core/GameState.h", "core/VirtualScreen.h", "core/GameSettings.h", "ui/GUIText.h"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
 SOURCES = (".h", ".hpp", ".cpp", ".cc", ".c")
@@ -87,6 +93,15 @@ def include_problems(root):
             target = header.split("/")[0]
             if target in rank and rank[target] > rank[room] and header not in ALLOWED_UPWARD:
                 found.append(f"{path.relative_to(root)}:{number}: {room} includes {header}, from {target} above it")
+    for name, folder, base in TOP_ROOMS:
+        for path in sorted((root / folder).rglob("*")):
+            if path.suffix not in SOURCES:
+                continue
+            for number, header in includes(root, path):
+                target = header.split("/")[0]
+                if target in rank and base in rank and rank[target] > rank[base]:
+                    found.append(f"{path.relative_to(root)}:{number}: {name} includes {header}, "
+                                 f"from {target} above {base}")
     for path in sorted((root / "platform").rglob("*")):
         if path.suffix in SOURCES:
             for number, header in includes(root, path):
@@ -185,10 +200,18 @@ def design_problems(root, text=None):
         return [f"{DESIGN}: no \"## Rooms\" section with the rooms table"]
     found = [f"{DESIGN}: the rooms table has no row for {room}" for room in order if room not in rows]
     found += [f"{DESIGN}: the rooms table has a row for {room}, which is not a room in src/CMakeLists.txt"
-              for room in rows if room not in order and room != "platform"]
+              for room in rows if room not in order and room != "platform"
+              and room not in [name for name, _, _ in TOP_ROOMS]]
+    found += [f"{DESIGN}: the rooms table has no row for {name}" for name, folder, _ in TOP_ROOMS
+              if (root / folder).is_dir() and name not in rows]
     headers = sorted((root / "src").rglob("*.h"))
+    rooms_of = {path: path.relative_to(root / "src").parts[0] for path in headers}
+    for name, folder, _ in TOP_ROOMS:
+        for path in sorted((root / folder).glob("*.h")):
+            headers.append(path)
+            rooms_of[path] = name
     for path in headers:
-        room = path.relative_to(root / "src").parts[0]
+        room = rooms_of[path]
         if room in rows and path.stem not in rows[room] and path.name not in rows[room]:
             found.append(f"{path.relative_to(root)}: not named as `{path.stem}` in the {room} row of {DESIGN}")
     stems = {path.stem for path in headers}

@@ -93,6 +93,19 @@ class CheckLayersTest(unittest.TestCase):
         stray = self.in_tree({**tree, "platform/src/files.cpp": ""}, check_layers.backend_problems)
         self.assertEqual(stray, ["platform/src/files.cpp: outside platform/src/common and the backends' folders"])
 
+    def test_the_board_includes_the_game_up_to_demo_only(self):
+        cmake = "set(TALLOWFEN_ROOMS system demo ui core)\n"
+        cases = [  # (the board's source, its text, the problem expected or None)
+            ("board/src/Board.cpp", '#include "demo/DemoFile.h"\n#include "system/SafeFile.h"\n#include "Other.h"\n', None),
+            ("board/tests/Tool.cpp", '#include "core/Game.h"\n', None),  # its tests may drive the game
+            ("board/src/Board.cpp", '#include <string>\n#include "ui/GUIText.h"\n',
+             "board/src/Board.cpp:2: board includes ui/GUIText.h, from ui above demo"),
+        ]
+        for name, text, expected in cases:
+            with self.subTest(name=name, text=text):
+                found = self.in_tree({name: text}, check_layers.include_problems, cmake)
+                self.assertEqual(found, [expected] if expected else [])
+
     def test_rooms_table(self):
         page = check_layers.DESIGN
         unnamed = f"src/level/Gun.h: not named as `Gun` in the level row of {page}"

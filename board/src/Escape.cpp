@@ -1,0 +1,56 @@
+#include "Escape.h"
+
+#include <cstdio>
+
+std::string Escape::json(const std::string &text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20 || c == '<' || c == '>' || c == '&' || u == 0x7f) {
+            // Also the HTML characters: the JSON stays inert if a page ever embeds it.
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04x", unsigned(u));
+            out += code;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string Escape::html(const std::string &text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string Escape::url(const std::string &text)
+{
+    std::string out;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+            c == '.' || c == '~' || c == '/') {
+            out += c;
+        } else {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", unsigned(u));
+            out += code;
+        }
+    }
+    return out;
+}

@@ -1,0 +1,48 @@
+#include "RateLimiter.h"
+
+#include <algorithm>
+
+RateLimiter::RateLimiter(double perSecond, double burst, std::size_t maxAddresses)
+    : perSecond(perSecond), burst(burst), maxAddresses(maxAddresses)
+{
+}
+
+bool RateLimiter::allow(const std::string &address, double now)
+{
+    std::lock_guard<std::mutex> hold(lock);
+    auto found = buckets.find(address);
+    if (found == buckets.end()) {
+        if (buckets.size() >= maxAddresses) forgetIdle(now);
+        if (buckets.size() >= maxAddresses) return false;
+        found = buckets.emplace(address, Bucket{burst, now}).first;
+    }
+    Bucket &b = found->second;
+    // A clock that steps back refills nothing.
+    b.tokens = std::min(burst, b.tokens + std::max(0.0, now - b.at) * perSecond);
+    b.at = std::max(b.at, now);
+    if (b.tokens < 1.0) return false;
+    b.tokens -= 1.0;
+    return true;
+}
+
+std::string RateLimiter::clientAddress(const std::string &peer, const std::string &forwardedFor, bool behindProxy)
+{
+    if (!behindProxy || (peer != "127.0.0.1" && peer != "::1")) return peer;
+    const std::size_t comma = forwardedFor.rfind(',');
+    std::string last = forwardedFor.substr(comma == std::string::npos ? 0 : comma + 1);
+    std::erase(last, ' ');
+    return last.empty() || last.size() > 64 ? peer : last;
+}
+
+std::size_t RateLimiter::tracked() const
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return buckets.size();
+}
+
+void RateLimiter::forgetIdle(double now)
+{
+    std::erase_if(buckets, [&](const auto &entry) {
+        return entry.second.tokens + std::max(0.0, now - entry.second.at) * perSecond >= burst;
+    });
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+// Requests allowed per address: a bucket of `burst` tokens each, filled at
+// `perSecond`, one token a request. Addresses whose buckets have filled up
+// again are forgotten when the table grows past `maxAddresses`; while it is
+// full of busy ones, new addresses are refused, so a flood of addresses
+// costs bounded memory. Safe to call from many threads.
+class RateLimiter {
+public:
+    RateLimiter(double perSecond, double burst, std::size_t maxAddresses = 100000);
+
+    // True when `address` may make a request at `now` (seconds, any steady
+    // origin), taking its token.
+    bool allow(const std::string &address, double now);
+    std::size_t tracked() const;
+    // Whom a request comes from: the peer, or behind a reverse proxy on this
+    // machine, the last address of X-Forwarded-For (the one the proxy added).
+    static std::string clientAddress(const std::string &peer, const std::string &forwardedFor, bool behindProxy);
+
+    double perSecond;
+    double burst;
+    std::size_t maxAddresses;
+
+private:
+    struct Bucket {
+        double tokens = 0;
+        double at = 0;
+    };
+    mutable std::mutex lock;
+    std::unordered_map<std::string, Bucket> buckets;
+
+    void forgetIdle(double now);
+};

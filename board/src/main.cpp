@@ -1,0 +1,98 @@
+// tallowfen-board: the daily run's board. Ranks the runs players send as
+// demos by the numbers the game computes when it plays them again, and
+// serves the board, its API and the browser build at one address.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "BoardConfig.h"
+#include "BoardServer.h"
+#include "PgDatabase.h"
+#include "RunStore.h"
+#include "SqliteDatabase.h"
+#include "Verifier.h"
+#include "VerifyPool.h"
+
+namespace fs = std::filesystem;
+
+int main(int argc, char **argv)
+{
+    BoardConfig config = BoardConfig::parse(argc, argv);
+    if (!config.error.empty() || config.help) {
+        if (!config.error.empty()) std::fprintf(stderr, "tallowfen-board: %s\n", config.error.c_str());
+        std::fputs(BoardConfig::usage(), config.help ? stdout : stderr);
+        return config.help ? 0 : 2;
+    }
+    std::error_code error;
+    const std::string self = fs::read_symlink("/proc/self/exe", error).string();
+    Verifier verifier;
+    verifier.program = config.verifier.empty() ? BoardConfig::findVerifier(self) : config.verifier;
+    if (verifier.program.empty() || access(verifier.program.c_str(), X_OK) != 0) {
+        std::fprintf(stderr, "tallowfen-board: no game to verify runs with; name it with --verifier\n");
+        return 2;
+    }
+    // The demos being verified are written here, and nothing is kept.
+    const fs::path scratch = config.db.empty()
+                                 ? fs::path(config.data) / "verifying"
+                                 : fs::temp_directory_path() / ("tallowfen-board-" + std::to_string(getpid()));
+    fs::remove_all(scratch, error);
+    fs::create_directories(scratch, error);
+    if (error) {
+        std::fprintf(stderr, "tallowfen-board: cannot make %s: %s\n", scratch.c_str(), error.message().c_str());
+        return 1;
+    }
+    verifier.scratch = scratch.string();
+    verifier.limits.cpuSeconds = config.verifyCpuSeconds;
+    verifier.limits.wallSeconds = config.verifyWallSeconds;
+    verifier.limits.memoryMegabytes = config.verifyMemoryMegabytes;
+    if (config.workers == 0) config.workers = int(std::max(1u, std::thread::hardware_concurrency()));
+
+    // SIGTERM and SIGINT are taken by a thread of their own, so no other thread is interrupted.
+    signal(SIGPIPE, SIG_IGN);
+    sigset_t stopping;
+    sigemptyset(&stopping);
+    sigaddset(&stopping, SIGTERM);
+    sigaddset(&stopping, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
+
+    std::unique_ptr<RunStore> store;
+    std::string where;
+    try {
+        if (config.db.empty()) {
+            const fs::path file = fs::path(config.data) / "board.sqlite3";
+            where = "SQLite " + file.string();
+            store = std::make_unique<RunStore>(std::make_unique<SqliteDatabase>(file.string()));
+        } else {
+            where = "PostgreSQL";
+            store = std::make_unique<RunStore>(std::make_unique<PgDatabase>(config.db));
+        }
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "tallowfen-board: %s\n", e.what());
+        return 1;
+    }
+    VerifyPool pool(std::size_t(config.workers), std::size_t(config.queue),
+                    [&verifier](const std::string &demo) { return verifier.verify(demo); });
+    BoardServer server(config, *store, pool);
+    if (!server.bind()) {
+        std::fprintf(stderr, "tallowfen-board: cannot listen on %s port %d\n", config.host.c_str(), config.port);
+        return 1;
+    }
+    std::thread waiter([&] {
+        int signal = 0;
+        sigwait(&stopping, &signal);
+        server.stop();
+    });
+    std::printf("tallowfen-board: listening on http://%s:%d/ (%s; %d verifiers, queue %d; %s)\n", config.host.c_str(),
+                server.port, where.c_str(), config.workers, config.queue, verifier.program.c_str());
+    std::fflush(stdout);
+    server.serve();
+    // Stopped by a signal: the waiter has returned. Stopped otherwise: wake it.
+    pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+    fs::remove_all(scratch, error);
+    return 0;
+}

@@ -1,0 +1,104 @@
+// The board's pure rules: names and keys, the days it takes, and the rate limit.
+#include <gtest/gtest.h>
+
+#include "DayWindow.h"
+#include "PlayerRules.h"
+#include "RateLimiter.h"
+
+namespace {
+
+TEST(PlayerRules, NamesAreTrimmedPrintableAndAtMost16Characters)
+{
+    struct Case {
+        const char *raw;
+        const char *name;  // nullptr: refused
+    } cases[] = {
+        {"Crab", "Crab"},
+        {"  Sir Crab \t", "Sir Crab"},
+        {"sixteen-chars-ok", "sixteen-chars-ok"},
+        {"ÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆ", "ÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆÆ"},  // 16 characters in 32 bytes
+        {"<b>&\"'</b>", "<b>&\"'</b>"},            // shown escaped, not refused
+        {"seventeen-chars!!", nullptr},
+        {"", nullptr},
+        {" \t ", nullptr},
+        {"tab\tinside", nullptr},
+        {"zero\u200bwidth", nullptr},
+        {"turn\u202eround", nullptr},
+        {"\xc3", nullptr},          // cut short
+        {"\xc0\xaf", nullptr},      // overlong
+        {"\xed\xa0\x80", nullptr},  // a surrogate
+        {"\xf4\x90\x80\x80", nullptr},
+    };
+    for (const Case &c : cases) {
+        std::string name = "unchanged", problem;
+        const bool ok = PlayerRules::cleanName(c.raw, &name, &problem);
+        EXPECT_EQ(ok, c.name != nullptr) << c.raw << ": " << problem;
+        EXPECT_EQ(name, c.name ? c.name : "unchanged") << c.raw;
+        EXPECT_EQ(problem.empty(), ok) << c.raw;
+    }
+    std::string name, problem;
+    EXPECT_FALSE(PlayerRules::cleanName(std::string(300, ' ') + "Crab", &name, &problem));
+    EXPECT_EQ(PlayerRules::foldName("Sir CRAB Æ"), "sir crab Æ");
+}
+
+TEST(PlayerRules, KeysAre32HexDigits)
+{
+    EXPECT_TRUE(PlayerRules::validKey("0123456789abcdefABCDEF0123456789"));
+    for (const char *key : {"0123456789abcdef0123456789abcde", "0123456789abcdef0123456789abcdef0",
+                            "0123456789abcdef0123456789abcdeg", "0123456789abcdef 123456789abcdef", ""})
+        EXPECT_FALSE(PlayerRules::validKey(key)) << key;
+}
+
+TEST(DayWindow, TakesTodayAndYesterdayByUtcOnly)
+{
+    const std::time_t lateOn8th = 1796774399;  // 2026-12-08 23:59:59 UTC
+    EXPECT_TRUE(DayWindow::open("2026-12-08", lateOn8th));
+    EXPECT_TRUE(DayWindow::open("2026-12-07", lateOn8th));
+    EXPECT_FALSE(DayWindow::open("2026-12-06", lateOn8th));
+    EXPECT_FALSE(DayWindow::open("2026-12-09", lateOn8th));  // tomorrow is still to be played
+    EXPECT_TRUE(DayWindow::open("2026-12-09", lateOn8th + 1));
+    EXPECT_FALSE(DayWindow::open("2026-12-07", lateOn8th + 1));
+    EXPECT_EQ(DayWindow::yesterday(1772323200), "2026-02-28");  // 2026-03-01 00:00
+    for (const char *date : {"2024-02-29", "2000-02-29", "1970-01-01", "2026-12-31"})
+        EXPECT_TRUE(DayWindow::validDate(date)) << date;
+    for (const char *date : {"2026-02-29", "1900-02-29", "2026-13-01", "2026-04-31", "2026-00-10", "2026-1-01",
+                             "2026-01-1x", "1969-12-31", "-", ""})
+        EXPECT_FALSE(DayWindow::validDate(date)) << date;
+}
+
+TEST(RateLimiter, AllowsABurstThenRefillsAtItsRate)
+{
+    RateLimiter limiter(0.5, 3);  // 3 at once, then one each 2 s
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(limiter.allow("10.0.0.1", 100.0)) << i;
+    EXPECT_FALSE(limiter.allow("10.0.0.1", 100.0));
+    EXPECT_TRUE(limiter.allow("10.0.0.2", 100.0));  // another address has its own
+    EXPECT_FALSE(limiter.allow("10.0.0.1", 101.9));
+    EXPECT_TRUE(limiter.allow("10.0.0.1", 102.0));
+    EXPECT_FALSE(limiter.allow("10.0.0.1", 50.0));  // a clock stepping back gives nothing
+    EXPECT_FALSE(limiter.allow("10.0.0.1", 102.0));
+    for (int i = 0; i < 3; ++i)  // long idle fills up to the burst, no more
+        EXPECT_TRUE(limiter.allow("10.0.0.1", 1000.0)) << i;
+    EXPECT_FALSE(limiter.allow("10.0.0.1", 1000.0));
+}
+
+TEST(RateLimiter, ForgetsIdleAddressesAndRefusesNewOnesWhileAllAreBusy)
+{
+    RateLimiter limiter(1.0, 2, 2);
+    EXPECT_TRUE(limiter.allow("a", 0.0));
+    EXPECT_TRUE(limiter.allow("b", 0.0));
+    EXPECT_FALSE(limiter.allow("c", 0.5));  // a and b still within their window
+    EXPECT_TRUE(limiter.allow("c", 1.0));   // a and b have filled up again: forgotten
+    EXPECT_EQ(limiter.tracked(), 1u);
+}
+
+TEST(RateLimiter, TrustsAForwardedAddressFromALocalProxyOnly)
+{
+    EXPECT_EQ(RateLimiter::clientAddress("127.0.0.1", "10.1.1.1, 192.0.2.7", true), "192.0.2.7");
+    EXPECT_EQ(RateLimiter::clientAddress("::1", "2001:db8::5", true), "2001:db8::5");
+    EXPECT_EQ(RateLimiter::clientAddress("127.0.0.1", "192.0.2.7", false), "127.0.0.1");
+    EXPECT_EQ(RateLimiter::clientAddress("198.51.100.3", "192.0.2.7", true), "198.51.100.3");  // sent by the client
+    EXPECT_EQ(RateLimiter::clientAddress("127.0.0.1", "", true), "127.0.0.1");
+}
+
+}  // namespace

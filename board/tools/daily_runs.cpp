@@ -1,0 +1,144 @@
+// Records genuine daily runs for the board's tests: the real Game in a hidden
+// window, driven through input alone by a bot that stands still, shoots the
+// birds of the first levels and then lets them win, so each run dies at its
+// own level with its own gold and kills. Run it under the e2e harness:
+//
+//   board_daily_runs OUTPUT_FOLDER DAY:FIRE_UNTIL[p]...
+//
+// writes DAY-FIRE_UNTIL[p].demo for each: a daily run of DAY (today,
+// yesterday or a date) whose bot fires in levels below FIRE_UNTIL; with "p"
+// the run is a practice try.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/Game.h"
+#include "core/VirtualScreen.h"
+#include "raylib.h"
+#include "system/StepClock.h"
+#include "tic/InputTic.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr float kScale = 450.0f / float(kVirtualHeight);
+constexpr long kMaxUpdates = 60000;  // a bot that stalls gives up rather than hang
+
+enum : unsigned {
+    kKeyUp = 1,
+    kKeyDown = 2,
+    kMouseUp = 5,
+    kMouseDown = 6,
+    kMouseMove = 7
+};
+
+void event(unsigned type, int a, int b = 0) { PlayAutomationEvent(AutomationEvent{0, type, {a, b, 0, 0}}); }
+void point(Vector2 at) { event(kMouseMove, int(at.x * kScale), int(at.y * kScale)); }
+
+// One daily run of `date`, played to its death; false when the bot stalls.
+bool playDaily(Game &game, const std::string &date, int fireUntil, bool practice, RenderTexture2D &screen)
+{
+    // As DAILY RUN does, on the date asked for rather than today's.
+    game.dailyDate = date;
+    game.practice = practice;
+    game.dailyRun = true;
+    game.runner.reset();
+    game.upgrades.init();
+    game.inventory.reset();
+    game.state = STATE_INGAME;
+    game.enterState(STATE_MENU);
+    bool held = false, pressed = false;
+    for (long update = 0; update < kMaxUpdates && game.state != STATE_DEAD; ++update) {
+        if (pressed) event(kKeyUp, KEY_Q), pressed = false;  // a press lasts one update
+        if (held) event(kMouseUp, MOUSE_BUTTON_LEFT), held = false;
+        GameRunner &r = game.runner;
+        if (game.state == STATE_SHOP) {
+            point({60, 30});  // Finish
+            event(kMouseDown, MOUSE_BUTTON_LEFT);
+            held = true;
+        } else if (game.state == STATE_INGAME && r.levelFinished) {
+            event(kKeyDown, KEY_Q);
+            pressed = true;
+        } else if (game.state == STATE_INGAME && !r.enemies.empty() && r.level < fireUntil) {
+            const Enemy &e = r.enemies.front();
+            point(GetWorldToScreen2D(Vector2{e.x + float(e.w) / 2.0f, e.y + float(e.h) / 2.0f}, r.camera));
+            event(kMouseDown, MOUSE_BUTTON_LEFT);
+            held = true;
+        }
+        bool quit = false;
+        game.update(&quit);
+        BeginTextureMode(screen);
+        game.draw();
+        EndTextureMode();
+        BeginDrawing();
+        EndDrawing();
+    }
+    return game.state == STATE_DEAD;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        std::puts("usage: board_daily_runs OUTPUT_FOLDER DAY:FIRE_UNTIL[p]...");
+        return 2;
+    }
+    const fs::path out = fs::absolute(argv[1]);
+    fs::create_directories(out);
+    const fs::path source = TALLOWFEN_SOURCE_DIR;
+    const fs::path dir = fs::temp_directory_path() / ("tallowfen-daily-" + std::to_string(getpid()));
+    fs::create_directories(dir / "data");
+    fs::create_directory_symlink(source / "assets", dir / "assets");
+    fs::create_directory_symlink(source / "shaders", dir / "shaders");
+    fs::copy(source / "data/map", dir / "data/map");
+    fs::copy(source / "data/maprender", dir / "data/maprender");
+    fs::current_path(dir);
+
+    SetTraceLogLevel(LOG_WARNING);
+    SetConfigFlags(FLAG_WINDOW_HIDDEN);
+    InitWindow(600, 450, "Tallowfen daily runs");
+    if (!IsWindowReady()) {
+        std::puts("daily_runs: no window (run it under the e2e harness)");
+        return 2;
+    }
+    StepClock::fixedSeconds = 1.0f / 60.0f;
+    RenderTexture2D screen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
+    int failed = 0;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i], day = arg.substr(0, arg.find(':')), spec = arg.substr(day.size() + 1);
+        const std::time_t now = std::time(nullptr);
+        const std::string date = day == "today"       ? DailyRun::dateOf(now)
+                                 : day == "yesterday" ? DailyRun::dateOf(now - 24 * 60 * 60)
+                                                      : day;
+        const bool practice = spec.back() == 'p';
+        const int fireUntil = std::stoi(spec);
+        SaveFolder saves;
+        saves.dir = (dir / ("save" + std::to_string(i))).string();
+        saves.make();
+        InputTic::current = nullptr;  // the last run's game, gone, left its tic there
+        auto game = std::make_unique<Game>(saves, false);
+        if (!playDaily(*game, date, fireUntil, practice, screen)) {
+            std::printf("daily_runs: %s stalled at level %d\n", spec.c_str(), game->runner.level);
+            ++failed;
+            continue;
+        }
+        game->demos.finishWriting();
+        const DemoFile &demo = game->demos.demo;
+        const fs::path kept = out / (day + "-" + spec + ".demo");
+        fs::copy_file(game->demos.path, kept, fs::copy_options::overwrite_existing);
+        std::printf("daily_runs: %s: level %d, gold %d, kills %d\n", kept.filename().c_str(), demo.level, demo.gold,
+                    demo.kills);
+    }
+    UnloadRenderTexture(screen);
+    CloseWindow();
+    fs::current_path(source);
+    fs::remove_all(dir);
+    return failed == 0 ? 0 : 1;
+}
