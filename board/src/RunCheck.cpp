@@ -1,5 +1,7 @@
 #include "RunCheck.h"
 
+#include <cstring>
+
 #include "DayWindow.h"
 #include "Sha256.h"
 #include "record/DailyRun.h"
@@ -12,6 +14,14 @@ void put(std::string &out, uint64_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
         out.push_back(char((value >> (8 * i)) & 0xff));
+}
+
+// A float as its bits: the same run hashes the same to the last one.
+uint32_t bits(float v)
+{
+    uint32_t out;
+    std::memcpy(&out, &v, sizeof out);
+    return out;
 }
 
 }  // namespace
@@ -33,8 +43,9 @@ std::string RunCheck::contentHash(const DemoFile &demo)
         put(plain, t.keyHeld, 1), put(plain, t.keyPressed, 1), put(plain, t.padHeld, 1), put(plain, t.padPressed, 1);
         put(plain, uint8_t(t.padWalkX), 1), put(plain, uint8_t(t.padWalkY), 1), put(plain, t.pad, 1);
         put(plain, uint8_t(t.padMenuX), 1), put(plain, uint8_t(t.padMenuY), 1), put(plain, uint8_t(t.padAimX), 1);
-        put(plain, uint8_t(t.padAimY), 1), put(plain, uint16_t(t.pointerX), 2), put(plain, uint16_t(t.pointerY), 2);
-        put(plain, t.click, 1), put(plain, t.step, 2);
+        put(plain, uint8_t(t.padAimY), 1), put(plain, bits(t.mouseX), 4), put(plain, bits(t.mouseY), 4);
+        put(plain, t.screenWidth, 2), put(plain, t.screenHeight, 2), put(plain, t.click, 1),
+            put(plain, bits(t.step), 4);
     }
     return Sha256::hex(plain);
 }

@@ -67,9 +67,10 @@ RunSubmission::Answer RunSubmission::handle(const std::string &bytes, const std:
     e.name = name;
     e.build = check.demo.game + " (" + check.demo.platform + ")";
     e.tics = int64_t(check.demo.tics.size());
+    double seconds = 0.0;  // the run's time steps, as the game took them
     for (const InputTic &tic : check.demo.tics)
-        e.lengthMs += tic.step;
-    e.lengthMs /= 10;  // steps are in tenths of a millisecond
+        seconds += double(tic.step);
+    e.lengthMs = int64_t(seconds * 1000.0 + 0.5);
 
     const auto answerEarlier = [&](const RunStore::Entry &earlier) {
         int64_t total = 0;

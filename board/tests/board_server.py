@@ -96,7 +96,8 @@ def relabel(data, **fields):
 
 def with_input_after_end(data):
     """The demo with one more tic after its last mark, in a chunk of its own."""
-    plain = struct.pack("<II", 1, 0) + bytes(18)  # one tic, no mark; each lane unchanged
+    # One tic, no mark: its 22 lane bytes all zero, each lane unchanged and the step 1/60 s.
+    plain = struct.pack("<II", 1, 0) + bytes(22)
     chunk = struct.pack("<II", len(zlib.compress(plain, 9)), len(plain)) + zlib.compress(plain, 9)
 
     def sizes(lines):

@@ -122,17 +122,16 @@ int main(int argc, char **argv)
         SaveFolder saves;
         saves.dir = (dir / ("save" + std::to_string(i))).string();
         saves.make();
-        InputTic::current = nullptr;  // the last run's game, gone, left its tic there
         auto game = std::make_unique<Game>(saves, false);
         if (!playDaily(*game, date, fireUntil, practice, screen)) {
             std::printf("daily_runs: %s stalled at level %d\n", spec.c_str(), game->runner.level);
             ++failed;
             continue;
         }
-        game->demos.finishWriting();
-        const DemoFile &demo = game->demos.demo;
+        game->demo.recorder.finishWriting();
+        const DemoFile &demo = game->demo.recorder.demo;
         const fs::path kept = out / (day + "-" + spec + ".demo");
-        fs::copy_file(game->demos.path, kept, fs::copy_options::overwrite_existing);
+        fs::copy_file(game->demo.recorder.path, kept, fs::copy_options::overwrite_existing);
         std::printf("daily_runs: %s: level %d, gold %d, kills %d\n", kept.filename().c_str(), demo.level, demo.gold,
                     demo.kills);
     }

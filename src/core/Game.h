@@ -62,6 +62,8 @@ public:
     // `continueRun` false starts afresh, leaving a kept run to be replaced.
     // `headless` builds only what the run's updates need, to verify a demo.
     explicit Game(SaveFolder saves = {}, bool continueRun = true, bool headless = false);
+    // The readers answer from the library again: the tic was the game's.
+    ~Game() { InputTic::current = nullptr; }
     Game(const Game &) = delete;
     Game &operator=(const Game &) = delete;
 

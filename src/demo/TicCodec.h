@@ -14,8 +14,8 @@
 // the time step as its distance in floats from the paced frame's, 1/60 s, all
 // with the exact bits set aside for a value too far to code so.
 struct TicCodec {
-    static constexpr std::size_t kLaneBytes = 24;  // a tic's bytes in the lanes
-    static constexpr std::size_t kMostBytes = 32;  // and at most, with both pointer values set aside
+    static constexpr std::size_t kLaneBytes = 22;  // a tic's bytes in the lanes
+    static constexpr std::size_t kMostBytes = 34;  // and at most, with the pointer and the step set aside
 
     static void pack(const InputTic *tics, std::size_t count, std::string *out);
     // Reads `count` tics from `in` at *at, through to the end of `in`; false

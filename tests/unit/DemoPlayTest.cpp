@@ -10,6 +10,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The readers are pointed at the tic of the update in play; a game that goes
+// must take that pointer with it, or the next game's readers read freed memory.
+TEST(DemoPlay, AGameGoneLeavesNoTicBehind)
+{
+    ScopedWorkDir dir(false);
+    for (const char *name : {"data/map", "data/maprender"})
+        fs::copy_file(fs::path(TALLOWFEN_SOURCE_DIR) / name, name);
+    {
+        Game game(SaveFolder{}, false, true);
+        game.runner.fixedSeed = 7;
+        game.startNewGameAt(1);
+        bool quit = false;
+        game.update(&quit);
+        ASSERT_EQ(InputTic::current, &game.demo.recorder.tic);  // recording the run
+    }
+    EXPECT_EQ(InputTic::current, nullptr);
+}
+
 // The upgrade the shop shows carries from one run to the next, and a demo of
 // the later run starts its shop on it whatever the watcher's shop showed.
 TEST(DemoPlay, TheShopsBrowsedUpgradeCarriesIntoTheNextRunAndItsDemo)
