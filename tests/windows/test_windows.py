@@ -212,6 +212,7 @@ class WindowsGameTest(unittest.TestCase):
     def test_saves_under_a_profile_and_a_game_folder_named_beyond_ascii(self):
         # A profile folder and a game folder named beyond ASCII: the user's AppData
         # moved there, and the zip unpacked under C:\\Spiele\\Zoë, started from elsewhere.
+        # Wine takes its ANSI code page from the locale: UTF-8 here, as the manifest asks of Windows.
         env = dict(WINE_ENV, LC_ALL="C.UTF-8")
         roaming_folder = UNICODE_PROFILE + "\\AppData\\Roaming"
         os.makedirs(linux_path(roaming_folder))
