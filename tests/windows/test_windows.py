@@ -138,7 +138,7 @@ class WindowsGameTest(unittest.TestCase):
                                                     for p in k.split(":"))]
                 with tempfile.TemporaryDirectory() as folder:
                     run = wine(path, "--gtest_brief=1", "--gtest_filter=-" + ":".join(NOT_ON_WINDOWS), cwd=folder,
-                               capture_output=True, text=True, errors="replace")
+                               capture_output=True, text=True, errors="replace", timeout=600)
                 self.assertEqual(run.returncode, 0, run.stdout[-6000:] + run.stderr[-2000:])
                 passed = re.search(r"^\[  PASSED  \] (\d+) tests?", run.stdout, re.M)
                 self.assertIsNotNone(passed, run.stdout[-3000:])
@@ -211,11 +211,11 @@ class WindowsGameTest(unittest.TestCase):
 
     def test_saves_under_a_profile_and_a_game_folder_named_beyond_ascii(self):
         # A profile folder and a game folder named beyond ASCII: the user's AppData
-        # moved there, and the zip unpacked under C:\\Spiele\\Zoë, started from elsewhere.
+        # moved there, and the zip unpacked under C:\Spiele\Zoë, started from elsewhere.
         # Wine takes its ANSI code page from the locale: UTF-8 here, as the manifest asks of Windows.
         env = dict(WINE_ENV, LC_ALL="C.UTF-8")
         roaming_folder = UNICODE_PROFILE + "\\AppData\\Roaming"
-        os.makedirs(linux_path(roaming_folder))
+        os.makedirs(linux_path(roaming_folder), exist_ok=True)
         self.addCleanup(shutil.rmtree, linux_path(UNICODE_PROFILE), ignore_errors=True)
         query = wine("reg", "query", SHELL_FOLDERS, "/v", "AppData", capture_output=True, text=True, check=True)
         kept = re.search(r"AppData\s+REG_EXPAND_SZ\s+(.+)", query.stdout).group(1).strip()
