@@ -53,10 +53,11 @@ python3 tests/demos/fresh_demo.py build/src/tallowfen build/fresh-demos bundled
 
 stage "The Windows build"
 scripts/install_packages.sh wine wine64 binutils-mingw-w64-x86-64
-scripts/windows.sh --out build-windows/dist
+scripts/windows.sh --out build-windows/dist --tests
 stage "The Windows build under Wine"
 # Its menu is compared with the native game's, which runs in the private display too.
 TALLOWFEN_WINDOWS_ZIP="$(ls "$PWD"/build-windows/dist/tallowfen-*-windows-x86_64.zip)" \
+  TALLOWFEN_WINDOWS_BUILD="$PWD/build-windows" \
   TALLOWFEN_BINARY="$PWD/build/src/tallowfen" WINEPREFIX="${XDG_CACHE_HOME:-$HOME/.cache}/tallowfen/windows/wine" \
   TALLOWFEN_FRESH_DEMOS="$PWD/build/fresh-demos" \
   python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/windows -v

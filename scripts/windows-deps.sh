@@ -3,6 +3,8 @@
 # source packages, with MinGW-w64: GLFW (window, input, XInput pads) and
 # libmpg123 (MP3) into a prefix, and giflib's sources unpacked beside them for
 # the game's CMake to compile. zlib comes built from libz-mingw-w64-dev.
+# GoogleTest, from the googletest package's sources in /usr/src, for the unit
+# tests built for Windows and run under Wine.
 # Prints the folder; a second run reuses what it built.
 #   scripts/windows-deps.sh [folder]   (default ~/.cache/tallowfen/windows)
 set -euo pipefail
@@ -10,7 +12,7 @@ cd "$(dirname "$0")/.."
 repo="$PWD"
 dest="${1:-${XDG_CACHE_HOME:-$HOME/.cache}/tallowfen/windows}"
 prefix="$dest/prefix"
-stamp="glfw3 mpg123 giflib $(sha256sum cmake/mingw-w64-x86_64.cmake "$0" | cut -c1-16 | tr '\n' ' ')"
+stamp="glfw3 mpg123 giflib googletest $(sha256sum cmake/mingw-w64-x86_64.cmake "$0" | cut -c1-16 | tr '\n' ' ')"
 if [ "$(cat "$dest/stamp" 2>/dev/null)" = "$stamp" ]; then
   echo "$dest"
   exit 0
@@ -67,6 +69,10 @@ log="$dest/build.log"
     --enable-libmpg123 --disable-libout123 --disable-libout123-modules --disable-libsyn123 \
     --with-audio=dummy --with-default-audio=dummy --with-cpu=x86-64 &&
     make -j 2 && make install)
+  cmake -S /usr/src/googletest -B "$work/googletest" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=OFF -DBUILD_SHARED_LIBS=OFF
+  cmake --build "$work/googletest" -j 2
+  cmake --install "$work/googletest"
 } >"$log" 2>&1 || { tail -n 40 "$log" >&2; exit 1; }
 echo "$stamp" >"$dest/stamp"
 echo "$dest"

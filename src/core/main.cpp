@@ -160,7 +160,7 @@ std::optional<int> AnswerAtOnce(const CommandLine &options)
 std::optional<RootSearch::Found> EnterGameFolder()
 {
     std::error_code cwdError;
-    const std::string workingDir = std::filesystem::current_path(cwdError).string();
+    const std::string workingDir = RootSearch::textOf(std::filesystem::current_path(cwdError));
     std::optional<RootSearch::Found> root = RootSearch::find(
         workingDir, GetApplicationDirectory(), [](const std::string &dir) { return DirectoryExists(dir.c_str()); });
     if (!root || !ChangeDirectory(root->dir.c_str())) {

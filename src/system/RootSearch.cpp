@@ -13,15 +13,23 @@ std::string withoutTrailingSlash(std::string dir)
 
 std::filesystem::path normalProgramDir(const std::string &programDir)
 {
-    return std::filesystem::path(withoutTrailingSlash(programDir)).lexically_normal();
+    return RootSearch::pathOf(withoutTrailingSlash(programDir)).lexically_normal();
 }
 
 std::string installedRoot(const std::string &programDir)
 {
-    return withoutTrailingSlash((normalProgramDir(programDir) / "../share/tallowfen").lexically_normal().string());
+    return withoutTrailingSlash(RootSearch::textOf((normalProgramDir(programDir) / "../share/tallowfen").lexically_normal()));
 }
 
 }  // namespace
+
+std::filesystem::path RootSearch::pathOf(const std::string &utf8) { return std::u8string(utf8.begin(), utf8.end()); }
+
+std::string RootSearch::textOf(const std::filesystem::path &path)
+{
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
 
 std::vector<std::string> RootSearch::candidates(const std::string &workingDir, const std::string &programDir)
 {
@@ -30,7 +38,7 @@ std::vector<std::string> RootSearch::candidates(const std::string &workingDir, c
     if (programDir.empty()) return found;
     std::filesystem::path dir = normalProgramDir(programDir);
     for (int up = 0; up <= 3; ++up) {
-        found.push_back(withoutTrailingSlash(dir.string()));
+        found.push_back(withoutTrailingSlash(textOf(dir)));
         if (dir == dir.parent_path()) break;  // the file system's root has nothing above it
         dir = dir.parent_path();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,4 +23,8 @@ public:
     // The first candidate for which hasAssets(candidate + "/assets") holds.
     static std::optional<Found> find(const std::string &workingDir, const std::string &programDir,
                                      const std::function<bool(const std::string &)> &hasAssets);
+    // A path to and from its UTF-8 text, on every system: a plain std::string
+    // goes through Windows' ANSI code page, which may not be UTF-8.
+    static std::filesystem::path pathOf(const std::string &utf8);
+    static std::string textOf(const std::filesystem::path &path);
 };

@@ -92,9 +92,14 @@ bool ReadPlainFile(const char *path, std::size_t limit, std::string *text, std::
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
+        // A folder does not open as a file at all (access is denied).
+        const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return fail(problem, "it is not a plain file");
+        SetLastError(code);
         return fail(problem, "it cannot be read: " + lastError());
     }
-    // A folder, a pipe or a device is not read: it could hold the game forever.
+    // A pipe or a device is not read: it could hold the game forever.
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
         return fail(problem, "it is not a plain file");

@@ -10,7 +10,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 
 #include "TestSupport.h"
 #include "core/Game.h"
@@ -72,10 +71,12 @@ TEST(BestRunFile, RoundTripsAndTreatsEveryDamagedFileAsNoBestRun)
 
     // Neither a pipe (which would block a read) nor a directory is read.
     fs::remove("data/best");
-    ASSERT_EQ(mkfifo("data/best", 0600), 0);
     BestRun none;
-    EXPECT_FALSE(none.loadFromFile("data/best", &problem));
-    EXPECT_FALSE(problem.empty());
+    if (kHasFifos) {
+        ASSERT_TRUE(MakeFifo("data/best"));
+        EXPECT_FALSE(none.loadFromFile("data/best", &problem));
+        EXPECT_FALSE(problem.empty());
+    }
     fs::remove("data/best");
     fs::create_directories("data/best/inside");
     problem.clear();

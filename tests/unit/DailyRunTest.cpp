@@ -3,7 +3,6 @@
 
 #include <ctime>
 #include <filesystem>
-#include <sys/stat.h>
 
 #include "TestSupport.h"
 #include "core/Game.h"
@@ -65,8 +64,9 @@ TEST(DailyRunFile, KeepsTodaysTryAndTreatsDamageOrAnotherDayAsNotPlayed)
                      problem.empty());
     }
     for (const bool pipe : {true, false}) {  // neither a pipe nor a folder in its place is read or waited on
+        if (pipe && !kHasFifos) continue;
         fs::remove_all("data/daily");
-        ASSERT_TRUE(pipe ? mkfifo("data/daily", 0600) == 0 : fs::create_directories("data/daily/inside"));
+        ASSERT_TRUE(pipe ? MakeFifo("data/daily") : fs::create_directories("data/daily/inside"));
         EXPECT_FALSE(read.loadFromFile("data/daily", &(problem = "")) || problem.empty());
     }
 }

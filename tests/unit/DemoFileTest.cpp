@@ -227,7 +227,7 @@ TEST(DemoRecorder, ThinsTheFolderToTheNewestAndTheBest)
     recorder.finishWriting();
     std::vector<std::string> left;
     for (const auto &entry : fs::directory_iterator(dir.path / "demos"))
-        left.push_back(entry.path().filename());
+        left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
     ASSERT_EQ(left.size(), std::size_t(DemoRecorder::kKept + 2));  // notes.txt, the best, the newest
     EXPECT_EQ(left[0], "notes.txt");

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 #include <tuple>
 
@@ -266,7 +267,7 @@ TEST_F(LevelRunner, PotionsHealFiftyUpToAHundred)
     for (const auto &dot : runner->hpEffects[1].particles) {
         // Around the player's centre at 20 to 27, give or take the whole pixels the dots sit on.
         const double distance = std::hypot(dot.x - 48, dot.y - 48);
-        EXPECT_TRUE(distance >= 20 - M_SQRT2 && distance <= 27 + M_SQRT2) << distance;
+        EXPECT_TRUE(distance >= 20 - std::numbers::sqrt2 && distance <= 27 + std::numbers::sqrt2) << distance;
     }
 }
 

@@ -104,7 +104,7 @@ TEST(GameSettings, FailedSaveIsReportedAndKeepsTheOldFile)
     // Make the data directory unwritable; root ignores permissions, so there a
     // directory squatting on the temporary file's name blocks the write instead.
     fs::permissions(dir.path / "data", fs::perms::owner_read | fs::perms::owner_exec);
-    if (access((dir.path / "data").c_str(), W_OK) == 0) {
+    if (access((dir.path / "data").string().c_str(), W_OK) == 0) {
         fs::permissions(dir.path / "data", fs::perms::owner_all);
         fs::create_directory(dir.path / "data/settings.tmp");
     }

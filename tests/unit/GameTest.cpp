@@ -2,8 +2,10 @@
 // the state, the asset registry it fills and the sound switch.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -79,6 +81,7 @@ TEST_F(GameFixture, StartsInTheMenuWithTheMenuTrackPlaying)
     EXPECT_EQ(game->animFrame, 0);
 }
 
+#ifndef _WIN32  // holds standard output on a full pipe made non-blocking by fcntl: POSIX only
 // The loudest sample mixed since it was last cleared.
 std::atomic<float> mixPeak{0.0f};
 void MeterMix(void *data, unsigned int frames)
@@ -142,6 +145,7 @@ TEST_F(GameFixture, MusicIsNeverHeardAboveItsSavedVolume)
     EXPECT_TRUE(playing("menu"));
     EXPECT_EQ(mixPeak.load(), 0.0f) << "music heard before its volume of 0 was set";
 }
+#endif
 
 TEST_F(GameFixture, AnimationFrameAdvancesEveryThirteenthUpdate)
 {
@@ -308,7 +312,7 @@ TEST(GameStartUp, AMissingAssetFileDoesNotStopIt)
     EnsureWindowAndAudio();
     ScopedWorkDir dir(false);
     fs::copy(fs::path(TALLOWFEN_SOURCE_DIR) / "assets", dir.path / "assets", fs::copy_options::recursive);
-    fs::create_directory_symlink(fs::path(TALLOWFEN_SOURCE_DIR) / "shaders", dir.path / "shaders");
+    LinkFolder(fs::path(TALLOWFEN_SOURCE_DIR) / "shaders", dir.path / "shaders");
     fs::remove(dir.path / "assets/bird.png");
     testing::internal::CaptureStdout();
     Game game;

@@ -1,6 +1,5 @@
 // Where screenshots and clips go, and what they are called.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <fstream>
 
@@ -62,12 +61,12 @@ TEST(PicturesFolder, MakesTheFolderOrSaysWhyNot)
 {
     const ScopedWorkDir work(false);
     work.write(".config/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Shots\"\n");
-    PicturesFolder folder = PicturesFolder::choose(nullptr, nullptr, work.path.c_str(), PicturesFolder::readFile);
+    PicturesFolder folder = PicturesFolder::choose(nullptr, nullptr, work.path.string().c_str(), PicturesFolder::readFile);
     EXPECT_TRUE(folder.make()) << folder.problem;
     EXPECT_TRUE(std::filesystem::is_directory(work.path / "Shots/Tallowfen"));
 
     work.write("plain", "a file");
-    folder = PicturesFolder::choose((work.path / "plain/P").c_str(), nullptr, nullptr, PicturesFolder::readFile);
+    folder = PicturesFolder::choose((work.path / "plain/P").string().c_str(), nullptr, nullptr, PicturesFolder::readFile);
     EXPECT_FALSE(folder.make());
     EXPECT_NE(folder.problem.find(folder.dir), std::string::npos) << folder.problem;
     EXPECT_EQ(folder.problem.find('\n'), std::string::npos);
@@ -75,9 +74,9 @@ TEST(PicturesFolder, MakesTheFolderOrSaysWhyNot)
     EXPECT_TRUE(folder.make() && folder.problem.empty()) << folder.problem;
 
     // A pipe would hold the start-up: it is not read, and the game says so.
-    const std::string dirs = work.path / ".config/user-dirs.dirs";
-    ASSERT_EQ(std::remove(dirs.c_str()) + mkfifo(dirs.c_str(), 0600), 0);
-    folder = PicturesFolder::choose(nullptr, nullptr, work.path.c_str(), PicturesFolder::readFile);
+    const std::string dirs = (work.path / ".config/user-dirs.dirs").string();
+    ASSERT_TRUE(std::remove(dirs.c_str()) == 0 && MakeFifo(dirs.c_str()));
+    folder = PicturesFolder::choose(nullptr, nullptr, work.path.string().c_str(), PicturesFolder::readFile);
     EXPECT_EQ(folder.dir, (work.path / "Pictures/Tallowfen").string());
     EXPECT_EQ(folder.notice, "Ignoring " + dirs + ": it is not a plain file");
 }

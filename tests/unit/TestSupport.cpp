@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <fstream>
 #include <iterator>
@@ -10,6 +13,26 @@
 
 namespace fs = std::filesystem;
 
+void LinkFolder(const fs::path &folder, const fs::path &link)
+{
+#ifdef _WIN32
+    // MinGW's library makes no symbolic links: a copy reads the same.
+    fs::copy(folder, link, fs::copy_options::recursive);
+#else
+    fs::create_directory_symlink(folder, link);
+#endif
+}
+
+bool MakeFifo(const char *path)
+{
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    return mkfifo(path, 0600) == 0;
+#endif
+}
+
 ScopedWorkDir::ScopedWorkDir(bool linkAssets) : previous(fs::current_path())
 {
     std::random_device seed;
@@ -17,8 +40,8 @@ ScopedWorkDir::ScopedWorkDir(bool linkAssets) : previous(fs::current_path())
     fs::create_directories(path / "data");
     if (linkAssets) {
         const fs::path source = TALLOWFEN_SOURCE_DIR;
-        fs::create_directory_symlink(source / "assets", path / "assets");
-        fs::create_directory_symlink(source / "shaders", path / "shaders");
+        LinkFolder(source / "assets", path / "assets");
+        LinkFolder(source / "shaders", path / "shaders");
     }
     fs::current_path(path);
 }

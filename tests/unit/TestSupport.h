@@ -26,6 +26,18 @@ private:
     std::filesystem::path previous;
 };
 
+// Links a folder under another name (copies it where links cannot be made).
+void LinkFolder(const std::filesystem::path &folder, const std::filesystem::path &link);
+
+// Makes a named pipe (a FIFO) at path; false where the system has none.
+bool MakeFifo(const char *path);
+// Whether the system has them: Windows' named pipes live outside its folders.
+#ifdef _WIN32
+inline constexpr bool kHasFifos = false;
+#else
+inline constexpr bool kHasFifos = true;
+#endif
+
 // Opens a hidden window and the audio device once for the whole test run.
 void EnsureWindowAndAudio();
 

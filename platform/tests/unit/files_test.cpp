@@ -42,7 +42,7 @@ TEST(Files, ExistenceAndChangeDirectory)
     EXPECT_FALSE(DirectoryExists(missing.c_str()));
     EXPECT_FALSE(DirectoryExists(nullptr));
 
-    EXPECT_TRUE(ChangeDirectory(root.c_str()));
+    EXPECT_TRUE(ChangeDirectory(root.string().c_str()));
     EXPECT_EQ(fs::current_path(), root);
     EXPECT_TRUE(FileExists("file.txt")) << "relative names follow the new directory";
     EXPECT_TRUE(ChangeDirectory("sub"));
@@ -51,7 +51,7 @@ TEST(Files, ExistenceAndChangeDirectory)
     EXPECT_FALSE(ChangeDirectory(file.c_str()));
     EXPECT_EQ(fs::current_path(), root / "sub") << "a failed change stays put";
 
-    ASSERT_TRUE(ChangeDirectory(start.c_str()));
+    ASSERT_TRUE(ChangeDirectory(start.string().c_str()));
     fs::remove_all(root);
 }
 
