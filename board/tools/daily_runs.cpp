@@ -112,25 +112,25 @@ int main(int argc, char **argv)
     RenderTexture2D screen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     int failed = 0;
     for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i], day = arg.substr(0, arg.find(':')), spec = arg.substr(day.size() + 1);
+        const std::string arg = argv[i], day = arg.substr(0, arg.find(':')), plan = arg.substr(day.size() + 1);
         const std::time_t now = std::time(nullptr);
         const std::string date = day == "today"       ? DailyRun::dateOf(now)
                                  : day == "yesterday" ? DailyRun::dateOf(now - 24 * 60 * 60)
                                                       : day;
-        const bool practice = spec.back() == 'p';
-        const int fireUntil = std::stoi(spec);
+        const bool practice = plan.back() == 'p';
+        const int fireUntil = std::stoi(plan);
         SaveFolder saves;
         saves.dir = (dir / ("save" + std::to_string(i))).string();
         saves.make();
         auto game = std::make_unique<Game>(saves, false);
         if (!playDaily(*game, date, fireUntil, practice, screen)) {
-            std::printf("daily_runs: %s stalled at level %d\n", spec.c_str(), game->runner.level);
+            std::printf("daily_runs: %s stalled at level %d\n", plan.c_str(), game->runner.level);
             ++failed;
             continue;
         }
         game->demo.recorder.finishWriting();
         const DemoFile &demo = game->demo.recorder.demo;
-        const fs::path kept = out / (day + "-" + spec + ".demo");
+        const fs::path kept = out / (day + "-" + plan + ".demo");
         fs::copy_file(game->demo.recorder.path, kept, fs::copy_options::overwrite_existing);
         std::printf("daily_runs: %s: level %d, gold %d, kills %d\n", kept.filename().c_str(), demo.level, demo.gold,
                     demo.kills);
