@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libgl-dev libstb-dev libpulse-dev
                 libasound2-dev libsndfile1-dev libgif-dev zlib1g-dev libgl1-mesa-dri
-                libcpp-httplib-dev libsqlite3-dev libpq-dev)
+                libcpp-httplib-dev libsqlite3-dev libpq-dev libcurl4-openssl-dev nlohmann-json3-dev)
 test_packages=(libgtest-dev libbenchmark-dev xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils
                openbox lame libebur128-1 glslang-tools desktop-file-utils appstream lintian dpkg-dev
                postgresql)

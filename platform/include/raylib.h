@@ -465,6 +465,7 @@ RLAPI void SetRandomSeed(unsigned int seed);
 RLAPI bool IsKeyDown(int key);
 RLAPI bool IsKeyPressed(int key);
 RLAPI bool IsKeyReleased(int key);
+RLAPI int GetCharPressed(void);
 RLAPI bool IsMouseButtonDown(int button);
 RLAPI bool IsMouseButtonPressed(int button);
 RLAPI Vector2 GetMousePosition(void);

@@ -58,7 +58,7 @@ void Game::update(bool *quit)
     const bool paused = !headless && pause.update(state, musicManager.current.fetch(&assets));
     if (!paused) stepAnimation();
     if (settings.music) musicManager.current.updateMusic(&assets);
-    if (paused || !stepRunInput()) return;
+    if (paused || stepBoard() || !stepRunInput()) return;
 
     const GameState previous = state;
     switch (state) {
@@ -120,6 +120,7 @@ void Game::draw()
         case STATE_CONTROLS: controlsMenu.draw(&assets, options); break;
         default: break;
     }
+    if (nameField.open) nameField.draw();
 }
 
 void Game::loadSettings()
@@ -161,7 +162,10 @@ void Game::startNewGameAt(int level)
 void Game::enterState(GameState previous)
 {
     if (previous == STATE_INGAME && state != STATE_INGAME) endLevel();
-    if (previous == STATE_SHOP && state == STATE_MENU) demoMark(DemoMark::kKept);
+    if (previous == STATE_SHOP && state == STATE_MENU) {
+        demoMark(DemoMark::kKept);
+        sendDaily();
+    }
     // Leaving a daily run ends it; no screen leads back into one.
     // The death screen's NEW GAME starts a fresh run at level 1, as after any death.
     if (dailyRun && !demo.playback && (state == STATE_MENU || previous == STATE_DEAD)) endDaily(state == STATE_MENU);
@@ -204,6 +208,8 @@ void Game::endLevel()
     if (state == STATE_DEAD) {
         demoMark(DemoMark::kDeath);
         recordDeath();
+        deadMenu.boardFile.clear();  // only a counted daily try has a word from the board
+        sendDaily();
     }
     countDaily();
 }

@@ -15,11 +15,13 @@
 #include "record/BestRun.h"
 #include "record/DailyRun.h"
 #include "replay/Replay.h"
+#include "submit/BoardSender.h"
 #include "system/SaveFolder.h"
 #include "ui/ControlsMenu.h"
 #include "ui/DeadMenu.h"
 #include "ui/GameUI.h"
 #include "ui/MainMenu.h"
+#include "ui/NameField.h"
 #include "ui/SettingsMenu.h"
 #include "ui/ShopMenu.h"
 #include <optional>
@@ -58,6 +60,8 @@ public:
     bool dailyRun = false;  // the run in play is a daily run
     bool practice = false;  // ... and its day's try was counted before it began
     std::string dailyDate;  // the UTC day of the daily run in play
+    BoardSender board;      // the counted tries on their way to a daily board, and its answers
+    NameField nameField;    // asks the player's name there, once
 
     // `continueRun` false starts afresh, leaving a kept run to be replaced.
     // `headless` builds only what the run's updates need, to verify a demo.
@@ -79,6 +83,9 @@ public:
     // Today's daily run from level 1 in a fresh game; the kept run stays
     // on disk for NEW GAME and comes back when the daily run ends.
     void startDaily();
+    // Finds the counted tries a daily board has not had yet, for the board at
+    // `url` or, when "", the options' one.
+    void startBoard(const std::string &url);
     // Skips the menus: play begins at once with the given level.
     void startNewGameAt(int level);
     void switchTrack(GameState previous);
@@ -125,4 +132,11 @@ private:
     void countDaily();
     // Reads `daily` (saying once what is wrong with it) and sets the menu's line.
     void readDaily(bool report);
+    // Once an update: the board's posts go on, and the name field, while it
+    // asks, has the update to itself (true).
+    bool stepBoard();
+    // The counted daily try in play has just ended: off to the board.
+    void sendDaily();
+    // What the board said, onto the death screen and the menu.
+    void showBoard();
 };

@@ -200,6 +200,7 @@ int main(int argc, char **argv)
     {
         // A new game at a chosen level replaces the kept run rather than continuing it.
         Game game(saves, options.startLevel == 0);
+        game.startBoard(options.board);
         if (options.startLevel > 0) game.startNewGameAt(options.startLevel);
         if (options.daily) game.startDaily();
         if (!options.play.empty()) game.watch(std::move(demo));

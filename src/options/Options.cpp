@@ -49,8 +49,36 @@ bool listOf(const std::vector<InputName> &names, const std::string &value, std::
 
 }  // namespace
 
+std::string Options::cleanBoardName(const std::string &raw)
+{
+    const std::string name = trim(raw);
+    int characters = 0;
+    for (std::size_t i = 0; i < name.size(); ++characters) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        const int length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > name.size() || c < 0x20 || c == 0x7f) return "";
+        for (int k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(name[i + k]) & 0xC0) != 0x80) return "";
+        i += length;
+    }
+    return characters >= 1 && characters <= kMaxBoardName ? name : "";
+}
+
 std::string Options::apply(const std::string &name, const std::string &value)
 {
+    if (name == "board") {
+        const bool web = value.rfind("http://", 0) == 0 || value.rfind("https://", 0) == 0;
+        if (!value.empty() && (!web || value.find_first_of(" \t") != std::string::npos))
+            return "board must be an http:// or https:// address, not \"" + value + "\"";
+        board = value;
+        return "";
+    }
+    if (name == "board_name") {
+        const std::string clean = cleanBoardName(value);
+        if (!value.empty() && clean.empty()) return "board_name must be 1 to 16 characters, not \"" + value + "\"";
+        boardName = clean;
+        return "";
+    }
     if (name == "music_volume" || name == "effects_volume") {
         const int v = volumeOf(value);
         if (v < 0) return name + " must be a whole number from 0 to 100, not \"" + value + "\"";
@@ -124,6 +152,8 @@ std::string Options::text() const
         out += key + " = " + Bindings::listText(KeyNames(), bindings.keys[a]) + "\n";
         out += key + "_pad = " + Bindings::listText(PadNames(), bindings.pad[a]) + "\n";
     }
+    if (!board.empty()) out += "board = " + board + "\n";
+    if (!boardName.empty()) out += "board_name = " + boardName + "\n";
     return out;
 }
 

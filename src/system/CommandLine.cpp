@@ -31,6 +31,13 @@ CommandLine CommandLine::parse(int argc, const char *const *argv)
             }
             std::string &file = arg[2] == 'p' ? line.play : arg[2] == 'v' ? line.verify : line.trace;
             file = argv[++i];
+        } else if (std::strcmp(arg, "--board") == 0) {
+            const std::string url = i + 1 < argc ? argv[++i] : "";
+            if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) {
+                line.error = "--board needs an http:// or https:// address, not \"" + url + "\"";
+                return line;
+            }
+            line.board = url;
         } else if (std::strcmp(arg, "--daily") == 0) {
             line.daily = true;
         } else {
@@ -48,7 +55,8 @@ const char *CommandLine::versionText() { return "Tallowfen " TALLOWFEN_VERSION; 
 
 const char *CommandLine::usage()
 {
-    return "Usage: tallowfen [--level L | --daily | --play FILE | --verify FILE [--trace OUT]] [--help] [--version]\n"
+    return "Usage: tallowfen [--level L | --daily | --play FILE | --verify FILE [--trace OUT]] [--board URL]\n"
+           "                 [--help] [--version]\n"
            "A top-down arena shooter. It finds its assets/, shaders/ and data/ in the working directory,\n"
            "near the program, or installed in ../share/tallowfen beside it.\n"
            "  --level L   start a new game at level L (L birds, L from 1 to 3000) instead of at the main menu\n"
@@ -57,6 +65,8 @@ const char *CommandLine::usage()
            "  --verify FILE     play a demo through without a window and check its result: exit 0 when it\n"
            "                    matches, 1 when it differs, 2 when the file cannot be played\n"
            "  --trace OUT       with --verify, write each update's state digest and level to OUT\n"
+           "  --board URL send the day's counted daily runs to the board at URL (this time; `board = URL`\n"
+           "              in the options file keeps one)\n"
            "  --help      show this text\n"
            "  --version   show the version\n"
            "Setting TALLOWFEN_FRAME_TIMES=FILE writes each frame's time and the process's CPU time to FILE on exit.\n";

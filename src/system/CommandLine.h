@@ -16,6 +16,7 @@ struct CommandLine {
     std::string play;    // a demo to watch
     std::string verify;  // a demo to check without a window
     std::string trace;   // with verify: where each update's digest goes
+    std::string board;   // a daily board to send counted tries to, over the options' one
     std::string error;   // non-empty when the arguments make no sense
 
     static CommandLine parse(int argc, const char *const *argv);

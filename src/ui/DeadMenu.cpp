@@ -45,4 +45,6 @@ void DeadMenu::draw(GameAssets &assets)
     EndGrainPass();
 
     chart.draw();
+    // Between the subtitle and the buttons, where the run's fate is read first.
+    if (!boardLine.empty()) DrawText(boardLine.c_str(), 10, 78, 10, SKYBLUE);
 }

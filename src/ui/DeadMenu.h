@@ -6,6 +6,8 @@
 #include "economy/Inventory.h"
 #include "economy/Upgrades.h"
 #include "level/GameRunner.h"
+#include <string>
+
 #include "raylib.h"
 #include "ui/GUIButton.h"
 #include "ui/GUIText.h"
@@ -28,6 +30,9 @@ public:
                              true};
     MenuHighlight highlight;  // over NEW GAME, MAIN MENU
     RunChart chart;           // the run just lost, filled in by Game when the player dies
+    // A counted daily try's word from the board ("Board: rank 12 of 340"), set by Game.
+    std::string boardFile;  // the try's demo, by its name in demos/daily
+    std::string boardLine;
 
     DeadMenu();
 

@@ -44,8 +44,9 @@ void MainMenu::draw(GameAssets *assets, int animFrame)
         line.draw();
     }
     if (!dailyLine.empty()) {
+        const std::string text = boardLine.empty() ? dailyLine : dailyLine + ". " + boardLine;
         GUIText line = dailyText;
-        line.text = dailyLine.c_str();
+        line.text = text.c_str();
         line.draw();
     }
     if (bestLevel > 0) {

@@ -35,6 +35,7 @@ public:
     GUIText continueText{160, 174, 16, "", WHITE, true};
     // Today's daily result, set by Game; between the best line and the credit.
     std::string dailyLine;
+    std::string boardLine;  // and what the daily board said of today's counted try, after it
     GUIText dailyText{160, 206, 10, "", SKYBLUE, true};
 
     MainMenu() = default;

@@ -8,6 +8,8 @@ namespace {
 
 constexpr int kMaxKeys = 512;
 constexpr int kMaxButtons = 8;
+// raylib keeps the characters typed since the last poll in a queue this long.
+constexpr int kMaxQueuedChars = 16;
 
 // Automation event types of raylib 5.5 that the layer plays back.
 enum : unsigned int {
@@ -34,6 +36,8 @@ struct InputState {
     std::array<bool, kMaxButtons> buttons{};
     std::array<bool, kMaxButtons> previousButtons{};
     Vector2 mouse{0.0f, 0.0f};
+    std::array<int, kMaxQueuedChars> chars{};  // typed since the last poll, oldest first
+    int charCount = 0;
 };
 
 InputState g_input;
@@ -49,6 +53,7 @@ void InputBeginPoll()
 {
     g_input.previousKeys = g_input.keys;
     g_input.previousButtons = g_input.buttons;
+    g_input.charCount = 0;  // a character not taken by the next frame is gone, as in raylib
     GamepadBeginPoll();
 }
 
@@ -63,6 +68,11 @@ void InputSetMouseButton(int button, bool down)
 }
 
 void InputSetMousePosition(float x, float y) { g_input.mouse = {x, y}; }
+
+void InputAddChar(unsigned int codepoint)
+{
+    if (g_input.charCount < kMaxQueuedChars) g_input.chars[g_input.charCount++] = int(codepoint);
+}
 
 void InputReset()
 {
@@ -79,6 +89,15 @@ bool IsKeyDown(int key) { return validKey(key) && g_input.keys[key]; }
 bool IsKeyPressed(int key) { return validKey(key) && g_input.keys[key] && !g_input.previousKeys[key]; }
 
 bool IsKeyReleased(int key) { return validKey(key) && !g_input.keys[key] && g_input.previousKeys[key]; }
+
+int GetCharPressed(void)
+{
+    if (g_input.charCount == 0) return 0;
+    const int first = g_input.chars[0];
+    std::copy(g_input.chars.begin() + 1, g_input.chars.begin() + g_input.charCount, g_input.chars.begin());
+    --g_input.charCount;
+    return first;
+}
 
 bool IsMouseButtonDown(int button) { return validButton(button) && g_input.buttons[button]; }
 

@@ -57,6 +57,7 @@ void InputBeginPoll();  // current states become the previous ones
 void InputSetKey(int key, bool down);
 void InputSetMouseButton(int button, bool down);
 void InputSetMousePosition(float x, float y);
+void InputAddChar(unsigned int codepoint);  // a character typed, for GetCharPressed
 void InputReset();
 
 // --- batch.cpp ------------------------------------------------------------

@@ -58,6 +58,8 @@ void onKey(GLFWwindow *window, int key, int, int action, int)
     if (key == g_window.exitKey && action == GLFW_PRESS) glfwSetWindowShouldClose(window, GLFW_TRUE);
 }
 
+void onChar(GLFWwindow *, unsigned int codepoint) { rlp::InputAddChar(codepoint); }
+
 void onMouseButton(GLFWwindow *, int button, int action, int)
 {
     rlp::InputSetMouseButton(button, action == GLFW_PRESS);
@@ -113,6 +115,7 @@ bool openWindow(int width, int height, const char *title)
     }
     glfwSetWindowSizeCallback(g_window.handle, onWindowSize);
     glfwSetKeyCallback(g_window.handle, onKey);
+    glfwSetCharCallback(g_window.handle, onChar);
     glfwSetMouseButtonCallback(g_window.handle, onMouseButton);
     glfwSetCursorPosCallback(g_window.handle, onCursor);
     // Shown again after being covered, or redecorated: the picture must be

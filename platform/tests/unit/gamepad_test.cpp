@@ -143,3 +143,24 @@ TEST_F(Gamepad, BadPadButtonAndAxisNumbersAnswerFalseAndZero)
 }
 
 }  // namespace
+
+// Typed characters come out oldest first, at most 16 a frame, and a poll
+// forgets what the frame before did not take, as raylib's queue does.
+TEST(TypedCharacters, QueueInOrderHoldSixteenAndLastOnePoll)
+{
+    rlp::InputReset();
+    EXPECT_EQ(GetCharPressed(), 0);
+    for (unsigned int c : {0x41u, 0xE9u, 0x1F600u}) rlp::InputAddChar(c);
+    EXPECT_EQ(GetCharPressed(), 0x41);
+    EXPECT_EQ(GetCharPressed(), 0xE9);
+    EXPECT_EQ(GetCharPressed(), 0x1F600);
+    EXPECT_EQ(GetCharPressed(), 0);
+    for (unsigned int c = 'a'; c < 'a' + 20; ++c) rlp::InputAddChar(c);
+    int taken = 0;
+    while (GetCharPressed() != 0) ++taken;
+    EXPECT_EQ(taken, 16);
+    rlp::InputAddChar('x');
+    rlp::InputBeginPoll();
+    EXPECT_EQ(GetCharPressed(), 0);
+    rlp::InputReset();
+}
