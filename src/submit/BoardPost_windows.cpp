@@ -1,7 +1,8 @@
 // Windows' post, through WinHTTP (a system library, HTTPS included). Its calls
 // block, so they run on a thread of the post's own: start() returns at once,
 // poll() only looks at a flag. Dropping a post closes its handles, which ends
-// a call under way, and then joins the thread.
+// a call under way on Windows, and joins the thread; a call that goes on
+// regardless (Wine's do, to their time-out) is left to end by itself.
 #include <windows.h>
 #include <winhttp.h>
 
