@@ -120,18 +120,19 @@ struct Flight {
         ended.notify_all();
     }
 
-    static bool addHeaders(HINTERNET request, const Job &job)
+    // The board's headers; 0, or why they could not be added.
+    static DWORD addHeaders(HINTERNET request, const Job &job)
     {
         const DWORD mode = WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE;
         const std::wstring fixed = L"Content-Type: application/octet-stream\r\nTallowfen-Key: " + WidePath(job.key);
-        if (!WinHttpAddRequestHeaders(request, fixed.c_str(), DWORD(fixed.size()), mode)) return false;
+        if (!WinHttpAddRequestHeaders(request, fixed.c_str(), DWORD(fixed.size()), mode)) return GetLastError();
         if (AddHeadersEx add = byteHeaders()) {
             ByteHeader name{"Tallowfen-Name", job.name.c_str()};
-            return add(request, mode, 0, 0, 1, &name) == ERROR_SUCCESS;
+            return add(request, mode, 0, 0, 1, &name);
         }
         // Only the UTF-16 call: Wine sends its headers as UTF-8, whatever the locale.
         const std::wstring name = L"Tallowfen-Name: " + WidePath(job.name);
-        return WinHttpAddRequestHeaders(request, name.c_str(), DWORD(name.size()), mode) != FALSE;
+        return WinHttpAddRequestHeaders(request, name.c_str(), DWORD(name.size()), mode) ? 0 : GetLastError();
     }
 
     void run(const Job &job)
@@ -158,7 +159,7 @@ struct Flight {
         // Waiting for the answer's head has a time-out of its own, which Wine leaves endless.
         DWORD wait = DWORD(whole);
         WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof wait);
-        if (!addHeaders(request, job)) return fail(0);
+        if ((error = addHeaders(request, job)) != 0) return fail(error);
         const DWORD size = DWORD(job.body.size());
         if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, const_cast<char *>(job.body.data()), size,
                                 size, 0) ||

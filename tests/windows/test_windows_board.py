@@ -1,10 +1,7 @@
-"""The Windows build's posts to the daily board, under Wine: a counted daily
-try of today left in the save folder goes to the real board server on
-loopback at the next start (with a name beyond ASCII, stored as its exact
-UTF-8), a board that is down leaves it to be sent later, and a game closed
-while the board has not answered still quits at once. Skipped without the
-Windows zip (TALLOWFEN_WINDOWS_ZIP), the board server (BOARD_BINARY) or the
-Linux game that verifies (TALLOWFEN_BINARY)."""
+"""The Windows build's posts to the daily board under Wine, to the real board
+on loopback: an unsent daily try of today goes at the start, a board that is
+down keeps it for later, a silent one does not hold up quitting. Skipped
+without the zip, the board server (BOARD_BINARY) or the Linux game (TALLOWFEN_BINARY)."""
 
 import datetime
 import os
@@ -14,10 +11,11 @@ import socket
 import sys
 import tempfile
 import threading
+import time
 import unittest
-import zipfile
 
-from test_windows import WINE_ENV, ZIP, read, roaming, stop_wineserver, wine
+import test_windows as windows
+from test_windows import WINE_ENV, read, roaming, stop_wineserver
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 sys.path.insert(0, os.path.join(ROOT, "board", "tests"))
@@ -36,87 +34,54 @@ NAME = "Wïnde"
 DEMO = "today-1.demo"
 
 
-def utc_today():
-    return datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d")
+def utc_day(seconds=None):
+    return datetime.datetime.fromtimestamp(seconds or time.time(), datetime.timezone.utc).strftime("%Y-%m-%d")
 
 
 def setUpModule():
-    global GAME, EXE, WORK
-    if not ZIP:
-        raise unittest.SkipTest("TALLOWFEN_WINDOWS_ZIP names no zip (scripts/windows.sh builds one)")
     for path, what in ((os.environ["BOARD_BINARY"], "board server"), (VERIFIER, "Linux game to verify runs")):
         if not os.access(path, os.X_OK):
             raise unittest.SkipTest(f"no {what} at {path}")
-    stop_wineserver()
-    wine("wineboot", "-i", check=True, capture_output=True)
-    WORK = tempfile.mkdtemp(prefix="tallowfen-windows-board-")
-    with zipfile.ZipFile(ZIP) as archive:
-        archive.extractall(WORK)
-    GAME = os.path.join(WORK, os.path.splitext(os.path.basename(ZIP))[0])
-    EXE = os.path.join(GAME, "tallowfen.exe")
+    windows.setUpModule()  # the zip unpacked, or every test skipped without it
 
 
 def tearDownModule():
-    stop_wineserver()
-    shutil.rmtree(WORK, ignore_errors=True)
+    windows.tearDownModule()
 
 
 def todays_demo(session):
-    """A genuine counted daily try of today: the one ctest recorded, if it is
-    today's, or one the recorder plays now (once)."""
-    for recorded in (os.path.join(DEMOS, DEMO), os.path.join(WORK, "recorded", DEMO)):
-        if os.path.exists(recorded) and datetime.datetime.fromtimestamp(
-                os.path.getmtime(recorded), datetime.timezone.utc).strftime("%Y-%m-%d") == utc_today():
+    """A genuine counted daily try of today: ctest's, if of today, or one recorded now (once)."""
+    for recorded in (os.path.join(DEMOS, DEMO), os.path.join(windows.WORK, "recorded", DEMO)):
+        if os.path.exists(recorded) and utc_day(os.path.getmtime(recorded)) == utc_day():
             return recorded
     if not os.access(RECORDER, os.X_OK):
         raise unittest.SkipTest(f"no daily run of today in {DEMOS} and no recorder at {RECORDER}")
-    folder = os.path.join(WORK, "recorded")
-    app = session.start([RECORDER, folder, "today:1"])
-    code = app.wait(300)
-    if code != 0:
-        raise AssertionError(f"the recorder failed ({code}): {app.stdout_text()[-2000:]}")
-    return os.path.join(folder, DEMO)
+    app = session.start([RECORDER, os.path.dirname(recorded), "today:1"])
+    if app.wait(300) != 0:
+        raise AssertionError(f"the recorder failed: {app.stdout_text()[-2000:]}")
+    return recorded
 
 
-def closed_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+def silent_board():
+    """A board that reads a post and never answers: its socket, and an event set once the post came."""
+    listener, heard = socket.create_server(("127.0.0.1", 0)), threading.Event()
 
-
-class SilentBoard:
-    """A board that takes the connection and the request and never answers."""
-
-    def __init__(self):
-        self.listener = socket.create_server(("127.0.0.1", 0))
-        self.port = self.listener.getsockname()[1]
-        self.heard = threading.Event()
-        self.connections = []
-        threading.Thread(target=self._serve, daemon=True).start()
-
-    def _serve(self):
-        try:
-            connection, _ = self.listener.accept()
-        except OSError:
-            return
-        self.connections.append(connection)
-        data = b""
-        while b"\r\n\r\n" not in data and (more := connection.recv(4096)):
-            data += more
-        self.heard.set()
-
-    def close(self):
-        for c in [*self.connections, self.listener]:
-            c.close()
+    def serve():
+        with listener.accept()[0] as connection:
+            data = b""
+            while b"\r\n\r\n" not in data and (more := connection.recv(4096)):
+                data += more
+            heard.set()
+            connection.recv(1)  # held open until the game lets go
+    threading.Thread(target=serve, daemon=True).start()
+    return listener, heard
 
 
 class WindowsBoardTest(unittest.TestCase):
     def setUp(self):
         self.saves = os.path.join(roaming(), "Tallowfen")
         shutil.rmtree(self.saves, ignore_errors=True)
-        self.session = Session()
-        self.session.__enter__()
-        self.addCleanup(self.session.__exit__, None, None, None)
+        self.session = self.enterContext(Session())
         self.addCleanup(stop_wineserver)
         os.makedirs(os.path.join(self.saves, "demos", "daily"))
         shutil.copy(todays_demo(self.session), os.path.join(self.saves, "demos", "daily", DEMO))
@@ -124,7 +89,7 @@ class WindowsBoardTest(unittest.TestCase):
             f.write(f"board_name = {NAME}\n")
 
     def start(self, board):
-        app = self.session.start(["wine", EXE, "--board", board], cwd=GAME, env_extra=WINE_ENV)
+        app = self.session.start(["wine", windows.EXE, "--board", board], cwd=windows.GAME, env_extra=WINE_ENV)
         game = GameDriver(app, app.window("Tallowfen", timeout=60))
         game.wait_for(lambda: menu_drawn(game), timeout=60, what="the main menu")
         return app, game
@@ -137,37 +102,44 @@ class WindowsBoardTest(unittest.TestCase):
         game.key("Escape")
         self.assertEqual(app.wait(30), 0, app.stdout_text())
 
-    def test_a_daily_try_left_unsent_goes_at_the_start_under_its_utf8_name(self):
-        board = board_server.Server(["--data", os.path.join(WORK, "board-data"), "--verifier", VERIFIER,
-                                     "--posts-per-minute", "1000"])
-        self.addCleanup(shutil.rmtree, os.path.join(WORK, "board-data"), ignore_errors=True)
+    def real_board(self):
+        data = tempfile.mkdtemp(prefix="board-data-", dir=windows.WORK)
+        board = board_server.Server(["--data", data, "--verifier", VERIFIER, "--posts-per-minute", "1000"])
+        self.addCleanup(shutil.rmtree, data, ignore_errors=True)
         self.addCleanup(board.stop)
+        return board
+
+    def test_a_daily_try_left_unsent_goes_at_the_start_under_its_utf8_name(self):
+        board = self.real_board()
         app, game = self.start(f"http://127.0.0.1:{board.port}")
         self.assertEqual(self.board_line(app, game), f"Board: rank 1 of 1 ({DEMO}: HTTP 201)")
         self.quit(app, game)
-        status, day = board.get(f"/api/daily/{utc_today()}")
-        self.assertEqual(status, 200, day)
-        self.assertEqual([e["name"] for e in day["entries"]], [NAME])
+        status, day = board.get(f"/api/daily/{utc_day()}")
+        self.assertEqual((status, [e["name"] for e in day["entries"]]), (200, [NAME]))
         self.assertRegex(read(os.path.join(self.saves, "board_key")), r"^[0-9a-f]{32}$")
         runs = read(os.path.join(self.saves, "board_runs")).splitlines()
         self.assertEqual(runs, ["tallowfen board runs", f"{DEMO}\tBoard: rank 1 of 1"])
 
     def test_a_board_that_is_down_leaves_the_try_for_the_next_start(self):
-        app, game = self.start(f"http://127.0.0.1:{closed_port()}")
+        with socket.create_server(("127.0.0.1", 0)) as closed:
+            port = closed.getsockname()[1]
+        app, game = self.start(f"http://127.0.0.1:{port}")
         self.assertRegex(self.board_line(app, game),
                          rf"^Board: unreachable; sent at the next start \({re.escape(DEMO)}: .+\)$")
-        app.wait_frames(30)  # the game plays on after the line
-        self.assertTrue(menu_drawn(game))
+        app.wait_frames(30)  # the game plays on
         self.quit(app, game)
-        runs = read(os.path.join(self.saves, "board_runs")) or ""
-        self.assertNotIn(DEMO, runs)
-        self.assertTrue(os.path.exists(os.path.join(self.saves, "demos", "daily", DEMO)))
+        self.assertNotIn(DEMO, read(os.path.join(self.saves, "board_runs")) or "")
+        # The next start, with the board up, sends it.
+        board = self.real_board()
+        app, game = self.start(f"http://127.0.0.1:{board.port}")
+        self.assertEqual(self.board_line(app, game), f"Board: rank 1 of 1 ({DEMO}: HTTP 201)")
+        self.quit(app, game)
 
     def test_the_game_quits_at_once_while_the_board_keeps_silent(self):
-        board = SilentBoard()
-        self.addCleanup(board.close)
-        app, game = self.start(f"http://127.0.0.1:{board.port}")
-        self.assertTrue(board.heard.wait(60), "the post never reached the board")
+        listener, heard = silent_board()
+        self.addCleanup(listener.close)
+        app, game = self.start(f"http://127.0.0.1:{listener.getsockname()[1]}")
+        self.assertTrue(heard.wait(60), "the post never reached the board")
         self.quit(app, game)
         self.assertNotIn("Board: ", app.stdout_text())
         self.assertNotIn(DEMO, read(os.path.join(self.saves, "board_runs")) or "")
