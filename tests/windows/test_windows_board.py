@@ -72,7 +72,8 @@ def silent_board():
             while b"\r\n\r\n" not in data and (more := connection.recv(4096)):
                 data += more
             heard.set()
-            connection.recv(1)  # held open until the game lets go
+            while connection.recv(4096):  # the rest read, the connection held until the game lets go
+                pass
     threading.Thread(target=serve, daemon=True).start()
     return listener, heard
 
