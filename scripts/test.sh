@@ -60,6 +60,7 @@ TALLOWFEN_WINDOWS_ZIP="$(ls "$PWD"/build-windows/dist/tallowfen-*-windows-x86_64
   TALLOWFEN_WINDOWS_BUILD="$PWD/build-windows" \
   TALLOWFEN_BINARY="$PWD/build/src/tallowfen" WINEPREFIX="${XDG_CACHE_HOME:-$HOME/.cache}/tallowfen/windows/wine" \
   TALLOWFEN_FRESH_DEMOS="$PWD/build/fresh-demos" \
+  BOARD_BINARY="$PWD/build/board/tallowfen-board" BOARD_DEMOS="$PWD/build/board/tests/daily" \
   python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/windows -v
 
 if [ -n "$raylib_archive" ]; then

@@ -21,7 +21,7 @@ while [ $# -gt 0 ]; do
 done
 
 scripts/install_packages.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev \
-  cmake make python3 libstb-dev libgl-dev dpkg-dev googletest
+  cmake make python3 libstb-dev libgl-dev dpkg-dev googletest nlohmann-json3-dev
 deps="$(scripts/windows-deps.sh)"
 export TALLOWFEN_WINDOWS_PREFIX="$deps/prefix"
 mkdir -p build-windows

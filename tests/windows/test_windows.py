@@ -34,7 +34,7 @@ WINE_ENV = {"WINEPREFIX": PREFIX, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "msco
 MAX_ZIP_BYTES = 15 * 1000 * 1000
 # What 64-bit Windows 10 and 11 have in System32, which the program may import.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "ole32.dll", "winmm.dll", "msvcrt.dll",
-               "advapi32.dll", "shlwapi.dll", "opengl32.dll", "imm32.dll", "ws2_32.dll"}
+               "advapi32.dll", "shlwapi.dll", "opengl32.dll", "imm32.dll", "ws2_32.dll", "winhttp.dll"}
 SHOTS = os.path.join(tempfile.gettempdir(), "tallowfen-windows-shots")
 BUILD = os.environ.get("TALLOWFEN_WINDOWS_BUILD")
 # The unit tests that do not run on Windows, each with the reason; those marked
