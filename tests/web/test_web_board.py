@@ -99,6 +99,8 @@ class BoardPageTest(unittest.TestCase):
         for key in NAME:
             page.key(key)
         page.key("Return")
+        page.wait_frames(10)
+        self.assertFalse(self.name_field_shown(page.picture()), "the typed name was taken")
         line, match = page.wait_line(RANKED, 120)
         rank, count, file, status = match.groups()
         self.assertEqual((rank, count, status), ("1", "1", "201"), page.lines()[line])
