@@ -1,12 +1,10 @@
-"""The page served by the real daily board (tallowfen-board --site): a daily
-run played in headless Chromium is sent by the page's fetch, verified and
-ranked, listed on the board's page, and played again in the page from its
-Watch link; served by a plain web server, the page looks for no board."""
+"""The page served by the real daily board (tallowfen-board --site): a daily run played in headless
+Chromium is sent by the page's fetch, ranked, listed on the board's page and watched from its Watch
+link; served by a plain web server, the page looks for no board."""
 
 import math
 import os
 import re
-import shutil
 import sys
 import tempfile
 import unittest
@@ -30,30 +28,20 @@ DEMO_RED = (230, 41, 55)
 RANKED = r"Board: rank (\d+) of (\d+) \((\S+\.demo): HTTP (\d+)\)$"
 
 
-def missing():
-    """Why this test cannot run here, or None."""
-    if SITE is None:
-        return "TALLOWFEN_WEB_SITE names no built site (build-web/site once built)"
-    for what, path in (("board server", BOARD), ("desktop game (the board's verifier)", GAME)):
-        if not os.access(path, os.X_OK):
-            return f"no {what} at {path}"
-    return None
+NO_SITE = "TALLOWFEN_WEB_SITE names no built site (build-web/site once built)"
+MISSING = NO_SITE if SITE is None else next((f"no {what} at {path}" for what, path in (
+    ("board server", BOARD), ("desktop game (the board's verifier)", GAME)) if not os.access(path, os.X_OK)), None)
 
 
-def demo_header(data):
-    text = data.split(b"\nend\n", 1)[0].decode()
-    return dict(line.split(" ", 1) for line in text.splitlines()[1:])
-
-
-@unittest.skipIf(missing(), missing())
+@unittest.skipIf(MISSING, MISSING)
 class BoardPageTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         os.environ["BOARD_BINARY"] = BOARD
         from board_server import Server
-        data = tempfile.mkdtemp(prefix="tallowfen-web-board-")
-        cls.addClassCleanup(shutil.rmtree, data, True)
-        cls.board = Server(["--site", SITE, "--data", data, "--verifier", GAME, "--posts-per-minute", "1000",
+        data = tempfile.TemporaryDirectory(prefix="tallowfen-web-board-")
+        cls.addClassCleanup(data.cleanup)
+        cls.board = Server(["--site", SITE, "--data", data.name, "--verifier", GAME, "--posts-per-minute", "1000",
                             "--gets-per-minute", "100000"])
         cls.addClassCleanup(cls.board.stop)
         cls.base = f"http://{cls.board.host}:{cls.board.port}/"
@@ -85,8 +73,8 @@ class BoardPageTest(unittest.TestCase):
         self.browser.forget(self.base)
         query = urllib.parse.urlencode([("arg", "--daily"), ("env", EVENTS_ENV)])
         page = self.browser.open(f"{self.base}index.html?{query}")
-        self.assertTrue(wait_for(lambda: page.tallowfen("t.board") is not None, 30, "the page's look for a board"))
-        self.assertTrue(page.tallowfen("t.board"), "the board's /api/health answered")
+        wait_for(lambda: page.tallowfen("t.board !== null"), 30, "the page's look for a board")
+        self.assertIs(page.tallowfen("t.board"), True, "the board's /api/health answered")
         self.assertEqual(page.element("board-link"), [True, "Board"])
         page.wait_event("state 1")
         self.finish_the_level(page)
@@ -99,19 +87,12 @@ class BoardPageTest(unittest.TestCase):
         for key in NAME:
             page.key(key)
         page.key("Return")
-        page.wait_frames(10)
         self.assertFalse(self.name_field_shown(page.picture()), "the typed name was taken")
         line, match = page.wait_line(RANKED, 120)
-        rank, count, file, status = match.groups()
-        self.assertEqual((rank, count, status), ("1", "1", "201"), page.lines()[line])
-
-        saved = [f for f in page.files() if f.endswith("/demos/daily/" + file)]
-        self.assertEqual(len(saved), 1, "the sent demo is the one the page kept")
-        sent = page.read(saved[0])
-        head = demo_header(sent)
-        status, days = self.board.get("/api/days")
-        self.assertEqual(status, 200)
-        status, day = self.board.get(f"/api/daily/{days['today']}")
+        self.assertEqual(match.group(1, 2, 4), ("1", "1", "201"), page.lines()[line])
+        sent = page.read(next(f for f in page.files() if f.endswith("/demos/daily/" + match[3])))  # the page's own
+        head = dict(line.split(" ", 1) for line in sent.split(b"\nend\n", 1)[0].decode().splitlines()[1:])
+        status, day = self.board.get(f"/api/daily/{self.board.get('/api/days')[1]['today']}")
         self.assertEqual((status, day["total"], len(day["entries"])), (200, 1, 1), day)
         entry = day["entries"][0]
         self.assertEqual(entry["name"], NAME, "typed in the page, sent as UTF-8 bytes")
@@ -135,7 +116,7 @@ class BoardPageTest(unittest.TestCase):
         self.assertEqual([text for kind, text in watched.lines() if kind == "error"], [])
 
 
-@unittest.skipIf(SITE is None, "TALLOWFEN_WEB_SITE names no built site (build-web/site once built)")
+@unittest.skipIf(SITE is None, NO_SITE)
 class NoBoardTest(unittest.TestCase):
     def test_a_plain_web_server_leaves_the_page_without_a_board(self):
         with SiteServer(SITE) as server, Browser() as browser:
@@ -146,6 +127,7 @@ class NoBoardTest(unittest.TestCase):
             page.wait_frames(30)
             self.assertEqual([text for kind, text in page.lines() if kind == "error"], [])
             self.assertFalse([text for kind, text in page.lines() if re.search(r"board|health", text, re.I)])
+
 
 if __name__ == "__main__":
     unittest.main()
