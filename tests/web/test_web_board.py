@@ -87,6 +87,7 @@ class BoardPageTest(unittest.TestCase):
         for key in NAME:
             page.key(key)
         page.key("Return")
+        self.assertEqual(page.js("return scrollY"), 0, "the name's space went to the game, not to scrolling")
         self.assertFalse(self.name_field_shown(page.picture()), "the typed name was taken")
         line, match = page.wait_line(RANKED, 120)
         self.assertEqual(match.group(1, 2, 4), ("1", "1", "201"), page.lines()[line])
