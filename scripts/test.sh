@@ -83,9 +83,10 @@ tools/web/setup.sh
 stage "The simulation's float functions, desktop against browser"
 python3 tools/sim_table/compare.py --native build/tools/sim_table/tallowfen_sim_table --node build-web/sim_table.js
 stage "The browser build, in headless Chromium"
-# The menu is compared with the native game's, which runs in the private display.
+# The menu is compared with the native game's, which runs in the private display; a daily run
+# played in the page goes to the real board server, serving the site, with that game as its verifier.
 TALLOWFEN_WEB_SITE="$PWD/build-web/site" TALLOWFEN_BINARY="$PWD/build/src/tallowfen" \
-  TALLOWFEN_FRESH_DEMOS="$PWD/build/fresh-demos" \
+  TALLOWFEN_FRESH_DEMOS="$PWD/build/fresh-demos" BOARD_BINARY="$PWD/build/board/tallowfen-board" \
   python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/web -v
 stage "The browser build's figures"
 python3 tools/e2e/harness.py run -- /usr/bin/python3 tools/web/measure_web.py --site build-web/site \

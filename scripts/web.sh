@@ -18,7 +18,7 @@ while [ $# -gt 0 ]; do
 done
 site="${out:-$PWD/build-web/site}"
 
-scripts/install_packages.sh emscripten cmake make python3 libstb-dev dpkg-dev
+scripts/install_packages.sh emscripten cmake make python3 libstb-dev dpkg-dev nlohmann-json3-dev
 deps="$(scripts/web-deps.sh)"
 # Debian's node does not look in Debian's module folder, where emscripten's
 # JavaScript optimiser finds acorn.

@@ -2,7 +2,7 @@
 // with a progress bar, keeps its saves in IndexedDB, letterboxes the canvas
 // in the browser window, and gives tests and measurements what they read
 // (window.tallowfen). ?play=URL and ?verify=URL fetch a demo from this site
-// and hand it to the game.
+// and hand it to the game. Served by a daily board, it points the game there.
 (function () {
   'use strict';
   const SAVES = '/home/web_user/.local/share/tallowfen';
@@ -17,6 +17,7 @@
   const tallowfen = window.tallowfen = {
     loadStarted: performance.now(), firstFrameAt: null, frames: 0,
     frameTimes: [], frameWork: [], failed: null,
+    board: null,  // true once a daily board is found serving the page, false when none is
     get frameIntervals() { return Module.rlpFrameIntervals ? Module.rlpFrameIntervals() : []; },
     audio: {
       state: () => (Module.rlpAudio ? Module.rlpAudio().state : 'none'),
@@ -89,6 +90,39 @@
     fail(refused);
     return;
   }
+  // A daily board serving this site (tallowfen-board) answers /api/health with
+  // its state as JSON; a plain web server has no such address, and then
+  // nothing changes. With a board, the game sends its counted daily runs here
+  // (--board, unless the address gave one) and the page links to the board.
+  const boardLink = document.getElementById('board-link');
+  const boardFound = (async () => {
+    const controller = new AbortController();
+    const timer = setTimeout(() => controller.abort(), 5000);  // the game starts without it
+    try {
+      const response = await fetch('/api/health', {cache: 'no-store', signal: controller.signal});
+      if (!/^application\/json\b/.test(response.headers.get('Content-Type') || '')) return false;
+      const health = await response.json();
+      return !!health && typeof health === 'object' && typeof health.status === 'string' &&
+             Number.isInteger(health.waiting) && Number.isInteger(health.queue);
+    } catch (e) {
+      return false;
+    } finally {
+      clearTimeout(timer);
+    }
+  })();
+
+  function askBoard() {
+    Module.addRunDependency('board');
+    boardFound.then((found) => {
+      tallowfen.board = found;
+      if (found) {
+        boardLink.hidden = false;
+        if (!args.includes('--board')) args.push('--board', location.origin);
+      }
+      Module.removeRunDependency('board');
+    });
+  }
+
   // What --verify prints, shown on the page when the game has exited.
   const verdict = [];
 
@@ -106,11 +140,17 @@
     Module.removeRunDependency('demo');
   }
 
-  // The game's keys stay in the game: no scrolling, no browser shortcuts.
+  // The game's keys stay in the game: no scrolling, no browser shortcuts. A
+  // key that types a character is held back at its keypress instead: the
+  // browser sends no keypress for a keydown held back, and the game reads
+  // typed characters (a name for the board) from the keypress.
+  const inField = (event) => event.target && /^(INPUT|TEXTAREA|SELECT)$/.test(event.target.tagName);
   window.addEventListener('keydown', (event) => {
-    if (event.ctrlKey || event.metaKey || event.key === 'F5' || event.key === 'F12') return;
-    if (event.target && /^(INPUT|TEXTAREA|SELECT)$/.test(event.target.tagName)) return;
-    event.preventDefault();
+    if (event.ctrlKey || event.metaKey || event.key === 'F5' || event.key === 'F12' || inField(event)) return;
+    if ([...event.key].length !== 1) event.preventDefault();
+  }, true);
+  window.addEventListener('keypress', (event) => {
+    if (!event.ctrlKey && !event.metaKey && !inField(event)) event.preventDefault();
   }, true);
   canvas.addEventListener('pointerdown', () => canvas.focus());
 
@@ -149,6 +189,7 @@
         Module.removeRunDependency('saves');
       });
       if (demo) fetchDemo();
+      askBoard();
     }],
     onRuntimeInitialized: () => { loading.hidden = true; },
     onAbort: (what) => fail('Tallowfen stopped: ' + what),
