@@ -160,11 +160,17 @@ void BoardSender::loadRecord()
     }
     std::istringstream in(text);
     std::string line;
-    if (!std::getline(in, line) || line != kRecordHeader) {
+    // Lines may end in CRLF: the file may have been through a Windows editor.
+    const auto next = [&] {
+        if (!std::getline(in, line)) return false;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+    };
+    if (!next() || line != kRecordHeader) {
         std::cout << "Ignoring " << recordPath << ": it is not a record of runs sent to a board" << std::endl;
         return;
     }
-    while (std::getline(in, line)) {
+    while (next()) {
         const auto tab = line.find('\t');
         if (tab == std::string::npos) continue;
         const std::string file = line.substr(0, tab);

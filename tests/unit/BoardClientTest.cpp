@@ -160,7 +160,9 @@ TEST(BoardSending, SendsOnlyTheDaysFinishedCountedTriesNotYetAnsweredAndKeepsThe
     keepDemo(daily, "4.demo", "2026-12-09", false, "unfinished");
     keepDemo(daily, "5.demo", "2026-12-09", false, "kept");   // answered before
     keepDemo(daily, "6.demo", "2026-12-09", false, "death");  // today's
-    std::ofstream(saves / "board_runs") << "tallowfen board runs\n5.demo\tBoard: rank 2 of 9\n";
+    // As a Windows editor leaves it, in CRLF.
+    const std::string record = "tallowfen board runs\r\n5.demo\tBoard: rank 2 of 9\r\n";
+    std::ofstream(saves / "board_runs", std::ios::binary) << record;
 
     BoardSender sender;
     // Nothing listens on port 9 of this machine: the board is down.
@@ -175,9 +177,8 @@ TEST(BoardSending, SendsOnlyTheDaysFinishedCountedTriesNotYetAnsweredAndKeepsThe
     sender.update();
     EXPECT_EQ(sender.lineFor("1.demo"), "Board: unreachable; sent at the next start");
     EXPECT_EQ(sender.lineFor("6.demo"), "Board: not sent yet") << "the rest wait for the next start";
-    std::ifstream record(saves / "board_runs");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(record), {}),
-              "tallowfen board runs\n5.demo\tBoard: rank 2 of 9\n");
+    std::ifstream kept(saves / "board_runs", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), record) << "nothing answered, nothing written";
 }
 
 TEST(BoardSending, AsksForANameBeforeSendingAndSkippedSendsNothing)
