@@ -233,7 +233,5 @@ bool DemoFile::load(const std::string &path, std::string *problem, bool headerOn
 
 bool DemoFile::save(const std::string &path, std::string *problem) const
 {
-    const std::string bytes = encode();
-    if (bytes.empty()) return fail(problem, "it could not be compressed");
-    return WriteFileSafely(path.c_str(), bytes, problem);
+    return WriteFileSafely(path.c_str(), encode(), problem);
 }
