@@ -36,12 +36,27 @@ TEST(RangeCoder, ReadsBackWhatItWroteAndNoMore)
     const std::vector<std::pair<const char *, std::vector<Coded>>> cases = {
         {"nothing", {}},
         {"one bit", {{1, 0, 5}}},
-        {"all zeros", Bits(100000, [](int, std::mt19937 &) { return Coded{0, 0, 5}; })},
-        {"all ones", Bits(100000, [](int, std::mt19937 &) { return Coded{1, 0, 4}; })},
-        {"alternating", Bits(5000, [](int i, std::mt19937 &) { return Coded{unsigned(i & 1), 1, 5}; })},
-        {"random", Bits(50000, [](int i, std::mt19937 &r) { return Coded{unsigned(r() & 1), i % 7, 4 + i % 2}; })},
+        {"all zeros", Bits(100000,
+                           [](int, std::mt19937 &) {
+                               return Coded{0, 0, 5};
+                           })},
+        {"all ones", Bits(100000,
+                          [](int, std::mt19937 &) {
+                              return Coded{1, 0, 4};
+                          })},
+        {"alternating", Bits(5000,
+                             [](int i, std::mt19937 &) {
+                                 return Coded{unsigned(i & 1), 1, 5};
+                             })},
+        {"random", Bits(50000,
+                        [](int i, std::mt19937 &r) {
+                            return Coded{unsigned(r() & 1), i % 7, 4 + i % 2};
+                        })},
         // Long runs of likely bits broken by unlikely ones: carries through runs of 0xff.
-        {"skewed", Bits(200000, [](int i, std::mt19937 &r) { return Coded{r() % 97 == 0, i % 3, 5}; })},
+        {"skewed", Bits(200000,
+                        [](int i, std::mt19937 &r) {
+                            return Coded{r() % 97 == 0, i % 3, 5};
+                        })},
     };
     for (const auto &[what, bits] : cases) {
         std::string stream = "kept";  // what the stream goes after stays
@@ -95,28 +110,36 @@ TEST(TicCodec, ReadsBackEveryTicToTheBit)
         {"no tic", {}},
         {"one still tic", {InputTic{}}},
         {"every field at its most",
-         Tics(3, [](int, InputTic &t, std::mt19937 &) {
-             t.keyHeld = t.keyPressed = t.padHeld = t.padPressed = 0xff, t.pad = 31, t.click = 1;
-             t.padWalkX = t.padWalkY = t.padMenuX = t.padMenuY = -1, t.padAimX = t.padAimY = -127;
-             t.screenWidth = t.screenHeight = 65535, t.mouseX = t.mouseY = InputTic::kMaxPointer;
-             t.step = InputTic::kMaxStep;
-         })},
-        {"values set aside and far jumps", Tics(64, [&](int i, InputTic &t, std::mt19937 &) {
-             t.mouseX = far[i % 8], t.mouseY = far[i / 8], t.step = steps[(i + i / 8) % 8];
-         })},
-        {"anything a recording may hold", Tics(3000, [](int, InputTic &t, std::mt19937 &r) {
-             t.keyHeld = uint8_t(r()), t.keyPressed = uint8_t(r()), t.padHeld = uint8_t(r());
-             t.padPressed = uint8_t(r()), t.pad = uint8_t(r() % 32), t.click = uint8_t(r() % 2);
-             t.padWalkX = int8_t(int(r() % 3) - 1), t.padMenuY = int8_t(int(r() % 3) - 1);
-             t.padAimX = int8_t(int(r() % 255) - 127), t.screenWidth = uint16_t(r());
-             t.mouseX = float(int(r() % 16000000) - 8000000) / 8.0f, t.mouseY = float(int(r() % 2000) - 1000) / 3.0f;
-             t.step = std::bit_cast<float>(uint32_t(r() % 0x45610000u));  // up to an hour
-         })},
-        {"ten seconds of a hand on the mouse", Tics(600, [](int i, InputTic &t, std::mt19937 &r) {
-             t.keyHeld = uint8_t(1u << (i / 40 % 4)), t.keyPressed = i % 40 == 0 ? t.keyHeld : 0;
-             t.mouseX = float(400 + i % 97 * 3), t.mouseY = float(300 - i % 53), t.screenWidth = 800;
-             t.step = std::bit_cast<float>(uint32_t(Bits(1.0f / 60.0f) + r() % 400));
-         })},
+         Tics(3,
+              [](int, InputTic &t, std::mt19937 &) {
+                  t.keyHeld = t.keyPressed = t.padHeld = t.padPressed = 0xff, t.pad = 31, t.click = 1;
+                  t.padWalkX = t.padWalkY = t.padMenuX = t.padMenuY = -1, t.padAimX = t.padAimY = -127;
+                  t.screenWidth = t.screenHeight = 65535, t.mouseX = t.mouseY = InputTic::kMaxPointer;
+                  t.step = InputTic::kMaxStep;
+              })},
+        {"values set aside and far jumps", Tics(64,
+                                                [&](int i, InputTic &t, std::mt19937 &) {
+                                                    t.mouseX = far[i % 8], t.mouseY = far[i / 8],
+                                                    t.step = steps[(i + i / 8) % 8];
+                                                })},
+        {"anything a recording may hold",
+         Tics(3000,
+              [](int, InputTic &t, std::mt19937 &r) {
+                  t.keyHeld = uint8_t(r()), t.keyPressed = uint8_t(r()), t.padHeld = uint8_t(r());
+                  t.padPressed = uint8_t(r()), t.pad = uint8_t(r() % 32), t.click = uint8_t(r() % 2);
+                  t.padWalkX = int8_t(int(r() % 3) - 1), t.padMenuY = int8_t(int(r() % 3) - 1);
+                  t.padAimX = int8_t(int(r() % 255) - 127), t.screenWidth = uint16_t(r());
+                  t.mouseX = float(int(r() % 16000000) - 8000000) / 8.0f,
+                  t.mouseY = float(int(r() % 2000) - 1000) / 3.0f;
+                  t.step = std::bit_cast<float>(uint32_t(r() % 0x45610000u));  // up to an hour
+              })},
+        {"ten seconds of a hand on the mouse",
+         Tics(600,
+              [](int i, InputTic &t, std::mt19937 &r) {
+                  t.keyHeld = uint8_t(1u << (i / 40 % 4)), t.keyPressed = i % 40 == 0 ? t.keyHeld : 0;
+                  t.mouseX = float(400 + i % 97 * 3), t.mouseY = float(300 - i % 53), t.screenWidth = 800;
+                  t.step = std::bit_cast<float>(uint32_t(Bits(1.0f / 60.0f) + r() % 400));
+              })},
     };
     for (const auto &[what, tics] : cases) {
         std::string stream;
@@ -138,8 +161,8 @@ TEST(TicCodec, ReadsBackEveryTicToTheBit)
         }
     }
     // A player standing still for ten minutes, the frames paced exactly.
-    const std::vector<InputTic> still(36000, InputTic{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5.0f, 7.0f, 800, 450, 0,
-                                                      1.0f / 60.0f});
+    const std::vector<InputTic> still(36000,
+                                      InputTic{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5.0f, 7.0f, 800, 450, 0, 1.0f / 60.0f});
     std::string stream;
     TicCodec::pack(still.data(), still.size(), &stream);
     EXPECT_LT(stream.size(), 1000u);
