@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "demo/RangeCoder.h"
 
@@ -22,7 +23,7 @@ struct NumberOdds {
     Odds size[kSetAside + 1][1 << kClassBits];  // by the class before, when `byLastClass`
     Odds sign[3];                               // by the sign before: none, plus, minus
     Odds top[kLargest + 1][1 << kTopBits];      // by class, as a tree
-    Odds low[kLargest + 1][kLargest];           // by class and place
+    Odds low[kLargest + 1][kLargest];           // by class and the bit's place from the bottom
     unsigned lastClass = 0, lastSign = 0;
     bool byLastClass;
     int adapt;  // how fast its odds follow what they see
@@ -104,7 +105,7 @@ bool eighths(float v, int32_t *n)
 
 // All a chunk's coding has learnt so far, and the tic before.
 struct TicOdds {
-    Odds anyChanged[2];          // whether a small field or the window's size changed, by the same last tic
+    Odds anyChanged[2];          // whether a small field or the window's size changed, by whether one did last tic
     Odds changed[kSmall][2][2];  // by whether it changed last tic and whether a field before it did in this one
     Odds flipped[kSmall][256];
     Odds sizeChanged[2][2];
@@ -242,10 +243,10 @@ void TicCodec::pack(const InputTic *tics, std::size_t count, std::string *out)
 {
     RangeCoder::Encoder encoder(out);
     RangeCoder::Writing writing{encoder};
-    TicOdds odds;
+    const auto odds = std::make_unique<TicOdds>();  // some 60 KB: too much for the page's stack
     for (std::size_t i = 0; i < count; ++i) {
         InputTic t = tics[i];
-        codeTic(writing, odds, &t);
+        codeTic(writing, *odds, &t);
     }
     encoder.finish();
 }
@@ -254,10 +255,10 @@ bool TicCodec::unpack(const std::string &in, std::size_t *at, std::size_t count,
 {
     RangeCoder::Decoder decoder(in, *at, in.size());
     RangeCoder::Reading reading{decoder};
-    TicOdds odds;
+    const auto odds = std::make_unique<TicOdds>();
     for (std::size_t i = 0; i < count; ++i) {
         InputTic t;
-        if (!decoder.ok || !codeTic(reading, odds, &t) || !sane(t)) return false;
+        if (!decoder.ok || !codeTic(reading, *odds, &t) || !sane(t)) return false;
         tics->push_back(t);
     }
     *at = in.size();
