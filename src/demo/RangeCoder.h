@@ -4,11 +4,12 @@
 #include <cstdint>
 #include <string>
 
-// A binary range coder for the demo's tics: each bit is coded against an
-// adaptive probability, an 11-bit chance of a zero that moves a 32nd (or a
-// 16th, with `adapt` 4) of the way towards every bit it sees, so a bit that
-// nearly always comes out the same costs a small fraction of one. Integers throughout: every build codes
-// and decodes the same bytes.
+// A binary range coder for the demo's tics (LZMA's, in outline): each bit is
+// coded against an adaptive probability, an 11-bit chance of a zero that
+// moves a 32nd (or a 16th, with `adapt` 4) of the way towards every bit it
+// sees, so a bit that nearly always comes out the same costs a small
+// fraction of one. Integers throughout: every build codes and decodes the
+// same bytes.
 struct RangeCoder {
     using Odds = uint16_t;
     static constexpr int kOddsBits = 11;
@@ -36,8 +37,10 @@ struct RangeCoder {
     };
 
     // Reads coded bits from in[at, end). Reading past `end`, or a stream that
-    // no encoder began, gives zeros and clears `ok`: the reader stops at the
-    // first bad tic, so a damaged stream never costs more than its length.
+    // no encoder began, gives zeros and clears `ok`. Every bit narrows the
+    // range by a 64th at least and a byte is read for each 8 bits of it, so a
+    // reader that stops once `ok` clears takes a few hundred bits a byte at
+    // most, however damaged the stream.
     class Decoder {
     public:
         Decoder(const std::string &in, std::size_t at, std::size_t end);
