@@ -96,8 +96,8 @@ def relabel(data, **fields):
 
 def with_input_after_end(data):
     """The demo with one more tic after its last mark, in a chunk of its own."""
-    # One tic, no mark: nothing changed from the still tic a chunk starts from, and the step 1/60 s;
-    # every bit the coder takes is a zero, so its stream is six zero bytes.
+    # One tic, no mark: nothing changed from the demo's last tic, and the step 1/60 s; every bit the
+    # coder takes is a zero, under the fresh odds each chunk starts from, so its stream is six zero bytes.
     plain = struct.pack("<II", 1, 0) + bytes(6)
     chunk = struct.pack("<I", len(plain)) + plain
 

@@ -73,7 +73,8 @@ std::string DemoFile::packChunk(std::size_t firstTic, std::size_t firstMark) con
     body.u32(uint32_t(marks.size() - firstMark));
     for (std::size_t i = firstMark; i < marks.size(); ++i)
         MarkCodec::pack(marks[i], &body);
-    TicCodec::pack(tics.data() + firstTic, tics.size() - firstTic, &body.out);
+    TicCodec::pack(firstTic > 0 ? tics[firstTic - 1] : InputTic{}, tics.data() + firstTic, tics.size() - firstTic,
+                   &body.out);
     const uint32_t size = uint32_t(body.out.size() - 4);
     for (int i = 0; i < 4; ++i)
         body.out[std::size_t(i)] = char(size >> (8 * i));
@@ -218,7 +219,8 @@ bool DemoFile::unpackChunk(const std::string &chunk, std::size_t allTics, int *e
     if (!r.ok || ticCount > allTics - tics.size() || markCount > chunk.size() / MarkCodec::kLeastBytes) return false;
     for (uint32_t i = 0; i < markCount; ++i)
         if (!MarkCodec::unpack(&r, tics.size() + ticCount, expectLevel, &marks)) return false;
-    return r.ok && TicCodec::unpack(chunk, &r.at, ticCount, &tics);
+    const InputTic before = tics.empty() ? InputTic{} : tics.back();
+    return r.ok && TicCodec::unpack(chunk, &r.at, ticCount, before, &tics);
 }
 
 bool DemoFile::load(const std::string &path, std::string *problem, bool headerOnly)

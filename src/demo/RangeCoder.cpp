@@ -3,6 +3,19 @@
 namespace {
 
 constexpr uint32_t kTop = 1u << 24;  // below this the range takes in another byte
+constexpr unsigned kOne = 1u << RangeCoder::kOddsBits;
+
+// The odds after seeing `bit`. Their top bits count the bits seen, up to 31:
+// the first moves them halfway, the next a quarter of the way and so on down
+// to the pace asked for, so a fresh chunk learns fast and then settles.
+RangeCoder::Odds Learn(RangeCoder::Odds odds, unsigned bit, int adapt)
+{
+    const unsigned seen = odds >> RangeCoder::kOddsBits;
+    const unsigned pace = seen + 1 < unsigned(adapt) ? seen + 1 : unsigned(adapt);
+    unsigned p = odds & (kOne - 1);
+    p = bit ? p - (p >> pace) : p + ((kOne - p) >> pace);
+    return RangeCoder::Odds(p | (seen < 31 ? seen + 1 : 31) << RangeCoder::kOddsBits);
+}
 
 }  // namespace
 
@@ -21,15 +34,14 @@ void RangeCoder::Encoder::shift()
 
 void RangeCoder::Encoder::bit(Odds *odds, unsigned bit, int adapt)
 {
-    const uint32_t bound = (range >> kOddsBits) * *odds;
+    const uint32_t bound = (range >> kOddsBits) * (*odds & (kOne - 1));
     if (bit == 0) {
         range = bound;
-        *odds = Odds(*odds + (((1u << kOddsBits) - *odds) >> adapt));
     } else {
         low += bound;
         range -= bound;
-        *odds = Odds(*odds - (*odds >> adapt));
     }
+    *odds = Learn(*odds, bit, adapt);
     while (range < kTop) {
         range <<= 8;
         shift();
@@ -73,18 +85,15 @@ unsigned RangeCoder::Decoder::next()
 
 unsigned RangeCoder::Decoder::bit(Odds *odds, int adapt)
 {
-    const uint32_t bound = (range >> kOddsBits) * *odds;
-    unsigned bit;
-    if (code < bound) {
+    const uint32_t bound = (range >> kOddsBits) * (*odds & (kOne - 1));
+    const unsigned bit = code >= bound;
+    if (bit == 0) {
         range = bound;
-        *odds = Odds(*odds + (((1u << kOddsBits) - *odds) >> adapt));
-        bit = 0;
     } else {
         code -= bound;
         range -= bound;
-        *odds = Odds(*odds - (*odds >> adapt));
-        bit = 1;
     }
+    *odds = Learn(*odds, bit, adapt);
     while (range < kTop) {
         range <<= 8;
         code = (code << 8) | next();

@@ -7,13 +7,13 @@
 // A binary range coder for the demo's tics (LZMA's, in outline): each bit is
 // coded against an adaptive probability, an 11-bit chance of a zero that
 // moves a 32nd (or a 16th, with `adapt` 4) of the way towards every bit it
-// sees, so a bit that nearly always comes out the same costs a small
-// fraction of one. Integers throughout: every build codes and decodes the
-// same bytes.
+// sees, and faster over its first few, so a bit that nearly always comes out
+// the same costs a small fraction of one. Integers throughout: every build
+// codes and decodes the same bytes.
 struct RangeCoder {
-    using Odds = uint16_t;
+    using Odds = uint16_t;  // the chance of a zero in the low 11 bits, the bits seen above
     static constexpr int kOddsBits = 11;
-    static constexpr Odds kEven = 1u << (kOddsBits - 1);  // a fresh probability: no bit seen yet
+    static constexpr Odds kEven = 1u << (kOddsBits - 1);  // a fresh probability: even, no bit seen yet
     static constexpr int kAdapt = 5;                      // the usual pace; any from 1 to 10 keeps the odds off 0 and 1
 
     // Writes the coded bits after whatever `out` holds.

@@ -119,7 +119,12 @@ struct TicOdds {
     InputTic last;
     bool wasChanged[kSmall + 3] = {}, wasMoved[2] = {}, wasWhole[2] = {};
     int32_t lastEighths[2] = {0, 0};
-    TicOdds() { even(anyChanged, changed, flipped, sizeChanged, sizeFlipped, moved, whole); }
+    explicit TicOdds(const InputTic &before) : last(before)
+    {
+        even(anyChanged, changed, flipped, sizeChanged, sizeFlipped, moved, whole);
+        for (int axis = 0; axis < 2; ++axis)
+            if (!eighths(axis == 0 ? before.mouseX : before.mouseY, &lastEighths[axis])) lastEighths[axis] = 0;
+    }
 };
 
 constexpr int kKeyPressed = 1, kPadPressed = 3, kClick = 11;
@@ -239,11 +244,11 @@ template <class Coder> bool codeTic(Coder &c, TicOdds &o, InputTic *t)
 
 }  // namespace
 
-void TicCodec::pack(const InputTic *tics, std::size_t count, std::string *out)
+void TicCodec::pack(const InputTic &before, const InputTic *tics, std::size_t count, std::string *out)
 {
     RangeCoder::Encoder encoder(out);
     RangeCoder::Writing writing{encoder};
-    const auto odds = std::make_unique<TicOdds>();  // some 60 KB: too much for the page's stack
+    const auto odds = std::make_unique<TicOdds>(before);  // some 60 KB: too much for the page's stack
     for (std::size_t i = 0; i < count; ++i) {
         InputTic t = tics[i];
         codeTic(writing, *odds, &t);
@@ -251,11 +256,12 @@ void TicCodec::pack(const InputTic *tics, std::size_t count, std::string *out)
     encoder.finish();
 }
 
-bool TicCodec::unpack(const std::string &in, std::size_t *at, std::size_t count, std::vector<InputTic> *tics)
+bool TicCodec::unpack(const std::string &in, std::size_t *at, std::size_t count, const InputTic &before,
+                      std::vector<InputTic> *tics)
 {
     RangeCoder::Decoder decoder(in, *at, in.size());
     RangeCoder::Reading reading{decoder};
-    const auto odds = std::make_unique<TicOdds>();
+    const auto odds = std::make_unique<TicOdds>(before);
     for (std::size_t i = 0; i < count; ++i) {
         InputTic t;
         if (!decoder.ok || !codeTic(reading, *odds, &t) || !sane(t)) return false;

@@ -104,6 +104,11 @@ TEST(DemoFile, EncodesAndDecodesToTheSameRun)
         {"no tics", [](DemoFile &d) { d.tics.clear(), d.marks.resize(1); }},
         {"a practice daily", [](DemoFile &d) { d.daily = "2026-12-08", d.practice = true, d.result = "kept"; }},
         {"largest header values", [](DemoFile &d) { d.level = d.gold = d.kills = 1000000000, d.digest = 0; }},
+        {"saved mid-run: a chunk going on from the one before",
+         [](DemoFile &d) {
+             const DemoFile all = d;
+             d.tics.resize(4), d.marks.resize(3), d.encode(), d.tics = all.tics, d.marks = all.marks;
+         }},
     };
     for (const auto &[what, change] : cases) {
         DemoFile written = Sample(), read;

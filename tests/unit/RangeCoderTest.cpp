@@ -143,10 +143,10 @@ TEST(TicCodec, ReadsBackEveryTicToTheBit)
     };
     for (const auto &[what, tics] : cases) {
         std::string stream;
-        TicCodec::pack(tics.data(), tics.size(), &stream);
+        TicCodec::pack(InputTic{}, tics.data(), tics.size(), &stream);
         std::vector<InputTic> read;
         std::size_t at = 0;
-        ASSERT_TRUE(TicCodec::unpack(stream, &at, tics.size(), &read)) << what;
+        ASSERT_TRUE(TicCodec::unpack(stream, &at, tics.size(), InputTic{}, &read)) << what;
         ASSERT_EQ(read.size(), tics.size()) << what;
         for (std::size_t i = 0; i < tics.size(); ++i) {
             EXPECT_TRUE(read[i] == tics[i]) << what << " tic " << i;
@@ -157,14 +157,15 @@ TEST(TicCodec, ReadsBackEveryTicToTheBit)
         for (const std::size_t cut : {std::size_t(0), stream.size() / 2, stream.size() - 1}) {
             std::vector<InputTic> partial;
             at = 0;
-            EXPECT_FALSE(TicCodec::unpack(stream.substr(0, cut), &at, tics.size(), &partial)) << what << cut;
+            EXPECT_FALSE(TicCodec::unpack(stream.substr(0, cut), &at, tics.size(), InputTic{}, &partial))
+                << what << cut;
         }
     }
     // A player standing still for ten minutes, the frames paced exactly.
     const std::vector<InputTic> still(36000,
                                       InputTic{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5.0f, 7.0f, 800, 450, 0, 1.0f / 60.0f});
     std::string stream;
-    TicCodec::pack(still.data(), still.size(), &stream);
+    TicCodec::pack(InputTic{}, still.data(), still.size(), &stream);
     EXPECT_LT(stream.size(), 1000u);
 }
 
