@@ -8,7 +8,7 @@ firing, then closing the window, which keeps the run), then reports
   - the frame times while --play shows it at 16 times the speed.
 
     python3 tools/measure_demos.py [--binary build/src/tallowfen] [--seconds 60]
-                                   [--level 20] [--rounds 3]"""
+                                   [--level 20] [--rounds 3] [--keep DEMO]"""
 
 import argparse
 import glob
@@ -69,6 +69,7 @@ def main():
     parser.add_argument("--seconds", type=float, default=60.0)
     parser.add_argument("--level", type=int, default=20)
     parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--keep", metavar="DEMO", help="copy the recorded demo here, to look into its bytes")
     args = parser.parse_args()
     binary = os.path.abspath(args.binary)
 
@@ -94,6 +95,8 @@ def main():
             for _ in range(args.rounds):
                 frames += watch_fast(session, binary, workdir, demo)
         size = os.path.getsize(demo)
+        if args.keep:
+            shutil.copy(demo, args.keep)
     finally:
         shutil.rmtree(workdir, ignore_errors=True)
 

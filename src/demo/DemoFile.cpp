@@ -68,22 +68,17 @@ std::string DemoFile::thisPlatform()
 std::string DemoFile::packChunk(std::size_t firstTic, std::size_t firstMark) const
 {
     ByteWriter body;
+    body.u32(0);  // its size, once known
     body.u32(uint32_t(tics.size() - firstTic));
     body.u32(uint32_t(marks.size() - firstMark));
     for (std::size_t i = firstMark; i < marks.size(); ++i)
         MarkCodec::pack(marks[i], &body);
-    TicCodec::pack(tics.data() + firstTic, tics.size() - firstTic, &body.out);
-
-    uLongf packedSize = compressBound(uLong(body.out.size()));
-    std::string packed(packedSize, '\0');
-    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packedSize,
-                  reinterpret_cast<const Bytef *>(body.out.data()), uLong(body.out.size()), 9) != Z_OK)
-        return {};
-    packed.resize(packedSize);
-    ByteWriter head;
-    head.u32(uint32_t(packed.size()));
-    head.u32(uint32_t(body.out.size()));
-    return head.out + packed;
+    TicCodec::pack(firstTic > 0 ? tics[firstTic - 1] : InputTic{}, tics.data() + firstTic, tics.size() - firstTic,
+                   &body.out);
+    const uint32_t size = uint32_t(body.out.size() - 4);
+    for (int i = 0; i < 4; ++i)
+        body.out[std::size_t(i)] = char(size >> (8 * i));
+    return body.out;
 }
 
 std::string DemoFile::encode() const
@@ -100,22 +95,17 @@ std::string DemoFile::encode() const
     }
     if (packedTics < tics.size() || packedMarks < marks.size() || chunks.empty()) {
         std::string bytes = packChunk(packedTics, packedMarks);
-        if (bytes.empty()) return {};
         chunks.push_back(Chunk{std::move(bytes), tics.size() - packedTics, marks.size() - packedMarks});
     }
     std::string packed;
-    std::size_t plainSize = 0;
-    for (const Chunk &c : chunks) {
+    for (const Chunk &c : chunks)
         packed += c.bytes;
-        plainSize += uint8_t(c.bytes[4]) | uint8_t(c.bytes[5]) << 8 | uint8_t(c.bytes[6]) << 16 |
-                     std::size_t(uint8_t(c.bytes[7])) << 24;
-    }
 
     std::ostringstream head;
     head << "tallowfen demo " << kFormat << "\ngame " << game << "\nplatform " << platform << "\nstart " << start
          << "\ndaily " << daily << (practice ? " practice" : "") << "\nresult " << result << "\nlevel " << level
          << "\ngold " << gold << "\nkills " << kills << "\ndigest " << DigestText(digest) << "\nbody " << packed.size()
-         << " " << plainSize << "\n";
+         << " " << tics.size() << "\n";
     std::string text = head.str();
     const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(text.data()), uInt(text.size())),
                             reinterpret_cast<const Bytef *>(packed.data()), uInt(packed.size()));
@@ -156,7 +146,7 @@ bool DemoFile::readHeader(const std::string &bytes, BodySizes *sizes, std::strin
         *value = lines[i].substr(prefix.size());
         return true;
     };
-    long long start = 0, level = 0, gold = 0, kills = 0, packedSize = 0, plainSize = 0;
+    long long start = 0, level = 0, gold = 0, kills = 0, packedSize = 0, ticCount = 0;
     std::string digestText, bodyLine, crcText, dailyLine;
     constexpr long long kMax = 1000000000;
     bool ok = text(1, "game", &d.game) && text(2, "platform", &d.platform) &&
@@ -166,9 +156,9 @@ bool DemoFile::readHeader(const std::string &bytes, BodySizes *sizes, std::strin
               text(9, "digest", &digestText) && text(10, "body", &bodyLine) && text(11, "crc", &crcText);
     const std::size_t space = bodyLine.find(' ');
     ok = ok && space != std::string::npos && readInt("body " + bodyLine.substr(0, space), "body", kMax, &packedSize) &&
-         readInt("body " + bodyLine.substr(space + 1), "body", kMax, &plainSize) && plainSize >= 8 &&
-         digestText.size() == 16 && digestText.find_first_not_of("0123456789abcdef") == std::string::npos &&
-         crcText.size() == 8 && crcText.find_first_not_of("0123456789abcdef") == std::string::npos &&
+         readInt("body " + bodyLine.substr(space + 1), "body", kMax, &ticCount) && digestText.size() == 16 &&
+         digestText.find_first_not_of("0123456789abcdef") == std::string::npos && crcText.size() == 8 &&
+         crcText.find_first_not_of("0123456789abcdef") == std::string::npos &&
          (d.result == "death" || d.result == "kept" || d.result == "unfinished") && start >= 1 &&
          start <= CommandLine::kMaxStartLevel;
     if (!ok) return fail(problem, "its header is damaged");
@@ -182,50 +172,36 @@ bool DemoFile::readHeader(const std::string &bytes, BodySizes *sizes, std::strin
     d.gold = int(gold);
     d.kills = int(kills);
     d.digest = std::strtoull(digestText.c_str(), nullptr, 16);
-    *sizes = BodySizes{endAt + 5, std::size_t(packedSize), std::size_t(plainSize),
+    *sizes = BodySizes{endAt + 5, std::size_t(packedSize), std::size_t(ticCount),
                        uLong(std::strtoul(crcText.c_str(), nullptr, 16))};
     return true;
 }
 
 bool DemoFile::readBody(const std::string &bytes, const BodySizes &sizes, std::string *problem)
 {
-    const std::size_t bodyAt = sizes.at, packedSize = sizes.packed, plainSize = sizes.plain;
+    const std::size_t bodyAt = sizes.at, packedSize = sizes.packed;
     const std::size_t endAt = bodyAt - 5;
     if (bytes.size() - bodyAt != std::size_t(packedSize)) return fail(problem, "it is cut short or has bytes added");
     const std::size_t crcLineAt = bytes.rfind("\ncrc ", endAt) + 1;
     const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(crcLineAt)),
                             reinterpret_cast<const Bytef *>(bytes.data() + bodyAt), uInt(packedSize));
     if (crc != sizes.crc) return fail(problem, "it is damaged (its check sum differs)");
+    if (sizes.tics > kMaxTics) return fail(problem, "it is too long to be a run");
 
-    // Tics take a few dozen bytes, and marks are few.
-    if (std::size_t(plainSize) > kMaxTics * TicCodec::kMostBytes + (1u << 20))
-        return fail(problem, "it is too long to be a run");
     ByteReader chunkReader{bytes, bodyAt};
-    std::size_t unpackedSoFar = 0;
     DemoFile &d = *this;
     int expectLevel = d.start;
     while (chunkReader.at < bytes.size()) {
         const std::size_t chunkAt = chunkReader.at;
-        const uint32_t packedLength = chunkReader.u32();
-        const uint32_t plainLength = chunkReader.u32();
-        // zlib packs at most 1032 to 1: a larger size is a lie that would only cost memory.
-        if (!chunkReader.ok || packedLength > bytes.size() - chunkReader.at ||
-            plainLength > std::size_t(plainSize) - unpackedSoFar || plainLength > packedLength * 1032ull + 64)
-            return fail(problem, "its body is damaged");
-        unpackedSoFar += plainLength;
-        std::string body(plainLength, '\0');
-        uLongf unpacked = uLongf(plainLength);
-        if (uncompress(reinterpret_cast<Bytef *>(body.data()), &unpacked,
-                       reinterpret_cast<const Bytef *>(bytes.data() + chunkReader.at), uLong(packedLength)) != Z_OK ||
-            unpacked != uLongf(plainLength))
-            return fail(problem, "its body is damaged");
-        chunkReader.at += packedLength;
+        const uint32_t length = chunkReader.u32();
+        if (!chunkReader.ok || length > bytes.size() - chunkReader.at) return fail(problem, "its body is damaged");
+        chunkReader.at += length;
         const std::size_t ticsBefore = d.tics.size(), marksBefore = d.marks.size();
-        if (!d.unpackChunk(body, &expectLevel)) return fail(problem, "its body is damaged");
-        d.chunks.push_back(Chunk{bytes.substr(chunkAt, chunkReader.at - chunkAt), d.tics.size() - ticsBefore,
-                                 d.marks.size() - marksBefore});
+        std::string chunk = bytes.substr(chunkAt, chunkReader.at - chunkAt);
+        if (!d.unpackChunk(chunk, sizes.tics, &expectLevel)) return fail(problem, "its body is damaged");
+        d.chunks.push_back(Chunk{std::move(chunk), d.tics.size() - ticsBefore, d.marks.size() - marksBefore});
     }
-    return unpackedSoFar == plainSize || fail(problem, "its body is damaged");
+    return d.tics.size() == sizes.tics || fail(problem, "its body is damaged");
 }
 
 bool DemoFile::operator==(const DemoFile &o) const
@@ -235,15 +211,16 @@ bool DemoFile::operator==(const DemoFile &o) const
            tics == o.tics && marks == o.marks;
 }
 
-bool DemoFile::unpackChunk(const std::string &body, int *expectLevel)
+bool DemoFile::unpackChunk(const std::string &chunk, std::size_t allTics, int *expectLevel)
 {
-    ByteReader r{body};
+    ByteReader r{chunk, 4};
     const uint32_t ticCount = r.u32();
     const uint32_t markCount = r.u32();
-    if (!r.ok || ticCount > kMaxTics - tics.size() || markCount > body.size() / MarkCodec::kLeastBytes) return false;
+    if (!r.ok || ticCount > allTics - tics.size() || markCount > chunk.size() / MarkCodec::kLeastBytes) return false;
     for (uint32_t i = 0; i < markCount; ++i)
         if (!MarkCodec::unpack(&r, tics.size() + ticCount, expectLevel, &marks)) return false;
-    return TicCodec::unpack(body, &r.at, ticCount, &tics);
+    const InputTic before = tics.empty() ? InputTic{} : tics.back();
+    return r.ok && TicCodec::unpack(chunk, &r.at, ticCount, before, &tics);
 }
 
 bool DemoFile::load(const std::string &path, std::string *problem, bool headerOnly)
@@ -258,7 +235,5 @@ bool DemoFile::load(const std::string &path, std::string *problem, bool headerOn
 
 bool DemoFile::save(const std::string &path, std::string *problem) const
 {
-    const std::string bytes = encode();
-    if (bytes.empty()) return fail(problem, "it could not be compressed");
-    return WriteFileSafely(path.c_str(), bytes, problem);
+    return WriteFileSafely(path.c_str(), encode(), problem);
 }

@@ -33,10 +33,10 @@ struct DemoMark {
 };
 
 // A whole run as the input that made it, and the file that keeps it: a short
-// text header anyone can read, then the marks and the tics, delta-coded lane
-// by lane and deflated with zlib.
+// text header anyone can read, then the marks and the tics, the tics through
+// a range coder that knows what each field tends to do.
 //
-//   tallowfen demo 3
+//   tallowfen demo 4
 //   game Tallowfen 1.0.0
 //   platform bundled x86_64  the build that recorded it (every build plays it)
 //   start 1              the level the run began at
@@ -46,16 +46,15 @@ struct DemoMark {
 //   gold 143             and the digest of its last state
 //   kills 28
 //   digest 0123456789abcdef
-//   body 4711 90210      bytes of body after the "end" line, and inflated
+//   body 4711 36000      bytes of body after the "end" line, and the tics in it
 //   crc 89abcdef         CRC-32 of the lines above and the body
 //   end
 //
-// The body is a run of chunks, each a little-endian u32 of its deflated size
-// and one of its inflated size, then zlib's stream of: u32 tics, u32 marks,
-// the marks (MarkCodec), and the tics lane by lane (TicCodec).
+// The body is a run of chunks, each a little-endian u32 of the bytes after
+// it, then u32 tics, u32 marks, the marks (MarkCodec) and the tics (TicCodec).
 class DemoFile {
 public:
-    static constexpr int kFormat = 3;
+    static constexpr int kFormat = 4;
     static constexpr std::size_t kMaxFileBytes = 8u << 20;
     static constexpr std::size_t kMaxTics = 2u << 20;  // past 9 hours of play
 
@@ -79,7 +78,7 @@ public:
     std::string encode() const;
     // True when `bytes` are a whole demo this build can read; otherwise *problem
     // says why in one line and this is left unchanged. With `headerOnly` the
-    // body is not inflated (listing and pruning read only headers).
+    // body is not read (listing and pruning read only headers).
     bool decode(const std::string &bytes, std::string *problem, bool headerOnly = false);
     bool load(const std::string &path, std::string *problem, bool headerOnly = false);
     bool save(const std::string &path, std::string *problem) const;
@@ -88,19 +87,20 @@ public:
     bool operator==(const DemoFile &other) const;
 
 private:
-    // The body is a run of deflated chunks, one for each time the demo was
-    // saved, so a save packs only the tics and marks that came since.
+    // The body is a run of chunks, one for each time the demo was saved, so
+    // a save packs only the tics and marks that came since.
     struct Chunk {
-        std::string bytes;  // as written: packed size, plain size, deflated body
+        std::string bytes;  // as written: its size, then what it holds
         std::size_t tics = 0;
         std::size_t marks = 0;
     };
     mutable std::vector<Chunk> chunks;
-    // Where the body starts, how large the header says it is, and its check sum.
+    // Where the body starts, how large the header says it is, the tics it
+    // holds and its check sum.
     struct BodySizes {
         std::size_t at = 0;
         std::size_t packed = 0;
-        std::size_t plain = 0;
+        std::size_t tics = 0;
         unsigned long crc = 0;
     };
 
@@ -109,7 +109,8 @@ private:
     bool readBody(const std::string &bytes, const BodySizes &sizes, std::string *problem);
 
     std::string packChunk(std::size_t firstTic, std::size_t firstMark) const;
-    bool unpackChunk(const std::string &body, int *expectLevel);
+    // Reads a chunk as written, its size first; `allTics`: what the header says the body holds.
+    bool unpackChunk(const std::string &chunk, std::size_t allTics, int *expectLevel);
 };
 
 // The digest in the form the header and --verify print it.

@@ -97,7 +97,6 @@ void DemoRecorder::save()
     if (path.empty()) return;
     auto write = [file = path, bytes = demo.encode()] {
         std::string why;
-        if (bytes.empty()) return std::string("it could not be compressed");
         return WriteFileSafely(file.c_str(), bytes, &why) ? std::string() : why;
     };
     // Written beside the game, so a save never holds up a frame; the page has

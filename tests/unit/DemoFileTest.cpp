@@ -14,6 +14,7 @@
 #include "TestSupport.h"
 #include "demo/DemoFile.h"
 #include "demo/DemoRecorder.h"
+#include "demo/MarkCodec.h"
 
 namespace {
 
@@ -54,33 +55,40 @@ DemoFile Sample()
     return d;
 }
 
-// `demo` encoded, then its header lines (before "body") and its inflated
-// body changed, packed and summed again as a writer would.
+// `demo` encoded, then its header lines (before "body") and its body changed
+// and summed again as a writer would; `tics`: what the header says it holds.
 std::string Rewritten(const DemoFile &demo, const std::function<void(std::string &)> &head,
-                      const std::function<void(std::string &)> &body, long long plainSize = -1)
+                      const std::function<void(std::string &)> &body, long long tics = -1)
 {
     const std::string file = demo.encode();
     const std::size_t bodyLine = file.find("\nbody ") + 1, bodyAt = file.find("\nend\n") + 5;
-    unsigned long packedSize = 0, size = 0;
-    std::sscanf(file.c_str() + bodyLine, "body %lu %lu", &packedSize, &size);
-    std::string plain(size, '\0'), text = file.substr(0, bodyLine);
-    uLongf got = size;
-    uncompress(reinterpret_cast<Bytef *>(plain.data()), &got, reinterpret_cast<const Bytef *>(&file[bodyAt]),
-               packedSize);
+    std::string text = file.substr(0, bodyLine), bytes = file.substr(bodyAt);
     head(text);
-    body(plain);
-    uLongf packedLength = compressBound(plain.size());
-    std::string packed(packedLength, '\0');
-    compress(reinterpret_cast<Bytef *>(packed.data()), &packedLength, reinterpret_cast<const Bytef *>(plain.data()),
-             plain.size());
-    packed.resize(packedLength);
-    text += "body " + std::to_string(packed.size()) + " " +
-            std::to_string(plainSize < 0 ? (long long)plain.size() : plainSize) + "\n";
+    body(bytes);
+    text += "body " + std::to_string(bytes.size()) + " " +
+            std::to_string(tics < 0 ? (long long)demo.tics.size() : tics) + "\n";
     const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(text.data()), text.size()),
-                            reinterpret_cast<const Bytef *>(packed.data()), packed.size());
+                            reinterpret_cast<const Bytef *>(bytes.data()), bytes.size());
     char crcLine[32];
     std::snprintf(crcLine, sizeof crcLine, "crc %08lx\nend\n", crc);
-    return text + crcLine + packed;
+    return text + crcLine + bytes;
+}
+
+// The sample's one chunk with its tics' coded stream changed, and its size put right.
+std::function<void(std::string &)> CodedTics(const std::function<void(std::string &)> &change)
+{
+    return [change](std::string &chunk) {
+        ByteWriter marks;
+        for (const DemoMark &m : Sample().marks)
+            MarkCodec::pack(m, &marks);
+        const std::size_t streamAt = 12 + marks.out.size();
+        std::string stream = chunk.substr(streamAt);
+        change(stream);
+        chunk = chunk.substr(0, streamAt) + stream;
+        const uint32_t size = uint32_t(chunk.size() - 4);
+        for (int i = 0; i < 4; ++i)
+            chunk[std::size_t(i)] = char(size >> (8 * i));
+    };
 }
 
 void Replace(std::string &text, const std::string &from, const std::string &to)
@@ -96,6 +104,11 @@ TEST(DemoFile, EncodesAndDecodesToTheSameRun)
         {"no tics", [](DemoFile &d) { d.tics.clear(), d.marks.resize(1); }},
         {"a practice daily", [](DemoFile &d) { d.daily = "2026-12-08", d.practice = true, d.result = "kept"; }},
         {"largest header values", [](DemoFile &d) { d.level = d.gold = d.kills = 1000000000, d.digest = 0; }},
+        {"saved mid-run: a chunk going on from the one before",
+         [](DemoFile &d) {
+             const DemoFile all = d;
+             d.tics.resize(4), d.marks.resize(3), d.encode(), d.tics = all.tics, d.marks = all.marks;
+         }},
     };
     for (const auto &[what, change] : cases) {
         DemoFile written = Sample(), read;
@@ -154,7 +167,8 @@ TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
     const std::vector<std::pair<std::string, const char *>> cases = {
         {"", "it is not a Tallowfen demo"},
         {"\x89PNG\r\n", "it is not a Tallowfen demo"},
-        {"tallowfen demo 1" + good.substr(16), "it is in demo format 1, and this game reads format 3"},
+        {"tallowfen demo 1" + good.substr(16), "it is in demo format 1, and this game reads format 4"},
+        {"tallowfen demo 3" + good.substr(16), "it is in demo format 3, and this game reads format 4"},
         {good.substr(0, 60), "its header is cut or damaged"},
         {good.substr(0, good.size() - 9), "it is cut short or has bytes added"},
         {flippedBody, "it is damaged (its check sum differs)"},
@@ -182,13 +196,22 @@ TEST(DemoFile, RefusesDamageInOneLineAndKeepsWhatItHad)
         {demoWith([](DemoFile &d) { d.marks.push_back(d.marks[4]); }), damaged},       // plays after its death
         {demoWith([](DemoFile &d) { d.marks[3].level = 5; }), damaged},                // continues past its end
         {demoWith([](DemoFile &d) { d.marks[0].animTick = 13; }), damaged},
-        {rewritten([](std::string &b) { b[0] = b[1] = b[2] = char(0xff); }), damaged},  // 16 million tics
-        {rewritten([](std::string &b) { b[8] = 9; }), damaged},                         // an unknown mark
+        {rewritten([](std::string &b) { b[4] = b[5] = b[6] = char(0xff); }), damaged},  // 16 million tics
+        {rewritten([](std::string &b) { b[12] = 9; }), damaged},                        // an unknown mark
+        {rewritten([](std::string &b) { b[0] = char(b[0] + 1); }), damaged},            // a chunk past the end
         {rewritten([](std::string &b) { b += '\0'; }), damaged},
         {rewritten([](std::string &b) { b.pop_back(); }), damaged},
         {huge, "it is cut short or has bytes added"},
         {Rewritten(sample, keep, keep, 999999999), "it is too long to be a run"},
-        {Rewritten(sample, keep, keep, 9000000), damaged},  // more than zlib can pack into the body
+        {Rewritten(sample, keep, keep, 7), damaged},  // a tic more than the body holds
+        {Rewritten(sample, keep, keep, 5), damaged},
+        // The tics' coded stream cut, lengthened or begun wrong: bounds on every read.
+        {rewritten(CodedTics([](std::string &t) { t.pop_back(); })), damaged},
+        {rewritten(CodedTics([](std::string &t) { t.resize(t.size() / 2); })), damaged},
+        {rewritten(CodedTics([](std::string &t) { t.clear(); })), damaged},
+        {rewritten(CodedTics([](std::string &t) { t += '\0'; })), damaged},
+        {rewritten(CodedTics([](std::string &t) { t[0] = 1; })), damaged},
+        {rewritten(CodedTics([](std::string &t) { t = std::string(t.size(), char(0xff)); })), damaged},
     };
     for (const auto &[bytes, why] : cases) {
         DemoFile read = sample;

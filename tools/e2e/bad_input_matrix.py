@@ -480,8 +480,10 @@ def damaged_demos(good):
     flipped[-3] ^= 8
     return [("truncated", good[:-16], "it is cut short or has bytes added"),
             ("bit-flipped", bytes(flipped), "it is damaged (its check sum differs)"),
-            ("format 1", good.replace(b"tallowfen demo 3", b"tallowfen demo 1", 1),
-             "it is in demo format 1, and this game reads format 3"),
+            ("format 1", good.replace(b"tallowfen demo 4", b"tallowfen demo 1", 1),
+             "it is in demo format 1, and this game reads format 4"),
+            ("format 3", good.replace(b"tallowfen demo 4", b"tallowfen demo 3", 1),
+             "it is in demo format 3, and this game reads format 4"),
             ("empty", b"", "it is empty"),
             ("9 MiB", good + bytes(9 << 20), "it is too large to be a demo"),
             ("fifo", "fifo", "it is not a plain file"),
