@@ -3,6 +3,8 @@ real game as its verifier, fed genuine daily runs (board_daily_runs) and
 edited ones; with SQLite, or with BOARD_POSTGRES=1 on a private cluster."""
 
 import datetime
+import gzip
+import http.client
 import os
 import shutil
 import socket
@@ -136,6 +138,21 @@ class BoardApi(Scratch):
         html = board.get("/board/")[1].decode()
         self.assertIn("<td>&lt;b&gt;&amp;&#39;&quot;&lt;/b&gt;</td>", html)
         self.assertNotIn("<b>", html)
+
+    def test_the_site_is_sent_in_gzip_when_brotli_is_asked(self):
+        os.mkdir(f"{self.scratch}/site")
+        script = b"".join(b"var v%d = %d;\n" % (n, n * n) for n in range(12000))  # the page's script's size
+        with open(f"{self.scratch}/site/game.js", "wb") as f:
+            f.write(script)
+        board = self.board("--site", f"{self.scratch}/site")
+        for accepted, encoding in [("gzip, deflate, br", "gzip"), ("br", None), ("gzip", "gzip"), ("", None)]:
+            connection = http.client.HTTPConnection(board.host, board.port, timeout=60)
+            connection.request("GET", "/game.js", headers={"Accept-Encoding": accepted})
+            response = connection.getresponse()
+            body = response.read()
+            connection.close()
+            self.assertEqual((response.status, response.getheader("Content-Encoding")), (200, encoding), accepted)
+            self.assertEqual(gzip.decompress(body) if encoding else body, script)
 
     @unittest.skipUnless(POSTGRES, "servers share a database on PostgreSQL")
     def test_servers_sharing_a_database_see_each_others_runs(self):
