@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "system/SafeFile.h"
+#include "system/WebAddress.h"
 
 namespace {
 
@@ -67,8 +68,7 @@ std::string Options::cleanBoardName(const std::string &raw)
 std::string Options::apply(const std::string &name, const std::string &value)
 {
     if (name == "board") {
-        const bool web = value.rfind("http://", 0) == 0 || value.rfind("https://", 0) == 0;
-        if (!value.empty() && (!web || value.find_first_of(" \t") != std::string::npos))
+        if (!value.empty() && !WebAddress::valid(value))
             return "board must be an http:// or https:// address, not \"" + value + "\"";
         board = value;
         return "";

@@ -9,6 +9,7 @@
 #include "submit/BoardAnswer.h"
 #include "submit/BoardKey.h"
 #include "system/SafeFile.h"
+#include "system/WebAddress.h"
 
 namespace {
 
@@ -25,12 +26,7 @@ bool plainName(const std::string &file)
 
 std::string BoardSender::postUrl(const std::string &board)
 {
-    if (board.size() > 512) return "";
-    for (unsigned char c : board)
-        if (c <= ' ' || c >= 127) return "";
-    const bool web = board.rfind("http://", 0) == 0 || board.rfind("https://", 0) == 0;
-    const std::size_t host = board.find("//") + 2;
-    if (!web || host >= board.size() || board[host] == '/') return "";
+    if (!WebAddress::valid(board)) return "";
     std::string base = board;
     while (!base.empty() && base.back() == '/') base.pop_back();
     return base + "/api/runs";

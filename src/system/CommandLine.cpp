@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "system/WebAddress.h"
+
 CommandLine CommandLine::parse(int argc, const char *const *argv)
 {
     CommandLine line;
@@ -33,7 +35,7 @@ CommandLine CommandLine::parse(int argc, const char *const *argv)
             file = argv[++i];
         } else if (std::strcmp(arg, "--board") == 0) {
             const std::string url = i + 1 < argc ? argv[++i] : "";
-            if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) {
+            if (!WebAddress::valid(url)) {
                 line.error = "--board needs an http:// or https:// address, not \"" + url + "\"";
                 return line;
             }

@@ -85,6 +85,7 @@ TEST(BoardOptions, TheBoardAndTheNameAreReadCheckedAndWrittenBack)
 
     const std::pair<const char *, const char *> bad[] = {
         {"board = gopher://x\n", "board must be an http:// or https:// address"},
+        {"board = http://\n", "board must be an http:// or https:// address"},
         {"board_name = seventeen letters!\n", "board_name must be 1 to 16 characters"},
     };
     for (const auto &[text, words] : bad) {

@@ -29,6 +29,10 @@ TEST(CommandLine, OptionsAndRefusals)
         {{"--level", "12abc"}, false, 0, true},
         {{"--level", "99999999999"}, false, 0, true},
         {{"--fullscreen"}, false, 0, true},
+        {{"--board", "http://127.0.0.1:8090"}, false, 0, false},
+        {{"--board", "http://"}, false, 0, true},
+        {{"--board", "gopher://board.example"}, false, 0, true},
+        {{"--board"}, false, 0, true},
     };
     for (const auto &c : cases) {
         std::vector<const char *> argv{"tallowfen"};
