@@ -8,8 +8,6 @@
 // writes DAY-FIRE_UNTIL[p].demo for each: a daily run of DAY (today,
 // yesterday or a date) whose bot fires in levels below FIRE_UNTIL; with "p"
 // the run is a practice try.
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -17,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "BotFolder.h"
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
 #include "raylib.h"
@@ -92,22 +91,8 @@ int main(int argc, char **argv)
     }
     const fs::path out = fs::absolute(argv[1]);
     fs::create_directories(out);
-    const fs::path source = TALLOWFEN_SOURCE_DIR;
-    const fs::path dir = fs::temp_directory_path() / ("tallowfen-daily-" + std::to_string(getpid()));
-    fs::create_directories(dir / "data");
-    fs::create_directory_symlink(source / "assets", dir / "assets");
-    fs::create_directory_symlink(source / "shaders", dir / "shaders");
-    fs::copy(source / "data/map", dir / "data/map");
-    fs::copy(source / "data/maprender", dir / "data/maprender");
-    fs::current_path(dir);
-
-    SetTraceLogLevel(LOG_WARNING);
-    SetConfigFlags(FLAG_WINDOW_HIDDEN);
-    InitWindow(600, 450, "Tallowfen daily runs");
-    if (!IsWindowReady()) {
-        std::puts("daily_runs: no window (run it under the e2e harness)");
-        return 2;
-    }
+    const fs::path dir = bot::EnterScratchFolder("daily");
+    if (!bot::OpenHiddenWindow(600, 450, "Tallowfen daily runs", "daily_runs")) return 2;
     StepClock::fixedSeconds = 1.0f / 60.0f;
     RenderTexture2D screen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     int failed = 0;
@@ -137,7 +122,6 @@ int main(int argc, char **argv)
     }
     UnloadRenderTexture(screen);
     CloseWindow();
-    fs::current_path(source);
-    fs::remove_all(dir);
+    bot::LeaveScratchFolder(dir);
     return failed == 0 ? 0 : 1;
 }

@@ -8,8 +8,6 @@
 // A run replays from its seed: the input, raylib's and the C library's
 // random numbers and every update's time step all come from it, and the
 // last line gives a digest of the final state to compare two runs by.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +15,7 @@
 #include <string>
 
 #include "sim/SimRandom.h"
+#include "BotFolder.h"
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
 #include "raylib.h"
@@ -116,23 +115,8 @@ int main(int argc, char **argv)
     const long updates = argc > 1 ? std::atol(argv[1]) : 200000;
     const unsigned seed = argc > 2 ? unsigned(std::atol(argv[2])) : 1u;
 
-    // A working directory of its own, with the game's files beside it.
-    const fs::path source = TALLOWFEN_SOURCE_DIR;
-    const fs::path dir = fs::temp_directory_path() / ("tallowfen-soak-" + std::to_string(getpid()));
-    fs::create_directories(dir / "data");
-    fs::create_directory_symlink(source / "assets", dir / "assets");
-    fs::create_directory_symlink(source / "shaders", dir / "shaders");
-    fs::copy(source / "data/map", dir / "data/map");
-    fs::copy(source / "data/maprender", dir / "data/maprender");
-    fs::current_path(dir);
-
-    SetTraceLogLevel(LOG_WARNING);
-    SetConfigFlags(FLAG_WINDOW_HIDDEN);
-    InitWindow(600, 450, "Tallowfen soak");
-    if (!IsWindowReady()) {
-        std::puts("soak: no window (run it under the e2e harness)");
-        return 2;
-    }
+    const fs::path dir = bot::EnterScratchFolder("soak");
+    if (!bot::OpenHiddenWindow(600, 450, "Tallowfen soak", "soak")) return 2;
     InitAudioDevice();
     SetRandomSeed(seed);
     SimRandom::level.seed(seed);
@@ -197,8 +181,7 @@ int main(int argc, char **argv)
     }
     CloseWindow();
     CloseAudioDevice();
-    fs::current_path(source);
-    fs::remove_all(dir);
+    bot::LeaveScratchFolder(dir);
     // Growth over the second half beyond a small allowance (birds and coins come and go; caches settle) means a leak.
     const bool grew = kWatchMemory && peakSecondHalf > midResident + 8192;
     if (grew) std::puts("soak: resident memory grew over the second half");

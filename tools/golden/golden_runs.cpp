@@ -11,8 +11,6 @@
 //
 // Every update steps a fixed time and every level draws fixed seeds, so the
 // same build records the same demos again.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +19,7 @@
 #include <set>
 #include <string>
 
+#include "BotFolder.h"
 #include "core/Game.h"
 #include "core/VirtualScreen.h"
 #include "raylib.h"
@@ -315,25 +314,12 @@ int main(int argc, char **argv)
     }
     const fs::path out = fs::absolute(argv[1]);
     fs::create_directories(out);
-    const fs::path source = TALLOWFEN_SOURCE_DIR;
-    const fs::path dir = fs::temp_directory_path() / ("tallowfen-golden-" + std::to_string(getpid()));
-    fs::create_directories(dir / "data");
-    fs::create_directory_symlink(source / "assets", dir / "assets");
-    fs::create_directory_symlink(source / "shaders", dir / "shaders");
-    fs::copy(source / "data/map", dir / "data/map");
-    fs::copy(source / "data/maprender", dir / "data/maprender");
-    fs::current_path(dir);
+    const fs::path dir = bot::EnterScratchFolder("golden");
     SaveFolder saves;
     saves.dir = (dir / "save").string();
     saves.make();
 
-    SetTraceLogLevel(LOG_WARNING);
-    SetConfigFlags(FLAG_WINDOW_HIDDEN);
-    InitWindow(kWindowWidth, kWindowHeight, "Tallowfen golden runs");
-    if (!IsWindowReady()) {
-        std::puts("golden: no window (run it under the e2e harness)");
-        return 2;
-    }
+    if (!bot::OpenHiddenWindow(kWindowWidth, kWindowHeight, "Tallowfen golden runs", "golden")) return 2;
     InitAudioDevice();
     StepClock::fixedSeconds = 1.0f / 60.0f;
     constexpr unsigned kSeed = 20261208;
@@ -378,8 +364,7 @@ int main(int argc, char **argv)
     }
     CloseWindow();
     CloseAudioDevice();
-    fs::current_path(source);
-    fs::remove_all(dir);
+    bot::LeaveScratchFolder(dir);
     std::printf("golden: %s after %ld updates\n", ok ? "four runs kept" : "failed", updates);
     return ok ? 0 : 1;
 }
