@@ -80,6 +80,13 @@ BoardServer::BoardServer(const BoardConfig &config, RunStore &store, VerifyPool 
     http.set_write_timeout(config.clientTimeoutSeconds, 0);
     http.set_keep_alive_timeout(5);
     http.set_keep_alive_max_count(20);
+    // The library's default, SO_REUSEPORT, would let a second board bind the
+    // port in use and take half its requests; SO_REUSEADDR only lets a board
+    // restart while the last one's connections close.
+    http.set_socket_options([](socket_t sock) {
+        const int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     routes();
 }
 

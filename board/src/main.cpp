@@ -45,6 +45,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tallowfen-board: cannot make %s: %s\n", scratch.c_str(), error.message().c_str());
         return 1;
     }
+    struct RemovedOnReturn {
+        fs::path folder;
+        ~RemovedOnReturn() { std::error_code ignored; fs::remove_all(folder, ignored); }
+    } scratchRemoved{scratch};
     verifier.scratch = scratch.string();
     verifier.limits.cpuSeconds = config.verifyCpuSeconds;
     verifier.limits.wallSeconds = config.verifyWallSeconds;
@@ -93,6 +97,5 @@ int main(int argc, char **argv)
     // Stopped by a signal: the waiter has returned. Stopped otherwise: wake it.
     pthread_kill(waiter.native_handle(), SIGTERM);
     waiter.join();
-    fs::remove_all(scratch, error);
     return 0;
 }

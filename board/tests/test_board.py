@@ -8,6 +8,7 @@ import http.client
 import os
 import shutil
 import socket
+import subprocess
 import tempfile
 import threading
 import unittest
@@ -138,6 +139,16 @@ class BoardApi(Scratch):
         html = board.get("/board/")[1].decode()
         self.assertIn("<td>&lt;b&gt;&amp;&#39;&quot;&lt;/b&gt;</td>", html)
         self.assertNotIn("<b>", html)
+
+    def test_a_port_in_use_is_refused_and_the_scratch_folder_removed(self):
+        board = self.board()
+        data = f"{self.scratch}/second"
+        second = subprocess.run([os.environ["BOARD_BINARY"], "--port", str(board.port), "--data", data, "--verifier",
+                                 os.environ["TALLOWFEN_BINARY"]], capture_output=True, text=True, timeout=60)
+        self.assertEqual((second.returncode, second.stderr),
+                         (1, f"tallowfen-board: cannot listen on 127.0.0.1 port {board.port}\n"))
+        self.assertEqual(os.listdir(data), ["board.sqlite3"])
+        self.assertEqual(board.get("/api/health")[0], 200)
 
     def test_the_site_is_sent_in_gzip_when_brotli_is_asked(self):
         os.mkdir(f"{self.scratch}/site")
