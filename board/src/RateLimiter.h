@@ -21,6 +21,10 @@ public:
     // Whom a request comes from: the peer, or behind a reverse proxy on this
     // machine, the last address of X-Forwarded-For (the one the proxy added).
     static std::string clientAddress(const std::string &peer, const std::string &forwardedFor, bool behindProxy);
+    // The bucket an address draws on: an IPv6 address's /64, since one
+    // subscriber is given a whole /64 to pick addresses from; an IPv4 address
+    // (mapped into IPv6 or not) itself.
+    static std::string bucketOf(const std::string &address);
 
     double perSecond;
     double burst;

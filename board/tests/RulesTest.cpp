@@ -92,6 +92,25 @@ TEST(RateLimiter, ForgetsIdleAddressesAndRefusesNewOnesWhileAllAreBusy)
     EXPECT_EQ(limiter.tracked(), 1u);
 }
 
+TEST(RateLimiter, AnIpv6SubscribersAddressesShareOneBucket)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"2001:db8:1:2:aaaa::1", "2001:db8:1:2::/64"},
+        {"2001:db8:1:2:ffff:ffff:ffff:ffff", "2001:db8:1:2::/64"},
+        {"2001:db8::", "2001:db8::/64"},
+        {"::1", "::/64"},
+        {"::ffff:192.0.2.7", "192.0.2.7"},  // an IPv4 client of a dual-stack socket
+        {"192.0.2.7", "192.0.2.7"},
+        {"2001:db8:::1", "2001:db8:::1"},  // not an address: its own bucket, as given
+        {"", ""},
+    };
+    for (const auto &[address, bucket] : cases) EXPECT_EQ(RateLimiter::bucketOf(address), bucket) << address;
+    RateLimiter limiter(1.0, 1);
+    EXPECT_TRUE(limiter.allow("2001:db8:1:2::a", 0.0));
+    EXPECT_FALSE(limiter.allow("2001:db8:1:2::b", 0.0));
+    EXPECT_TRUE(limiter.allow("2001:db8:1:3::a", 0.0));
+}
+
 TEST(RateLimiter, TrustsAForwardedAddressFromALocalProxyOnly)
 {
     EXPECT_EQ(RateLimiter::clientAddress("127.0.0.1", "10.1.1.1, 192.0.2.7", true), "192.0.2.7");
