@@ -53,7 +53,7 @@ std::string printable(const std::string &text, std::size_t max)
 // The library answers "br" at brotli's slowest setting, in every request: some
 // 230 ms of a core for the page's 200 KB script, so an address well within
 // its GET limit could keep the cores busy. Narrowed to gzip, the same answer
-// costs 6 ms and 15 % more bytes. The library passes its own request, which
+// costs 8 ms and 15 % more bytes. The library passes its own request, which
 // is no constant, as const; only what it may answer in is changed.
 void refuseBrotli(const httplib::Request &req)
 {
