@@ -32,6 +32,7 @@ public:
         Entry entry;
         std::string keyHash;
         std::string runHash;
+        std::vector<std::string> links;  // RunIdentity's, the last being runHash
         std::string demo;
     };
 

@@ -14,6 +14,7 @@
 #include "PgDatabase.h"
 #include "RunStore.h"
 #include "SqliteDatabase.h"
+#include "StepRule.h"
 #include "Verifier.h"
 #include "VerifyPool.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char **argv)
         std::fputs(BoardConfig::usage(), config.help ? stdout : stderr);
         return config.help ? 0 : 2;
     }
+    if (!config.checkSteps.empty()) return StepRule::checkFiles(config.checkSteps) ? 0 : 1;
     std::error_code error;
     const std::string self = fs::read_symlink("/proc/self/exe", error).string();
     Verifier verifier;
@@ -47,7 +49,11 @@ int main(int argc, char **argv)
     }
     struct RemovedOnReturn {
         fs::path folder;
-        ~RemovedOnReturn() { std::error_code ignored; fs::remove_all(folder, ignored); }
+        ~RemovedOnReturn()
+        {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        }
     } scratchRemoved{scratch};
     verifier.scratch = scratch.string();
     verifier.limits.cpuSeconds = config.verifyCpuSeconds;
