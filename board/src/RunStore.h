@@ -32,8 +32,10 @@ public:
         Entry entry;
         std::string keyHash;
         std::string runHash;
-        std::vector<std::string> links;  // RunIdentity's, the last being runHash
         std::string demo;
+        // RunIdentity::links of the demo; the last names the run (runHash
+        // stands in when there are none).
+        std::vector<std::string> links;
     };
 
     explicit RunStore(std::unique_ptr<Database> db);

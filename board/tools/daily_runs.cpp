@@ -97,10 +97,21 @@ bool playDaily(Game &game, const std::string &date, int fireUntil, bool practice
     return game.state == STATE_DEAD;
 }
 
-// The copies of a run that "c" asks for, beside `stem`.
-bool writeCopies(const DemoFile &run, const DemoFile &prefix, const fs::path &stem)
+// A demo with the same header, tics and marks, packed afresh when written
+// (a copy would keep the chunks its original packed).
+DemoFile afresh(const DemoFile &d)
 {
-    DemoFile shopKey = run, pointer = run;
+    DemoFile out;
+    out.game = d.game, out.platform = d.platform, out.start = d.start, out.daily = d.daily;
+    out.practice = d.practice, out.result = d.result, out.level = d.level, out.gold = d.gold, out.kills = d.kills;
+    out.digest = d.digest, out.tics = d.tics, out.marks = d.marks;
+    return out;
+}
+
+// The copies of a run that "c" asks for, beside `stem`.
+bool writeCopies(const DemoFile &run, const DemoFile &cut, const fs::path &stem)
+{
+    DemoFile shopKey = afresh(run), pointer = afresh(run), prefix = afresh(cut);
     const uint8_t shop = uint8_t(1u << ACTION_SHOP);
     shopKey.tics.front().keyHeld |= shop;
     shopKey.tics.front().keyPressed |= shop;
