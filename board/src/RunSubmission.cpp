@@ -29,11 +29,10 @@ std::string lowercase(std::string text)
     return text;
 }
 
-// The log's word for a verification's outcome.
-const char *said(const RunSubmission::Outcome &o)
+// The log's word for a verdict.
+const char *said(const VerifyOutput &verdict)
 {
-    if (o.kind == RunSubmission::Outcome::kBusy) return "no room in the queue";
-    switch (o.verdict.kind) {
+    switch (verdict.kind) {
         case VerifyOutput::kMatches: return "matches";
         case VerifyOutput::kDiffers: return "differs";
         case VerifyOutput::kCannot: return "cannot be read";
@@ -139,13 +138,15 @@ RunSubmission::Answer RunSubmission::handle(const std::string &bytes, const std:
             --sharing;
             continue;
         }
-        ++verifications;
         std::optional<std::future<VerifyOutput>> waiting = pool.submit(bytes);
         outcome.kind = waiting ? Outcome::kVerified : Outcome::kBusy;
-        if (waiting) outcome.verdict = waiting->get();
+        if (waiting) {
+            ++verifications;
+            outcome.verdict = waiting->get();
+            std::printf("run %.16s verified: %s\n", sent.runHash.c_str(), said(outcome.verdict));
+            std::fflush(stdout);
+        }
         flight->tell(outcome);
-        std::printf("run %.16s verified: %s\n", sent.runHash.c_str(), said(outcome));
-        std::fflush(stdout);
     }
     if (outcome.kind == Outcome::kBusy) {
         Answer busy = refused({429, "busy", "the board is verifying as many runs as it can; send it again shortly"});

@@ -40,7 +40,7 @@ public:
     // once the submission that began it has been ranked or refused.
     std::mutex flightsLock{};
     std::map<std::string, std::shared_future<Outcome>> flights{};
-    std::atomic<long> verifications{0};  // runs handed to the pool
+    std::atomic<long> verifications{0};  // runs the pool has verified
     std::atomic<long> sharing{0};        // submissions waiting now on another's verification
 
     Answer handle(const std::string &demo, const std::string &key, const std::string &rawName, std::time_t now);
