@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -109,6 +110,7 @@ Verifier::Finished Verifier::run(const std::string &path) const
     close(childSide.fd);
     childSide.fd = -1;
     setpgid(child, child);  // either side may come first
+    Fd process{int(syscall(SYS_pidfd_open, child, 0))};
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(limits.wallSeconds);
@@ -134,7 +136,8 @@ Verifier::Finished Verifier::run(const std::string &path) const
         }
         finished.output.append(buffer, std::size_t(got));
     }
-    // Its output is over; the process gets what is left of its time to exit.
+    // Its output is over; the process gets what is left of its time to exit,
+    // woken by its pidfd when it does (or, without one, looked at every 10 ms).
     int status = 0;
     for (;;) {
         const pid_t done = finished.timedOut || finished.outputCut ? 0 : waitpid(child, &status, WNOHANG);
@@ -145,8 +148,9 @@ Verifier::Finished Verifier::run(const std::string &path) const
             waitpid(child, &status, 0);
             break;
         }
-        pollfd wait{readEnd.fd, 0, 0};
-        poll(&wait, 1, 10);
+        const long left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd wait{process.fd, POLLIN, 0};
+        poll(&wait, 1, process.fd >= 0 ? int(std::clamp(left, 1L, 1000L)) : 10);
     }
     kill(-child, SIGKILL);  // anything it left running
     if (finished.timedOut || finished.outputCut) return finished;

@@ -15,10 +15,11 @@ import zlib
 class Server:
     """One tallowfen-board process; `log` holds its lines, `next_line` waits for one."""
 
-    def __init__(self, args):
+    def __init__(self, args, env=None):
         sanitized = ["--verify-memory", "0"] if os.environ.get("BOARD_SANITIZED") == "1" else []
         self.process = subprocess.Popen([os.environ["BOARD_BINARY"], "--port", "0", *sanitized, *args],
-                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                                        env={**os.environ, **(env or {})})
         self.lines, self.log = queue.Queue(), []
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
