@@ -42,7 +42,9 @@ int main(int argc, char **argv)
         verifier.user = VerifierSandbox::User::find(config.verifierUser, &why);
         const std::string barrier = verifier.user ? verifier.user->barrier(verifier.program) : "";
         if (!verifier.user || !barrier.empty()) {
-            if (why.empty()) why = "the verifier's user " + verifier.user->name + " cannot enter " + barrier;
+            if (why.empty())
+                why = "the verifier's user " + verifier.user->name + " cannot run " + verifier.program + " (" +
+                      barrier + " is closed to it)";
             std::fprintf(stderr, "tallowfen-board: %s\n", why.c_str());
             return 2;
         }
