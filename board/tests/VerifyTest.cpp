@@ -141,9 +141,9 @@ TEST(Verifier, StartsNoProcessAndRunsNoOtherProgram)
     const std::string refused = ": refused (Operation not permitted)\n",
                       none = ": refused (Function not implemented)\n";
     EXPECT_EQ(done.output, "demo: 6 bytes\nuid " + std::to_string(uid) + " gid " + std::to_string(gid) + " groups " +
-                               std::to_string(groups) + "\nthread: ran\nfork" + refused + "vfork" + refused + "clone" +
-                               refused + "clone3" + none + "posix_spawn" + refused + "execve" + none + "execveat" +
-                               none);
+                               std::to_string(groups) + "\nthread: ran\nfork" + refused + "vfork" + refused +
+                               "fork syscall" + refused + "clone3" + none + "posix_spawn" + refused + "execve" + none +
+                               "execveat" + none);
     EXPECT_EQ(std::make_tuple(done.started, done.exitCode, done.timedOut), std::make_tuple(true, 0, false));
     EXPECT_EQ(killMentioning(demo.string()), 0) << "a process the verifier started outlived it";
 }
