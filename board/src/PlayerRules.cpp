@@ -6,6 +6,7 @@
 #include <unicode/unistr.h>
 #include <unicode/uspoof.h>
 #include <unicode/ustring.h>
+#include <unicode/uversion.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -158,6 +159,15 @@ std::string PlayerRules::foldName(const std::string &name)
         text = skeleton;
     }
     return toUtf8(text);
+}
+
+std::string PlayerRules::foldVersion()
+{
+    UVersionInfo icu;
+    u_getVersion(icu);
+    char text[U_MAX_VERSION_STRING_LENGTH];
+    u_versionToString(icu, text);
+    return std::string("1 icu ") + text;
 }
 
 bool PlayerRules::validKey(const std::string &key)

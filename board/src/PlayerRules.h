@@ -22,6 +22,10 @@ public:
     // "l") fold alike, so a name that looks like a taken one is taken.
     // Folding a key gives the key again.
     static std::string foldName(const std::string &name);
+    // What foldName's keys depend on: this rule's revision and ICU's, whose
+    // Unicode data (the confusables, case folding) may change with it. Keys
+    // stored under another are to be refolded (refold) before compared.
+    static std::string foldVersion();
     // True for exactly 32 hex digits, either case.
     static bool validKey(const std::string &key);
 
