@@ -2,6 +2,8 @@
 // like nothing, and a name that looks like a taken one is that name.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "PlayerRules.h"
 
 namespace {
@@ -15,20 +17,17 @@ std::string clean(const std::string &raw)
 
 TEST(PlayerRules, ANameIsShownInNfcTrimmedWithItsSpacesAsThePageShowsThem)
 {
-    const std::pair<const char *, const char *>
-        cases
-            [] =
-                {
-                    {"cafe\u0301", "caf\u00e9"},  // NFD comes out NFC
-                    {"caf\u00e9", "caf\u00e9"},
-                    {"\u3000 Sir   Crab\u00a0\t", "Sir Crab"},  // any space at the ends; a run inside shows as one
-                    {"\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301"
-                     "\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301",
-                     "\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388"
-                     "\u0388"},  // 16 once composed
-                    {"\U0001F980 Crab", "\U0001F980 Crab"},
-                    {"\u03a3\u038a\u03a3\u03a5\u03a6\u039f\u03a3", "\u03a3\u038a\u03a3\u03a5\u03a6\u039f\u03a3"},
-                };
+    const std::pair<const char *, const char *> cases[] = {
+        {"cafe\u0301", "caf\u00e9"},  // NFD comes out NFC
+        {"caf\u00e9", "caf\u00e9"},
+        {"\u3000 Sir   Crab\u00a0\t", "Sir Crab"},  // any space at the ends; a run inside shows as one
+        {"\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301"
+         "\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301\u0395\u0301",
+         "\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388\u0388"
+         "\u0388"},  // 16 once composed
+        {"\U0001F980 Crab", "\U0001F980 Crab"},
+        {"\u03a3\u038a\u03a3\u03a5\u03a6\u039f\u03a3", "\u03a3\u038a\u03a3\u03a5\u03a6\u039f\u03a3"},
+    };
     for (const auto &[raw, shown] : cases) {
         EXPECT_EQ(clean(raw), shown) << raw;
         EXPECT_EQ(clean(shown), shown) << "cleaning again changes " << shown;
@@ -107,6 +106,26 @@ TEST(PlayerRules, FoldingAKeyGivesTheKey)
         const std::string key = PlayerRules::foldName(name);
         EXPECT_EQ(PlayerRules::foldName(key), key) << name;
     }
+}
+
+TEST(PlayerRules, NamesAreCleanedAndFoldedFromManyThreadsAtOnce)
+{
+    // The server's request threads share the rules' ICU objects; under
+    // ThreadSanitizer this is where they would race, on their first use too.
+    const std::vector<std::string> names = {"alice", "\u0430lice", "STRASSE", "cafe\u0301", "PayPaI", "l0l"};
+    std::vector<std::vector<std::string>> folds(4);
+    std::vector<std::thread> threads;
+    for (std::vector<std::string> &out : folds)
+        threads.emplace_back([&names, &out] {
+            for (const std::string &raw : names) {
+                std::string name, problem;
+                out.push_back(PlayerRules::cleanName(raw, &name, &problem) ? PlayerRules::foldName(name) : problem);
+            }
+        });
+    for (std::thread &t : threads)
+        t.join();
+    for (const std::vector<std::string> &out : folds)
+        EXPECT_EQ(out, (std::vector<std::string>{"allce", "allce", "strasse", "cafe\u0301", "paypal", "lol"}));
 }
 
 TEST(PlayerRules, RefoldingTheTableLeavesEachLookAlikeToItsEarliestClaim)
