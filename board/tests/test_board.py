@@ -166,6 +166,32 @@ class BoardApi(Scratch):
         self.assertIn("<td>&lt;b&gt;&amp;&#39;&quot;&lt;/b&gt;</td>", html)
         self.assertNotIn("<b>", html)
 
+    def test_a_look_alike_name_is_taken_and_the_days_answers_stay_utf8(self):
+        board = self.board()
+        status, alice = board.post(demo("today-1.demo"), key(1), "alice")
+        self.assertEqual(status, 201, alice)
+        header = dict(line.split(" ", 1) for line in demo("today-1.demo").split(b"\nend\n")[0].decode().split("\n"))
+        self.assertEqual(alice["build"], f"{header['game']} ({header['platform']})")
+        for name, status, code in [("\u0430lice", 409, "name_taken"),  # a Cyrillic a
+                                   ("ALICE", 409, "name_taken"),
+                                   ("alice\ufe0f", 400, "name_invalid"),
+                                   ("alice\U000e0061", 400, "name_invalid"),
+                                   ("\u3164", 400, "name_invalid")]:
+            with self.subTest(name=ascii(name)):
+                got, answer = board.post(demo("today-2.demo"), key(2), name)
+                self.assertEqual((got, answer.get("error")), (status, code), answer)
+        odd_platform = relabel(demo("today-2.demo"), platform="\xff\xfe")
+        status, answer = board.post(odd_platform, key(2), "Bob")
+        self.assertEqual((status, answer["build"]), (201, f"{header['game']} (unknown platform)"), answer)
+        odd_game = relabel(demo("today-3.demo"), game="Tallowfen \xff\xfe")
+        self.assertEqual(board.post(odd_game, key(3), "Carol")[1]["error"], "unknown_build")
+        for path in [f"/api/daily/{utc_day()}", "/board/"]:
+            status, body = board.get_bytes(path)
+            self.assertEqual(status, 200)
+            body.decode("utf-8")  # raises on anything else
+        table = board.get(f"/api/daily/{utc_day()}")[1]["entries"]
+        self.assertEqual(sorted((e["name"], e["display_hz"]) for e in table), [("Bob", 60), ("alice", 60)])
+
     def test_a_second_board_on_the_same_port_and_data_is_refused_and_touches_nothing(self):
         board = self.board()
         folders = sorted(os.listdir(self.verifying))
