@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "BoardPage.h"
+#include "BuildIdentity.h"
 #include "Escape.h"
 #include "PlayerRules.h"
 #include "RunCheck.h"
@@ -80,6 +82,7 @@ std::string RunSubmission::entryJson(const RunStore::Entry &e, int64_t rank, int
                        ",\"name\":" + Escape::json(e.name) + ",\"level\":" + std::to_string(e.level) +
                        ",\"gold\":" + std::to_string(e.gold) + ",\"kills\":" + std::to_string(e.kills) +
                        ",\"tics\":" + std::to_string(e.tics) + ",\"length_ms\":" + std::to_string(e.lengthMs) +
+                       ",\"display_hz\":" + std::to_string(BoardPage::displayHz(e.tics, e.lengthMs)) +
                        ",\"build\":" + Escape::json(e.build) + ",\"submitted_at\":" + std::to_string(e.submittedAt);
     if (rank > 0) json += ",\"rank\":" + std::to_string(rank);
     if (of > 0) json += ",\"of\":" + std::to_string(of);
@@ -104,7 +107,8 @@ RunSubmission::Answer RunSubmission::handle(const std::string &bytes, const std:
     RunStore::Entry &e = sent.entry;
     e.day = check.demo.daily;
     e.name = name;
-    e.build = check.demo.game + " (" + check.demo.platform + ")";
+    if (const Refusal r = BuildIdentity::of(check.demo.game, check.demo.platform, &e.build); r.refused())
+        return refused(r);
     e.tics = int64_t(check.demo.tics.size());
     e.lengthMs = int64_t(check.steps.figures.seconds * 1000.0 + 0.5);  // its steps, as the game took them
 
