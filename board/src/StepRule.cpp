@@ -32,14 +32,18 @@ std::string StepRule::check(const std::vector<InputTic> &tics)
     // A run shorter than a window is held to its share of one.
     const std::size_t window = std::min(kWindow, tics.size());
     const double least = kWindowSeconds * double(window) / double(kWindow);
-    // Sums of the steps so far in double, exact enough for millions of them.
-    std::vector<double> before(tics.size() + 1, 0.0);
+    // The sums of the steps before each of the last `window` + 1 updates, in
+    // double, exact enough for millions of steps.
+    std::vector<double> before(window + 1, 0.0);
+    const auto sumBefore = [&](std::size_t i) -> double & { return before[i % before.size()]; };
+    double sum = 0.0;
     std::string broken;
     figures.shortest = figures.longest = tics[0].step;
     figures.quickestWindow = INFINITY;
     for (std::size_t i = 0; i < tics.size(); ++i) {
         const float step = tics[i].step;
-        before[i + 1] = before[i] + double(step);
+        sum += double(step);
+        sumBefore(i + 1) = sum;
         figures.shortest = std::min(figures.shortest, step);
         figures.longest = std::max(figures.longest, step);
         if (broken.empty() && !std::isfinite(step))
@@ -51,13 +55,14 @@ std::string StepRule::check(const std::vector<InputTic> &tics)
             broken = "update " + std::to_string(i) + " steps " + milliseconds(step) +
                      ", longer than the game records (" + milliseconds(InputTic::kLongestStep) + ")";
         if (i + 1 < window) continue;
-        const double sum = before[i + 1] - before[i + 1 - window];
-        if (sum < figures.quickestWindow) figures.quickestWindow = sum, figures.quickestWindowEnd = i;
-        if (broken.empty() && sum < least)
+        const double inWindow = sum - sumBefore(i + 1 - window);
+        if (inWindow < figures.quickestWindow) figures.quickestWindow = inWindow, figures.quickestWindowEnd = i;
+        if (broken.empty() && inWindow < least)
             broken = "the " + std::to_string(window) + " updates to update " + std::to_string(i) + " step " +
-                     secondsText(sum) + " in all, where the game paces them over " + secondsText(least) + " at least";
+                     secondsText(inWindow) + " in all, where the game paces them over " + secondsText(least) +
+                     " at least";
     }
-    figures.seconds = before.back();
+    figures.seconds = sum;
     return broken;
 }
 

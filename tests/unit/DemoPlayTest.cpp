@@ -88,7 +88,8 @@ TEST(DemoPlay, TheShopsBrowsedUpgradeCarriesIntoTheNextRunAndItsDemo)
     EXPECT_EQ(game.demo.playback->differs, "the recording's shop shows an upgrade this game does not sell");
 }
 
-// A level whose start the game reaches in another state is named, at its update.
+// A level whose start the game reaches in another state is named, at its
+// update, and ends the playing there.
 TEST(DemoPlay, AMarkThatDiffersIsNamedByItsLevel)
 {
     ScopedWorkDir dir(false);
@@ -110,6 +111,7 @@ TEST(DemoPlay, AMarkThatDiffersIsNamedByItsLevel)
     const std::string named = "level 3 differs from the recording by update " + std::to_string(at) + " ";
     EXPECT_EQ(game.demo.playback->differs.rfind(named, 0), 0u) << game.demo.playback->differs;
     EXPECT_GT(at, 0u);
+    EXPECT_EQ(game.demo.playback->nextTic, at);  // and plays no further
 }
 
 }  // namespace
