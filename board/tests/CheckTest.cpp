@@ -60,8 +60,10 @@ std::vector<InputTic> stepping(std::vector<float> steps, std::size_t count)
 TEST(StepRule, TakesWhatEveryBuildPacesAndNamesTheFirstUpdateOfAnythingElse)
 {
     const float f = 1.0f / 60.0f, cap = InputTic::kLongestStep;
-    std::vector<InputTic> stall = stepping({f}, 600), nan = stall;
+    std::vector<InputTic> stall = stepping({f}, 600), nan = stall, slowed = stall;
     stall[300].step = cap, nan[7].step = NAN;
+    for (std::size_t i = 300; i < slowed.size(); ++i)
+        slowed[i].step = 0.002f;  // slow motion from update 300 on
     std::vector<float> slow(20, 0.0001f), catchingUp(56, 0.002f);
     slow.back() = f, catchingUp.resize(60, cap);
     const struct {
@@ -80,6 +82,7 @@ TEST(StepRule, TakesWhatEveryBuildPacesAndNamesTheFirstUpdateOfAnythingElse)
          "the 60 updates to update 59 step 0.512 s in all, where the game paces them over 0.900 s at least"},
         {stepping({0.0149f}, 600),
          "the 60 updates to update 59 step 0.894 s in all, where the game paces them over 0.900 s at least"},
+        {slowed, "the 60 updates to update 306 step 0.897 s in all, where the game paces them over 0.900 s at least"},
         {stepping({0.0149f}, 30),
          "the 30 updates to update 29 step 0.447 s in all, where the game paces them over 0.450 s at least"},
     };
