@@ -387,5 +387,18 @@ echo "matches the recording"
                          ["GET /api/health 200", "POST /api/runs 201", "POST /api/runs 201", "POST /api/runs 429"])
 
 
+@unittest.skipIf(POSTGRES, "it serves nothing, on any database")
+class StepCheck(unittest.TestCase):
+    def test_check_steps_says_which_demos_the_board_would_take(self):
+        taken, slowed = (os.path.join(os.environ["BOARD_DEMOS"], n) for n in ("today-1.demo", "today-1s.demo"))
+        for demos, code, verdicts in (([taken], 0, ["taken: 1"]), ([taken, slowed], 1, [
+                "taken: 1", "refused, update 0 steps 0.100 ms, shorter than any display paces a frame (1.000 ms): "])):
+            done = subprocess.run([os.environ["BOARD_BINARY"], "--check-steps", *demos], capture_output=True,
+                                  text=True, timeout=60)
+            self.assertEqual((done.returncode, len(done.stdout.splitlines())), (code, len(demos)), done.stdout)
+            for line, demo_path, verdict in zip(done.stdout.splitlines(), demos, verdicts):
+                self.assertTrue(line.startswith(f"{demo_path}: {verdict}"), line)
+
+
 if __name__ == "__main__":
     unittest.main()
