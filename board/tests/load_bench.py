@@ -1,0 +1,227 @@
+#!/usr/bin/env python3
+"""The board under load, in figures: readers and submitters of genuine runs on kept-alive connections while many
+connections trickle a byte every few seconds, on a day that already holds a million runs. Prints what it measured;
+it times nothing against a threshold.
+
+  python3 board/tests/load_bench.py --db sqlite|postgresql [--runs 1000000] [--seconds 60]
+
+It takes the programs from the build folder (--build, "build"), records its pool of genuine daily runs of today
+with board_daily_runs (in a private display, kept for the day in BUILD/board/bench-runs), seeds the day with
+board_seed_day where the build has it and straight into the schema otherwise, and runs PostgreSQL as a private
+cluster on loopback."""
+
+import argparse
+import datetime
+import multiprocessing
+import os
+import re
+import resource
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, HERE)
+from board_server import Server, distinct_runs  # noqa: E402
+from load_clients import run_clients, run_tricklers  # noqa: E402
+from postgres_cluster import Cluster  # noqa: E402
+import load_report  # noqa: E402
+
+
+def options():
+    p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    p.add_argument("--db", choices=["sqlite", "postgresql"], default="sqlite")
+    p.add_argument("--runs", type=int, default=1000000, help="runs the day holds before the load")
+    p.add_argument("--seconds", type=float, default=60)
+    p.add_argument("--readers", type=int, default=200)
+    p.add_argument("--submitters", type=int, default=50)
+    p.add_argument("--tricklers", type=int, default=1000)
+    p.add_argument("--trickle", type=float, default=5, help="seconds between a trickler's bytes")
+    p.add_argument("--pool", type=int, default=240, help="daily runs recorded, before duplicates are dropped")
+    p.add_argument("--demo-bytes", type=int, default=512, help="the size of each seeded run's demo")
+    p.add_argument("--timeout", type=float, default=10, help="seconds a client waits for an answer")
+    p.add_argument("--build", default=os.path.join(ROOT, "build"))
+    p.add_argument("--check", action="store_true", help="exit 1 on any error or memory over 200 MB, not only a loss")
+    return p.parse_args()
+
+
+def today():
+    return datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d")
+
+
+def record_pool(build, count):
+    """Today's genuine runs, recorded once a day: the bot holding its fire a different while in each."""
+    folder = os.path.join(build, "board", "bench-runs", today())
+    plans = [f"today:{fire}+{hold}" for hold in range(0, count, 2) for fire in (3, 4, 5, 6)][:count]
+    if not os.path.isdir(folder) or len(os.listdir(folder)) < len(plans):
+        shutil.rmtree(os.path.dirname(folder), ignore_errors=True)
+        recorder = [os.path.join(build, "board", "board_daily_runs"), folder, *plans]
+        if not os.environ.get("DISPLAY"):
+            recorder = [sys.executable, os.path.join(ROOT, "tools", "e2e", "harness.py"), "run", "--", *recorder]
+        subprocess.run(recorder, check=True, stdout=subprocess.DEVNULL, timeout=600)
+    return distinct_runs(folder)
+
+
+class LoggedServer(Server):
+    """The board, its log lines read as they come: each request's status and the time the server gives it."""
+
+    LINE = re.compile(r"^\S+ \S+ (GET|POST) (\S+) (\d{3}) \d+ (\d+)ms")
+
+    def __init__(self, args):
+        self.served, self.log_errors, self.listening = {}, [], False
+        super().__init__(args)
+        self.listening = True
+
+    def _read(self):
+        for line in self.process.stdout:
+            if not self.listening:
+                self.lines.put(line.rstrip("\n"))
+                continue
+            match = self.LINE.match(line)
+            if match:
+                method, path, status, ms = match.groups()
+                kind = "post " + status if method == "POST" else "read"
+                self.served.setdefault(kind, []).append(int(ms) / 1000)
+            elif not line.startswith("20"):  # the exception handler's "error: ..." and anything unforeseen
+                self.log_errors.append(line.rstrip("\n"))
+        self.lines.put(None)
+
+
+def resident(pid, samples, stop):
+    """The server's resident memory (VmRSS, bytes), sampled every 0.1 s until `stop`."""
+    while not stop.wait(0.1):
+        try:
+            with open(f"/proc/{pid}/status") as f:
+                samples.append(int(next(line for line in f if line.startswith("VmRSS:")).split()[1]) * 1024)
+        except (OSError, StopIteration):
+            return
+
+
+def seed(storage, day, count, demo_bytes, cluster, build):
+    """Fills `day` with `count` synthetic runs, through board_seed_day where it is built, else straight in."""
+    tool = os.path.join(build, "board", "board_seed_day")
+    database = storage[1] if storage[0] == "--db" else os.path.join(storage[1], "board.sqlite3")
+    if os.access(tool, os.X_OK):
+        subprocess.run([tool, database, day, str(count)], check=True, stdout=subprocess.DEVNULL, timeout=1800)
+        return "board_seed_day"
+    noon = int(datetime.datetime.strptime(day, "%Y-%m-%d").replace(tzinfo=datetime.timezone.utc).timestamp()) * 1000
+    # Levels 1 to 20, gold and kills spread, the submissions a millisecond apart, every key and name its own.
+    columns = "day, key_hash, name, level, gold, kills, tics, length_ms, build, submitted_at, run_hash, demo"
+    values = ("'{day}', {hex64}, 'Seed ' || i, 1 + (i * 7919) % 20, (i * 104729) % 500, (i * 15485863) % 300, "
+              "2000 + i % 30000, 33 + (i % 30000) * 16, 'seeded', {noon} + i, 'seed-' || {hex64}, {blob}")
+    if cluster:
+        sql = values.format(day=day, noon=noon, hex64="lpad(to_hex(i), 64, '0')",
+                            blob=f"decode(repeat(md5(i::text), {max(1, demo_bytes // 16)}), 'hex')")
+        cluster.query(database, f"INSERT INTO runs ({columns}) SELECT {sql} FROM generate_series(1::bigint, {count}) AS i")
+        cluster.query(database, "INSERT INTO names (folded, name, key_hash, claimed_at) "
+                                "SELECT lower(name), name, key_hash, submitted_at FROM runs WHERE build = 'seeded'")
+        cluster.query(database, "VACUUM ANALYZE")  # where autovacuum would have brought a table grown by day
+        return "SQL"
+    import sqlite3
+    sql = values.format(day=day, noon=noon, hex64="printf('%064x', i)", blob=f"randomblob({demo_bytes})")
+    with sqlite3.connect(database, isolation_level=None) as db:
+        db.execute("PRAGMA cache_size = -1000000")
+        db.execute("PRAGMA synchronous = OFF")
+        db.execute("PRAGMA journal_mode = OFF")  # a bulk load that fails is begun again; the server sets WAL back
+        db.execute("BEGIN")
+        db.execute(f"INSERT INTO runs ({columns}) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                   f"WHERE i < {count}) SELECT {sql} FROM n")
+        db.execute("INSERT INTO names (folded, name, key_hash, claimed_at) "
+                   "SELECT lower(name), name, key_hash, submitted_at FROM runs WHERE build = 'seeded'")
+        db.execute("COMMIT")
+    return "SQL"
+
+
+def load(args, board, runs, day):
+    """Runs the clients for the set time; what each kind of process saw."""
+    ctx = multiprocessing.get_context("spawn")
+    ready, results, start = ctx.Queue(), ctx.Queue(), ctx.Event()
+    setup = {"host": board.host, "port": board.port, "day": day, "seeded": args.runs, "seconds": args.seconds,
+             "timeout": args.timeout, "runs": runs, "trickle": args.trickle}
+    processes, first = [], 0
+    readers_each = 50
+    for n in range(0, args.readers, readers_each):
+        count = min(readers_each, args.readers - n)
+        processes.append(ctx.Process(target=run_clients, args=("read", setup, first, count, ready, start, results)))
+        first += count
+    if args.submitters:
+        processes.append(ctx.Process(target=run_clients,
+                                     args=("post", setup, first, args.submitters, ready, start, results)))
+        first += args.submitters
+    if args.tricklers:
+        processes.append(ctx.Process(target=run_tricklers,
+                                     args=(setup, first, args.tricklers, ready, start, results)))
+    for process in processes:
+        process.start()
+    for _ in processes:
+        ready.get(timeout=120)
+    start.set()
+    seen = [results.get(timeout=args.seconds + 4 * args.timeout + 120) for _ in processes]
+    for process in processes:
+        process.join(30)
+    return seen
+
+
+def progress(what):
+    print(f"load_bench: {what}", file=sys.stderr, flush=True)
+
+
+def main():
+    args = options()
+    os.environ.setdefault("BOARD_BINARY", os.path.join(args.build, "board", "tallowfen-board"))
+    # 1,250 clients' sockets here, and as many on the server's side.
+    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    wanted = args.readers + args.submitters + args.tricklers + 1024
+    resource.setrlimit(resource.RLIMIT_NOFILE, (max(soft, min(hard, 2 * wanted)), hard))
+    progress("recording today's runs")
+    runs = record_pool(args.build, args.pool)
+    day, scratch = today(), tempfile.mkdtemp(prefix="board-load-")
+    cluster = Cluster() if args.db == "postgresql" else None
+    try:
+        storage = ["--db", cluster.new_database()] if cluster else ["--data", scratch]
+        schema = Server(storage)  # the schema, as the server makes it
+        schema.get("/api/health")  # serving: a SIGTERM before that may not stop it
+        schema.stop()
+        progress(f"seeding {day} with {args.runs:,} runs")
+        began = time.monotonic()
+        seeded_by = seed(storage, day, args.runs, args.demo_bytes, cluster, args.build)
+        seeding = time.monotonic() - began
+        board = LoggedServer([*storage, "--posts-per-minute", "1000000", "--gets-per-minute", "1000000"])
+        samples, stop = [], threading.Event()
+        sampler = threading.Thread(target=resident, args=(board.process.pid, samples, stop))
+        sampler.start()
+        try:
+            progress(f"{args.seconds:.0f} s of load")
+            seen = load(args, board, runs, day)
+        finally:
+            stop.set()
+            sampler.join()
+            alive = board.process.poll() is None
+            try:
+                board.stop()
+            except subprocess.TimeoutExpired:
+                board.kill()  # still busy with what the load left queued
+        # Fetched back from a fresh server, so what the load left behind cannot stand in the way.
+        progress("fetching back every run answered 201")
+        again = Server(storage)
+        acknowledged = [a for kind, tally in seen if kind == "post" for a in tally["acknowledged"]]
+        lost = [run_id for run_id, which in acknowledged if again.get(f"/api/runs/{run_id}.demo") != (200, runs[which])]
+        total = again.get(f"/api/daily/{day}?limit=1")[1]["total"]
+        again.stop()
+        figures = load_report.Figures(args, day, seeded_by, seeding, len(runs), seen, board, samples, acknowledged,
+                                      lost, total, alive)
+        print(figures.text())
+        failed = lost or not alive or (args.check and not figures.clean())
+        return 1 if failed else 0
+    finally:
+        if cluster:
+            cluster.stop()
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,86 @@
+"""The load benchmark's figures, as it prints them."""
+
+MEMORY_LIMIT = 200 * 1024 * 1024
+
+
+def percentile(values, fraction):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(fraction * len(ordered)))] if ordered else float("nan")
+
+
+def spread(seconds):
+    """p50 and p99 of a list of seconds, in milliseconds."""
+    return f"p50 {1000 * percentile(seconds, 0.5):.1f} ms, p99 {1000 * percentile(seconds, 0.99):.1f} ms"
+
+
+def met(ok):
+    return "met" if ok else "MISSED"
+
+
+class Figures:
+    """What the clients, the server's log and its memory showed, summed over the client processes."""
+
+    def __init__(self, args, day, seeded_by, seeding, pool, seen, board, samples, acknowledged, lost, total, alive):
+        self.args, self.day, self.seeded_by, self.seeding, self.pool = args, day, seeded_by, seeding, pool
+        self.board, self.samples, self.acknowledged, self.lost, self.total = board, samples, acknowledged, lost, total
+        self.alive = alive
+        self.latencies, self.statuses, self.errors, self.reconnects, self.trickle = {}, {}, {}, 0, {}
+        for kind, tally in seen:
+            if kind == "trickle":
+                self.trickle = tally
+                continue
+            for what, values in tally["latencies"].items():
+                self.latencies.setdefault(what, []).extend(values)
+            for what, count in tally["statuses"].items():
+                self.statuses[what] = self.statuses.get(what, 0) + count
+            for what, count in tally["errors"].items():
+                self.errors[what] = self.errors.get(what, 0) + count
+            self.reconnects += tally["reconnects"]
+
+    def reads(self):
+        return [s for kind, values in self.latencies.items() if kind != "post" for s in values]
+
+    def clean(self):
+        return (not any(self.errors.values()) and not self.board.log_errors and
+                max(self.samples, default=0) <= MEMORY_LIMIT)
+
+    def text(self):
+        a, reads = self.args, self.reads()
+        lines = [f"load on {a.db}: {self.day} seeded with {a.runs:,} runs by {self.seeded_by} in {self.seeding:.0f} s; "
+                 f"{a.seconds:.0f} s of {a.readers} readers, {a.submitters} submitters of {self.pool} distinct "
+                 f"genuine runs, {a.tricklers} tricklers (a byte every {a.trickle:g} s)"]
+        p99 = percentile(reads, 0.99)
+        lines.append(f"reads: {len(reads):,} answered, {len(reads) / a.seconds:,.0f}/s; {spread(reads)} "
+                     f"(p99 target 50 ms: {met(p99 <= 0.05)}); {self.reconnects:,} connections opened again")
+        for kind in sorted(k for k in self.latencies if k != "post"):
+            values = self.latencies[kind]
+            lines.append(f"  {kind}: {len(values):,}, {spread(values)}")
+        read_statuses = {}
+        for (kind, status, _), count in self.statuses.items():
+            if kind != "post":
+                read_statuses[status] = read_statuses.get(status, 0) + count
+        lines.append("  statuses: " + ", ".join(f"{s} x{n:,}" for s, n in sorted(read_statuses.items())))
+        posts = self.latencies.get("post", [])
+        answered = ", ".join(f"{status}{' ' + code if code else ''} x{count:,}"
+                             for (kind, status, code), count in sorted(self.statuses.items()) if kind == "post")
+        lines.append(f"posts: {len(posts):,} answered ({answered or 'none'}); {spread(posts)}")
+        served = self.board.served
+        lines.append("  the server's time (its log, from the rate limit to the answer): " + "; ".join(
+            f"{kind} {spread(values)}" for kind, values in sorted(served.items()) if kind.startswith("post")))
+        lines.append(f"  of which a post's database time: a 409 (demo read, the rules asked, no verification) "
+                     f"{spread(served.get('post 409', []))}; a 201 adds the verification's wait and the write")
+        lines.append(f"  reads in the server: {spread(served.get('read', []))}")
+        errors = sum(self.errors.values())
+        lines.append(f"errors: {errors} ({', '.join(f'{k} {v}' for k, v in self.errors.items())}); "
+                     f"{len(self.board.log_errors)} error lines logged{' (' + self.board.log_errors[0] + ')' if self.board.log_errors else ''}"
+                     f"{'' if self.alive else '; THE SERVER DIED'}")
+        lines.append(f"nothing lost: {len(self.acknowledged) - len(self.lost)} of {len(self.acknowledged)} runs "
+                     f"answered 201 fetched back by id ({'ok' if not self.lost else 'LOST ' + str(self.lost[:10])}); "
+                     f"the day holds {self.total if self.total is not None else '?'} runs")
+        if self.trickle:
+            lines.append(f"tricklers: {self.trickle['held']} held at the end, {self.trickle['cut off']} cut off by the "
+                         f"server, {self.trickle['refused']} connections refused")
+        peak = max(self.samples, default=0)
+        lines.append(f"memory: resident peak {peak / 2**20:.0f} MB (target 200 MB: {met(peak <= MEMORY_LIMIT)}), "
+                     f"at the end {self.samples[-1] / 2**20 if self.samples else 0:.0f} MB, {len(self.samples)} samples")
+        return "\n".join(lines)
