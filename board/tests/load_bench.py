@@ -190,6 +190,7 @@ def main():
         began = time.monotonic()
         seeded_by = seed(storage, day, args.runs, args.demo_bytes, cluster, args.build)
         seeding = time.monotonic() - began
+        machine_load = os.getloadavg()[0]
         board = LoggedServer([*storage, "--posts-per-minute", "1000000", "--gets-per-minute", "1000000"])
         samples, stop = [], threading.Event()
         sampler = threading.Thread(target=resident, args=(board.process.pid, samples, stop))
@@ -213,7 +214,7 @@ def main():
         total = again.get(f"/api/daily/{day}?limit=1")[1]["total"]
         again.stop()
         figures = load_report.Figures(args, day, seeded_by, seeding, len(runs), seen, board, samples, acknowledged,
-                                      lost, total, alive)
+                                      lost, total, alive, machine_load)
         print(figures.text())
         failed = lost or not alive or (args.check and not figures.clean())
         return 1 if failed else 0

@@ -1,5 +1,7 @@
 """The load benchmark's figures, as it prints them."""
 
+import os
+
 MEMORY_LIMIT = 200 * 1024 * 1024
 
 
@@ -20,10 +22,11 @@ def met(ok):
 class Figures:
     """What the clients, the server's log and its memory showed, summed over the client processes."""
 
-    def __init__(self, args, day, seeded_by, seeding, pool, seen, board, samples, acknowledged, lost, total, alive):
+    def __init__(self, args, day, seeded_by, seeding, pool, seen, board, samples, acknowledged, lost, total, alive,
+                 machine_load):
         self.args, self.day, self.seeded_by, self.seeding, self.pool = args, day, seeded_by, seeding, pool
         self.board, self.samples, self.acknowledged, self.lost, self.total = board, samples, acknowledged, lost, total
-        self.alive = alive
+        self.alive, self.machine_load = alive, machine_load
         self.latencies, self.statuses, self.errors, self.reconnects, self.trickle = {}, {}, {}, 0, {}
         for kind, tally in seen:
             if kind == "trickle":
@@ -48,7 +51,8 @@ class Figures:
         a, reads = self.args, self.reads()
         lines = [f"load on {a.db}: {self.day} seeded with {a.runs:,} runs by {self.seeded_by} in {self.seeding:.0f} s; "
                  f"{a.seconds:.0f} s of {a.readers} readers, {a.submitters} submitters of {self.pool} distinct "
-                 f"genuine runs, {a.tricklers} tricklers (a byte every {a.trickle:g} s)"]
+                 f"genuine runs, {a.tricklers} tricklers (a byte every {a.trickle:g} s); the machine's load average "
+                 f"{self.machine_load:.1f} on {os.cpu_count()} cores before"]
         p99 = percentile(reads, 0.99)
         lines.append(f"reads: {len(reads):,} answered, {len(reads) / a.seconds:,.0f}/s; {spread(reads)} "
                      f"(p99 target 50 ms: {met(p99 <= 0.05)}); {self.reconnects:,} connections opened again")
@@ -69,7 +73,8 @@ class Figures:
             f"{kind} {spread(values)}" for kind, values in sorted(served.items()) if kind.startswith("post")))
         lines.append(f"  of which a post's database time: a 409 (demo read, the rules asked, no verification) "
                      f"{spread(served.get('post 409', []))}; a 201 adds the verification's wait and the write")
-        lines.append(f"  reads in the server: {spread(served.get('read', []))}")
+        lines.append(f"  reads in the server: {len(served.get('read', [])):,} logged (some answered after their client "
+                     f"gave up), {spread(served.get('read', []))}")
         errors = sum(self.errors.values())
         lines.append(f"errors: {errors} ({', '.join(f'{k} {v}' for k, v in self.errors.items())}); "
                      f"{len(self.board.log_errors)} error lines logged{' (' + self.board.log_errors[0] + ')' if self.board.log_errors else ''}"
