@@ -125,8 +125,8 @@ class Crash(unittest.TestCase):
             self.assertEqual(listed, {k: v for k, v in answer.items() if k not in ("rank", "of")})
 
     def assert_database_sound(self, acknowledged):
-        # A run whose key owns no name, a name with no run, a run kept twice or fewer runs than were
-        # acknowledged would be a write half done or lost.
+        # A run whose key owns no name, a name with no run, a run kept twice, fewer runs than were acknowledged
+        # or a count kept beside the runs that differs from them would be a write half done or lost.
         checks = ["SELECT COUNT(*) - COUNT(DISTINCT run_hash) FROM runs",
                   "SELECT COUNT(*) FROM runs WHERE key_hash NOT IN (SELECT key_hash FROM names)",
                   "SELECT COUNT(*) FROM names WHERE key_hash NOT IN (SELECT key_hash FROM runs)",
@@ -136,14 +136,37 @@ class Crash(unittest.TestCase):
                                       "--heapallindexed", "--rootdescend", self.url],
                                      capture_output=True, text=True, timeout=120)
             self.assertEqual((amcheck.returncode, amcheck.stdout), (0, ""), amcheck.stderr)
-            found = [[row[0] for row in self.cluster.query(self.url, sql)] for sql in checks]
+            query = lambda sql: [row[0] for row in self.cluster.query(self.url, sql)]
+            tables = set(query("SELECT tablename FROM pg_tables WHERE schemaname = 'public'"))
+            found = [query(sql) for sql in checks + kept_beside(tables)]
         else:
             with contextlib.closing(sqlite3.connect(os.path.join(self.scratch, "board.sqlite3"))) as database:
                 self.assertEqual(database.execute("PRAGMA integrity_check").fetchall(), [("ok",)])
                 self.assertEqual(database.execute("PRAGMA foreign_key_check").fetchall(), [])
-                found = [[str(row[0]) for row in database.execute(sql)] for sql in checks]
-        self.assertEqual(dict(zip(checks, found)), {sql: ["0"] for sql in checks})
+                query = lambda sql: [str(row[0]) for row in database.execute(sql)]
+                tables = set(query("SELECT name FROM sqlite_master WHERE type = 'table'"))
+                found = [query(sql) for sql in checks + kept_beside(tables)]
+        self.assertEqual(dict(zip(checks + kept_beside(tables), found)),
+                         {sql: ["0"] for sql in checks + kept_beside(tables)})
 
+
+# What a store may keep beside its runs, by table: the runs counted by these columns, in the column `runs`.
+COUNTED = {"day_counts": "day", "level_counts": "day, level", "gold_counts": "day, level, gold",
+           "score_counts": "day, level, gold, kills"}
+
+
+def kept_beside(tables):
+    """Queries that count what differs between the runs and the tables kept from them that the store has."""
+    checks = []
+    for table, columns in COUNTED.items():
+        if table in tables:
+            counted = f"SELECT {columns}, COUNT(*) FROM runs GROUP BY {columns}"
+            kept = f"SELECT {columns}, runs FROM {table}"
+            checks += [f"SELECT COUNT(*) FROM ({counted} EXCEPT {kept}) AS missing",
+                       f"SELECT COUNT(*) FROM ({kept} EXCEPT {counted}) AS extra"]
+    if "run_links" in tables:
+        checks.append("SELECT COUNT(*) FROM run_links WHERE run_id NOT IN (SELECT id FROM runs)")
+    return checks
 
 if __name__ == "__main__":
     unittest.main()
