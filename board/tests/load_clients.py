@@ -63,7 +63,7 @@ class Client:
         return True
 
     def exchange(self, tally, method, path, body=None, headers=None):
-        """(status, body, seconds) of one request, or None after a reset or time-out, which the tally counts."""
+        """(status, body, seconds, Retry-After) of one request, or None after a reset or time-out, which the tally counts."""
         if self.connection is None and not self.open(tally):
             return None
         start = time.perf_counter()
@@ -78,7 +78,7 @@ class Client:
         seconds = time.perf_counter() - start
         if response.will_close:
             self.close()
-        return response.status, data, seconds
+        return response.status, data, seconds, response.getheader("Retry-After")
 
     def fail(self, tally, what):
         tally.error(what)
@@ -127,12 +127,15 @@ def run_clients(kind, setup, first, count, ready, start, results):
             answer = client.exchange(tally, "POST", "/api/runs", setup["runs"][which], {
                 "Content-Type": "application/octet-stream", "Tallowfen-Key": f"{n:032x}", "Tallowfen-Name": f"Load {n}"})
             if answer:
-                status, body, seconds = answer
+                status, body, seconds, retry_after = answer
                 said = json.loads(body) if body.startswith(b"{") else {}
                 tally.answer("post", seconds, status, said.get("error", ""))
                 if status == 201:
                     with tally.lock:
                         tally.acknowledged.append((said["id"], which))
+                if status == 429:  # a player's game sends it again later, not at once
+                    pause = float(retry_after) if (retry_after or "").isdigit() else 1.0
+                    time.sleep(max(0.0, min(pause, deadline[0] - time.monotonic())))
 
     for client in clients:  # connected before the clock starts
         client.open(tally)

@@ -71,8 +71,9 @@ class Figures:
         served = self.board.served
         lines.append("  the server's time (its log, from the rate limit to the answer): " + "; ".join(
             f"{kind} {spread(values)}" for kind, values in sorted(served.items()) if kind.startswith("post")))
-        lines.append(f"  of which a post's database time: a 409 (demo read, the rules asked, no verification) "
-                     f"{spread(served.get('post 409', []))}; a 201 adds the verification's wait and the write")
+        lines.append(f"  a post's database time is at most a 409's (the demo read and the rules asked, no verification, "
+                     f"but any wait for a thread too): {spread(served.get('post 409', []))}; a 201 adds the "
+                     f"verification and its queue, then the write")
         lines.append(f"  reads in the server: {len(served.get('read', [])):,} logged (some answered after their client "
                      f"gave up), {spread(served.get('read', []))}")
         errors = sum(self.errors.values())
