@@ -133,7 +133,8 @@ def run_clients(kind, setup, first, count, ready, start, results):
                 if status == 201:
                     with tally.lock:
                         tally.acknowledged.append((said["id"], which))
-                if status == 429:  # a player's game sends it again later, not at once
+                if status == 429:  # a player's game sends it again later, on a new connection, not at once
+                    client.close()
                     pause = float(retry_after) if (retry_after or "").isdigit() else 1.0
                     time.sleep(max(0.0, min(pause, deadline[0] - time.monotonic())))
 
