@@ -136,6 +136,16 @@ def seed(storage, day, count, demo_bytes, cluster, build):
     return "SQL"
 
 
+def server_cpu(pid):
+    """The processor seconds the server has used, its verifiers' not counted."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+    except OSError:
+        return 0.0
+
+
 def load(args, board, runs, day):
     """Runs the clients for the set time; what each kind of process saw."""
     ctx = multiprocessing.get_context("spawn")
@@ -159,8 +169,10 @@ def load(args, board, runs, day):
         process.start()
     for _ in processes:
         ready.get(timeout=120)
+    began = server_cpu(board.process.pid)
     start.set()
     seen = [results.get(timeout=args.seconds + 4 * args.timeout + 120) for _ in processes]
+    seen.append(("server", {"cpu": server_cpu(board.process.pid) - began}))
     for process in processes:
         process.join(30)
     return seen

@@ -7,6 +7,7 @@ import http.client
 import ipaddress
 import json
 import random
+import resource
 import selectors
 import socket
 import sys
@@ -91,6 +92,11 @@ class Client:
         self.connection = None
 
 
+def cpu_seconds():
+    used = resource.getrusage(resource.RUSAGE_SELF)
+    return used.ru_utime + used.ru_stime
+
+
 def read_path(day, total, rng):
     """Mostly the first pages of the day's table and of the board's page, sometimes a deep one."""
     roll = rng.random()
@@ -154,7 +160,7 @@ def run_clients(kind, setup, first, count, ready, start, results):
         thread.join()
     for client in clients:
         client.close()
-    results.put((kind, tally.__dict__ | {"lock": None}))
+    results.put((kind, tally.__dict__ | {"lock": None, "cpu": cpu_seconds()}))
 
 
 def run_tricklers(setup, first, count, ready, start, results):
@@ -226,4 +232,4 @@ def run_tricklers(setup, first, count, ready, start, results):
     for n in range(count):
         if sockets[n] is not None:
             sockets[n].close()
-    results.put(("trickle", tally))
+    results.put(("trickle", tally | {"cpu": cpu_seconds()}))

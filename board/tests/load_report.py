@@ -28,9 +28,12 @@ class Figures:
         self.board, self.samples, self.acknowledged, self.lost, self.total = board, samples, acknowledged, lost, total
         self.alive, self.machine_load = alive, machine_load
         self.latencies, self.statuses, self.errors, self.reconnects, self.trickle = {}, {}, {}, 0, {}
+        self.cpu = {}
         for kind, tally in seen:
+            self.cpu[kind] = self.cpu.get(kind, 0.0) + tally["cpu"]
             if kind == "trickle":
                 self.trickle = tally
+            if kind in ("trickle", "server"):
                 continue
             for what, values in tally["latencies"].items():
                 self.latencies.setdefault(what, []).extend(values)
@@ -89,4 +92,7 @@ class Figures:
         peak = max(self.samples, default=0)
         lines.append(f"memory: resident peak {peak / 2**20:.0f} MB (target 200 MB: {met(peak <= MEMORY_LIMIT)}), "
                      f"at the end {self.samples[-1] / 2**20 if self.samples else 0:.0f} MB, {len(self.samples)} samples")
+        clients = sum(seconds for kind, seconds in self.cpu.items() if kind != "server")
+        lines.append(f"processor time in the {a.seconds:.0f} s: the server {self.cpu.get('server', 0):.0f} s (its "
+                     f"verifiers' not counted), the clients {clients:.0f} s, of {a.seconds * os.cpu_count():.0f} s")
         return "\n".join(lines)
