@@ -30,8 +30,6 @@ class Post:
         self.sent, self.status, self.answer = threading.Event(), None, None
 
     def send(self, host, port):
-        self.sent.clear()
-        self.status = None
         connection = http.client.HTTPConnection(host, port, timeout=60)
         try:
             connection.putrequest("POST", "/api/runs")
@@ -81,6 +79,8 @@ class Crash(unittest.TestCase):
             self.board = Server([*self.storage, "--posts-per-minute", "1000000", "--gets-per-minute", "1000000"])
             self.assert_all_there(acknowledged)
             posts = unanswered + [fresh.pop() for _ in range(POSTERS - len(unanswered))]
+            for post in posts:
+                post.sent.clear()
             threads = [threading.Thread(target=post.send, args=(self.board.host, self.board.port)) for post in posts]
             for thread in threads:
                 thread.start()
