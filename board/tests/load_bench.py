@@ -44,6 +44,8 @@ def options():
     p.add_argument("--pool", type=int, default=240, help="daily runs recorded, before duplicates are dropped")
     p.add_argument("--demo-bytes", type=int, default=512, help="the size of each seeded run's demo")
     p.add_argument("--timeout", type=float, default=10, help="seconds a client waits for an answer")
+    p.add_argument("--think", type=float, default=0,
+                   help="a reader's mean pause between reads in seconds; 0, each asks again at once, measures capacity")
     p.add_argument("--build", default=os.path.join(ROOT, "build"))
     p.add_argument("--check", action="store_true", help="exit 1 on any error or memory over 200 MB, not only a loss")
     return p.parse_args()
@@ -151,7 +153,7 @@ def load(args, board, runs, day):
     ctx = multiprocessing.get_context("spawn")
     ready, results, start = ctx.Queue(), ctx.Queue(), ctx.Event()
     setup = {"host": board.host, "port": board.port, "day": day, "seeded": args.runs, "seconds": args.seconds,
-             "timeout": args.timeout, "runs": runs, "trickle": args.trickle}
+             "timeout": args.timeout, "runs": runs, "trickle": args.trickle, "think": args.think}
     processes, first = [], 0
     readers_each = 50
     for n in range(0, args.readers, readers_each):

@@ -8,6 +8,7 @@ import ipaddress
 import json
 import random
 import resource
+import select
 import selectors
 import socket
 import sys
@@ -65,6 +66,8 @@ class Client:
 
     def exchange(self, tally, method, path, body=None, headers=None):
         """(status, body, seconds, Retry-After) of one request, or None after a reset or time-out, which the tally counts."""
+        if self.connection and self.connection.sock and select.select([self.connection.sock], [], [], 0)[0]:
+            self.close()  # closed by the server while it was idle: the end of a kept-alive connection, no error
         if self.connection is None and not self.open(tally):
             return None
         start = time.perf_counter()
@@ -124,6 +127,8 @@ def run_clients(kind, setup, first, count, ready, start, results):
             answer = client.exchange(tally, "GET", path)
             if answer:
                 tally.answer(what, answer[2], answer[0])
+            if setup["think"] > 0:  # a person reading the page before the next
+                time.sleep(min(rng.expovariate(1 / setup["think"]), max(0.0, deadline[0] - time.monotonic())))
 
     def submitter(client, rng):
         while time.monotonic() < deadline[0]:

@@ -53,7 +53,7 @@ class Figures:
     def text(self):
         a, reads = self.args, self.reads()
         lines = [f"load on {a.db}: {self.day} seeded with {a.runs:,} runs by {self.seeded_by} in {self.seeding:.0f} s; "
-                 f"{a.seconds:.0f} s of {a.readers} readers, {a.submitters} submitters of {self.pool} distinct "
+                 f"{a.seconds:.0f} s of {a.readers} readers{f' pausing {a.think:g} s' if a.think else ''}, {a.submitters} submitters of {self.pool} distinct "
                  f"genuine runs, {a.tricklers} tricklers (a byte every {a.trickle:g} s); the machine's load average "
                  f"{self.machine_load:.1f} on {os.cpu_count()} cores before"]
         p99 = percentile(reads, 0.99)
