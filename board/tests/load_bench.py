@@ -45,7 +45,7 @@ def options():
     p.add_argument("--demo-bytes", type=int, default=512, help="the size of each seeded run's demo")
     p.add_argument("--timeout", type=float, default=10, help="seconds a client waits for an answer")
     p.add_argument("--think", type=float, default=0,
-                   help="a reader's mean pause between reads in seconds; 0, each asks again at once, measures capacity")
+                   help="a client's mean pause between requests in seconds; 0, each asks again at once, measures capacity")
     p.add_argument("--build", default=os.path.join(ROOT, "build"))
     p.add_argument("--check", action="store_true", help="exit 1 on any error or memory over 200 MB, not only a loss")
     return p.parse_args()

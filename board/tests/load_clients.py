@@ -121,14 +121,17 @@ def run_clients(kind, setup, first, count, ready, start, results):
     counter = iter(range(first << 20, (first + 1) << 20))
     counter_lock = threading.Lock()
 
+    def think(rng):
+        if setup["think"] > 0:  # a person reading the page, or playing, before the next request
+            time.sleep(min(rng.expovariate(1 / setup["think"]), max(0.0, deadline[0] - time.monotonic())))
+
     def reader(client, rng):
         while time.monotonic() < deadline[0]:
             what, path = read_path(setup["day"], setup["seeded"], rng)
             answer = client.exchange(tally, "GET", path)
             if answer:
                 tally.answer(what, answer[2], answer[0])
-            if setup["think"] > 0:  # a person reading the page before the next
-                time.sleep(min(rng.expovariate(1 / setup["think"]), max(0.0, deadline[0] - time.monotonic())))
+            think(rng)
 
     def submitter(client, rng):
         while time.monotonic() < deadline[0]:
@@ -148,6 +151,8 @@ def run_clients(kind, setup, first, count, ready, start, results):
                     client.close()
                     pause = float(retry_after) if (retry_after or "").isdigit() else 1.0
                     time.sleep(max(0.0, min(pause, deadline[0] - time.monotonic())))
+            think(rng)
+
 
     for client in clients:  # connected before the clock starts
         client.open(tally)

@@ -53,8 +53,9 @@ class Figures:
     def text(self):
         a, reads = self.args, self.reads()
         lines = [f"load on {a.db}: {self.day} seeded with {a.runs:,} runs by {self.seeded_by} in {self.seeding:.0f} s; "
-                 f"{a.seconds:.0f} s of {a.readers} readers{f' pausing {a.think:g} s' if a.think else ''}, {a.submitters} submitters of {self.pool} distinct "
-                 f"genuine runs, {a.tricklers} tricklers (a byte every {a.trickle:g} s); the machine's load average "
+                 f"{a.seconds:.0f} s of {a.readers} readers, {a.submitters} submitters of {self.pool} distinct "
+                 f"genuine runs{f' (each pausing {a.think:g} s on average)' if a.think else ''}, {a.tricklers} tricklers "
+                 f"(a byte every {a.trickle:g} s); the machine's load average "
                  f"{self.machine_load:.1f} on {os.cpu_count()} cores before"]
         p99 = percentile(reads, 0.99)
         lines.append(f"reads: {len(reads):,} answered, {len(reads) / a.seconds:,.0f}/s; {spread(reads)} "
