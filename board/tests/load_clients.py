@@ -29,6 +29,7 @@ class Tally:
     def __init__(self):
         self.lock = threading.Lock()
         self.latencies = {}  # kind -> seconds of each answer over an open connection
+        self.answered_at, self.began = {}, time.monotonic()  # kind -> when each came, from the start
         self.statuses = {}  # (kind, status, error code) -> count
         self.errors = {"5xx": 0, "reset": 0, "timeout": 0}
         self.reconnects = 0
@@ -37,6 +38,7 @@ class Tally:
     def answer(self, kind, seconds, status, code=""):
         with self.lock:
             self.latencies.setdefault(kind, []).append(seconds)
+            self.answered_at.setdefault(kind, []).append(time.monotonic() - self.began)
             self.statuses[(kind, status, code)] = self.statuses.get((kind, status, code), 0) + 1
             self.errors["5xx"] += status >= 500
 
@@ -160,7 +162,8 @@ def run_clients(kind, setup, first, count, ready, start, results):
     tally.errors = dict.fromkeys(tally.errors, 0)
     ready.put(kind)
     start.wait()
-    deadline[0] = time.monotonic() + setup["seconds"]
+    tally.began = time.monotonic()
+    deadline[0] = tally.began + setup["seconds"]
     work = reader if kind == "read" else submitter
     threads = [threading.Thread(target=work, args=(c, random.Random(first + n)), daemon=True)
                for n, c in enumerate(clients)]

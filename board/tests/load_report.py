@@ -28,6 +28,7 @@ class Figures:
         self.board, self.samples, self.acknowledged, self.lost, self.total = board, samples, acknowledged, lost, total
         self.alive, self.machine_load = alive, machine_load
         self.latencies, self.statuses, self.errors, self.reconnects, self.trickle = {}, {}, {}, 0, {}
+        self.slices = {}  # 10 s of the run -> the latencies of the reads answered in it
         self.cpu = {}
         for kind, tally in seen:
             self.cpu[kind] = self.cpu.get(kind, 0.0) + tally["cpu"]
@@ -37,6 +38,8 @@ class Figures:
                 continue
             for what, values in tally["latencies"].items():
                 self.latencies.setdefault(what, []).extend(values)
+                for at, seconds in zip(tally["answered_at"][what], values) if what != "post" else []:
+                    self.slices.setdefault(int(at // 10), []).append(seconds)
             for what, count in tally["statuses"].items():
                 self.statuses[what] = self.statuses.get(what, 0) + count
             for what, count in tally["errors"].items():
@@ -60,6 +63,8 @@ class Figures:
         p99 = percentile(reads, 0.99)
         lines.append(f"reads: {len(reads):,} answered, {len(reads) / a.seconds:,.0f}/s; {spread(reads)} "
                      f"(p99 target 50 ms: {met(p99 <= 0.05)}); {self.reconnects:,} connections opened again")
+        lines.append("  p99 by 10 s: " + ", ".join(f"{1000 * percentile(self.slices[n], 0.99):.0f}"
+                                                  for n in sorted(self.slices)) + " ms")
         for kind in sorted(k for k in self.latencies if k != "post"):
             values = self.latencies[kind]
             lines.append(f"  {kind}: {len(values):,}, {spread(values)}")
