@@ -171,16 +171,20 @@ def load(args, board, runs, day):
     if args.tricklers:
         processes.append(ctx.Process(target=run_tricklers,
                                      args=(setup, first, args.tricklers, ready, start, results)))
-    for process in processes:
-        process.start()
-    for _ in processes:
-        ready.get(timeout=120)
-    began = server_cpu(board.process.pid)
-    start.set()
-    seen = [results.get(timeout=args.seconds + 4 * args.timeout + 120) for _ in processes]
-    seen.append(("server", {"cpu": server_cpu(board.process.pid) - began}))
-    for process in processes:
-        process.join(30)
+    try:
+        for process in processes:
+            process.start()
+        for _ in processes:
+            ready.get(timeout=120)
+        began = server_cpu(board.process.pid)
+        start.set()
+        seen = [results.get(timeout=args.seconds + 4 * args.timeout + 120) for _ in processes]
+        seen.append(("server", {"cpu": server_cpu(board.process.pid) - began}))
+    finally:
+        for process in (p for p in processes if p.pid is not None):
+            process.join(30)
+            if process.is_alive():  # stuck: what it saw is lost, and the benchmark says so
+                process.terminate()
     return seen
 
 
@@ -226,7 +230,7 @@ def main():
                 board.kill()  # still busy with what the load left queued
         # Fetched back from a fresh server, so what the load left behind cannot stand in the way.
         progress("fetching back every run answered 201")
-        again = Server(storage)
+        again = Server([*storage, "--gets-per-minute", "1000000"])
         acknowledged = [a for kind, tally in seen if kind == "post" for a in tally["acknowledged"]]
         lost = [run_id for run_id, which in acknowledged if again.get(f"/api/runs/{run_id}.demo") != (200, runs[which])]
         total = again.get(f"/api/daily/{day}?limit=1")[1]["total"]
