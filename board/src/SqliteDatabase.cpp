@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-SqliteDatabase::SqliteDatabase(const std::string &path)
+SqliteDatabase::SqliteDatabase(const std::string &path, Role role) : path(path)
 {
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
         SQLITE_OK) {
@@ -14,6 +14,10 @@ SqliteDatabase::SqliteDatabase(const std::string &path)
         throw std::runtime_error("cannot open " + path + ": " + why);
     }
     sqlite3_busy_timeout(db, 10000);
+    if (role == kReader) {
+        script("PRAGMA query_only=1");
+        return;
+    }
     const std::vector<Row> mode = query("PRAGMA journal_mode=WAL", {});
     if (mode.empty() || mode[0].empty() || mode[0][0] != "wal")
         throw std::runtime_error("cannot keep " + path + " in WAL mode");
@@ -26,6 +30,8 @@ SqliteDatabase::~SqliteDatabase()
         sqlite3_finalize(statement);
     sqlite3_close(db);
 }
+
+std::unique_ptr<Database> SqliteDatabase::openReader() const { return std::make_unique<SqliteDatabase>(path, kReader); }
 
 void SqliteDatabase::fail(const std::string &what) const { throw std::runtime_error(what + ": " + sqlite3_errmsg(db)); }
 
