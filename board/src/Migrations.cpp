@@ -1,5 +1,6 @@
 #include "Migrations.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -99,17 +100,19 @@ std::string dialect(std::string sql, bool postgres)
 
 int Migrations::latest() { return int(kSteps.size()); }
 
-int Migrations::apply(Database &db)
+int Migrations::apply(Database &db, int target)
 {
+    int at = 0;
     db.beginWrite();
     try {
         db.script("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
         const std::vector<Database::Row> rows = db.query("SELECT COALESCE(MAX(version), 0) FROM schema_version");
-        const int at = rows.empty() ? 0 : std::stoi(rows[0][0]);
+        at = rows.empty() ? 0 : std::stoi(rows[0][0]);
         if (at > latest())
             throw std::runtime_error("the database's schema is version " + std::to_string(at) +
                                      ", newer than this server's " + std::to_string(latest()));
-        for (int step = at; step < latest(); ++step) {
+        target = std::min(target, latest());
+        for (int step = at; step < target; ++step) {
             const Step &s = kSteps[std::size_t(step)];
             if (*s.sql) db.script(dialect(s.sql, db.postgres()));
             if (s.code) s.code(db);
@@ -120,5 +123,5 @@ int Migrations::apply(Database &db)
         db.rollback();
         throw;
     }
-    return latest();
+    return std::max(at, target);
 }

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <stdexcept>
 
 SqliteDatabase::SqliteDatabase(const std::string &path, Role role) : path(path)
@@ -53,10 +54,18 @@ void SqliteDatabase::rollback()
 std::vector<Database::Row> SqliteDatabase::query(const std::string &sql, const std::vector<Param> &params)
 {
     sqlite3_stmt *&statement = prepared[sql];
-    if (statement == nullptr && sqlite3_prepare_v3(db, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                                                   &statement, nullptr) != SQLITE_OK) {
-        prepared.erase(sql);
-        fail("SQLite cannot prepare a statement");
+    if (statement == nullptr) {
+        // SQLite reads $1 as a name, numbered where it first appears; ?1 is
+        // the first value wherever it stands, as PostgreSQL reads $1.
+        std::string numbered = sql;
+        for (std::size_t at = 0; (at = numbered.find('$', at)) != std::string::npos; ++at)
+            if (at + 1 < numbered.size() && std::isdigit(static_cast<unsigned char>(numbered[at + 1])))
+                numbered[at] = '?';
+        if (sqlite3_prepare_v3(db, numbered.c_str(), int(numbered.size()), SQLITE_PREPARE_PERSISTENT, &statement,
+                               nullptr) != SQLITE_OK) {
+            prepared.erase(sql);
+            fail("SQLite cannot prepare a statement");
+        }
     }
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
