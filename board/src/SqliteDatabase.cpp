@@ -15,6 +15,9 @@ SqliteDatabase::SqliteDatabase(const std::string &path, Role role) : path(path)
         throw std::runtime_error("cannot open " + path + ": " + why);
     }
     sqlite3_busy_timeout(db, 10000);
+    // A statement that may change many rows keeps what it changed until it
+    // is done, in a file unless told otherwise: a page written for each.
+    script("PRAGMA temp_store=MEMORY");
     if (role == kReader) {
         script("PRAGMA query_only=1");
         return;
