@@ -5,6 +5,7 @@
 #include <thread>
 #include <tuple>
 
+#include "DaySeeder.h"
 #include "StoreFixture.h"
 
 namespace {
@@ -165,6 +166,36 @@ TEST_P(Ranking, ReadersDoNotWaitForAWriter)
     EXPECT_TRUE(read) << "a read waited for the writer";
     EXPECT_EQ(reads.get(), 1);
     EXPECT_FALSE(writing.get().refused());
+}
+
+// The seeder writes what the store would have: every place, count and link.
+TEST_P(Ranking, ASeededDayIsTheDayTheStoreWouldKeep)
+{
+    auto db = connect();
+    DaySeeder::seed(*db, "2026-12-08", 3000);
+    EXPECT_THROW(DaySeeder::seed(*db, "2026-12-08", 10), std::runtime_error);
+    const auto zero = [&](const char *sql) { EXPECT_EQ(db->query(sql), (std::vector<Database::Row>{{"0"}})) << sql; };
+    zero("SELECT COUNT(*) FROM runs JOIN (SELECT id, ROW_NUMBER() OVER (PARTITION BY day, level, gold, kills "
+         "ORDER BY submitted_at, id) AS place FROM runs) AS sorted ON sorted.id = runs.id WHERE runs.place <> "
+         "sorted.place");
+    zero("SELECT COUNT(*) FROM score_counts AS c WHERE runs <> (SELECT COUNT(*) FROM runs AS r WHERE r.day = c.day "
+         "AND r.level = c.level AND r.gold = c.gold AND r.kills = c.kills)");
+    zero("SELECT COUNT(*) FROM gold_counts AS c WHERE runs <> (SELECT SUM(runs) FROM score_counts AS s WHERE "
+         "s.day = c.day AND s.level = c.level AND s.gold = c.gold)");
+    zero("SELECT COUNT(*) FROM level_counts AS c WHERE runs <> (SELECT COUNT(*) FROM runs AS r WHERE r.day = c.day "
+         "AND r.level = c.level)");
+    zero("SELECT COUNT(*) FROM runs WHERE run_hash NOT IN (SELECT run_hash FROM names JOIN runs AS r ON "
+         "r.key_hash = names.key_hash)");
+    EXPECT_EQ(db->query("SELECT COUNT(*), SUM(final) FROM run_links"),
+              (std::vector<Database::Row>{{db->query("SELECT SUM(2 * level) FROM runs").at(0).at(0), "3000"}}));
+    db.reset();
+    auto store = open();
+    int64_t total = 0;
+    const auto last = store->day("2026-12-08", 2999, 5, &total);
+    EXPECT_EQ(total, 3000);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(store->rank(last[0]), 3000);
+    ASSERT_FALSE(storeAdd(*store, storeRun("new", "New", 1, 0, 0, 1)).refused());  // ids go on after the seeded
 }
 
 INSTANTIATE_TEST_SUITE_P(Store, Ranking, ::testing::Bool(), backendName);
