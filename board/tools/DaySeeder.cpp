@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -246,7 +247,7 @@ void DaySeeder::seed(Database &db, const std::string &day, int64_t count, uint64
 {
     if (count < 1) throw std::runtime_error("the count of runs is 1 or more");
     Migrations::apply(db);
-    Seeding s{db, day, count, std::mt19937_64(seed), 0, {}, {}, {}, {}};
+    Seeding s{db, day, count, std::mt19937_64(seed ^ std::hash<std::string>{}(day)), 0, {}, {}, {}, {}};
     dayStartMs(day);
     s.make();
     if (!db.postgres()) db.script("PRAGMA cache_size = -1000000");  // a GB of pages: the indexes stay in memory

@@ -17,5 +17,6 @@ public:
     // A SQLite file's path, or a postgresql:// address.
     static std::unique_ptr<Database> open(const std::string &where);
     // Throws when the day already has runs (or on any failure, adding nothing).
+    // Each day draws its own runs from `seed`.
     static void seed(Database &db, const std::string &day, int64_t count, uint64_t seed = 1);
 };
