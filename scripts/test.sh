@@ -118,5 +118,5 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/t
 python3 tools/e2e/harness.py run -- ctest --test-dir build-tsan --output-on-failure -j 2 -L unit
 unset TSAN_OPTIONS
 
-stage "Fuzzing: each loader for 20 s"
-scripts/fuzz.sh 20
+stage "Fuzzing: each loader for 20 s, each of the board's readers for 8 s"
+scripts/fuzz.sh 20 8

@@ -28,6 +28,7 @@ const char *BoardConfig::usage()
            "  --db postgresql://... keep the runs in PostgreSQL instead\n"
            "  --site DIR            serve the browser build in DIR at /\n"
            "  --verifier PATH       the game that verifies runs (tallowfen beside this program)\n"
+           "  --verifier-user NAME  run the verifier as NAME when started as root (tallowfen-board, else nobody)\n"
            "  --workers N           runs verified at once (one a core)\n"
            "  --queue N             runs waiting for verification before 429 (16)\n"
            "  --verify-cpu S        processor seconds a verification may take (30)\n"
@@ -68,6 +69,8 @@ BoardConfig BoardConfig::parse(int argc, const char *const *argv)
             c.site = value;
         else if (arg == "--verifier")
             c.verifier = value;
+        else if (arg == "--verifier-user")
+            ok = !value.empty(), c.verifierUser = value;
         else if (arg == "--workers")
             ok = number(value, 0, 256, &n) && (c.workers = int(n), true);
         else if (arg == "--queue")

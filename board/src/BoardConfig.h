@@ -12,6 +12,7 @@ struct BoardConfig {
     std::string db;                   // postgresql://... instead of SQLite
     std::string site;                 // the browser build's folder, served at /
     std::string verifier;             // the game; found beside this program when empty
+    std::string verifierUser;         // whom a root server runs it as; empty: tallowfen-board, else nobody
     int workers = 0;                  // verifiers at once; 0: one a core
     int queue = 16;                   // runs waiting for a verifier before 429
     int verifyCpuSeconds = 30;

@@ -8,6 +8,7 @@
 #include "BoardPage.h"
 #include "DayWindow.h"
 #include "Escape.h"
+#include "QueryNumber.h"
 
 namespace {
 
@@ -34,11 +35,7 @@ bool queryNumber(const httplib::Request &req, const char *name, int64_t min, int
                  int64_t *out)
 {
     *out = fallback;
-    if (!req.has_param(name)) return true;
-    const std::string text = req.get_param_value(name);
-    if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    *out = std::stoll(text);
-    return *out >= min && *out <= max;
+    return !req.has_param(name) || QueryNumber::parse(req.get_param_value(name), min, max, out);
 }
 
 // What the log shows of a text from the network: printable ASCII only.

@@ -89,6 +89,21 @@ int64_t DayRanking::ahead(Database &db, const std::string &day, const Score &s)
         group(day, s)));
 }
 
+std::optional<int64_t> DayRanking::rankOf(Database &db, int64_t id)
+{
+    const auto rows =
+        db.query("SELECT r.place + "
+                 "COALESCE((SELECT SUM(runs) FROM level_counts AS c WHERE c.day = r.day AND c.level > r.level), 0) + "
+                 "COALESCE((SELECT SUM(runs) FROM gold_counts AS c WHERE c.day = r.day AND c.level = r.level AND "
+                 "c.gold > r.gold), 0) + "
+                 "COALESCE((SELECT SUM(runs) FROM score_counts AS c WHERE c.day = r.day AND c.level = r.level AND "
+                 "c.gold = r.gold AND c.kills > r.kills), 0) "
+                 "FROM runs AS r WHERE r.id = $1",
+                 {P::number(id)});
+    if (rows.empty()) return std::nullopt;
+    return number(rows);
+}
+
 std::vector<Database::Row> DayRanking::page(Database &db, const std::string &columns, const std::string &day,
                                             int64_t offset, int64_t limit)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ public:
     static void count(Database &db, const std::string &day, const Score &score);
 
     static int64_t total(Database &db, const std::string &day);
+    // The rank of the stored run `id` in its day, in one statement.
+    static std::optional<int64_t> rankOf(Database &db, int64_t id);
     // How many runs of `day` have a better score.
     static int64_t ahead(Database &db, const std::string &day, const Score &score);
     // `columns` of the runs of `day` in ranking order from `offset`, at most `limit`.

@@ -17,6 +17,10 @@ struct Step {
     void (*code)(Database &db) = nullptr;
 };
 
+// The step after which names are kept in a fold that is named, so a new
+// fold (ICU's Unicode data with it) refolds them at the next start.
+constexpr int kFoldedNames = 5;
+
 // Never edit a step once released: add the next.
 const std::vector<Step> kSteps = {
     // 1: names and the runs ranked under them.
@@ -80,8 +84,9 @@ const std::vector<Step> kSteps = {
           run_id BIGINT NOT NULL,
           PRIMARY KEY (day, link, final, run_id))%ROWID%;)",
      SchemaBackfill::links},
-    // 5: names compared in the form PlayerRules::foldName gives now.
-    {"", SchemaBackfill::names},
+    // 5: names compared in the form PlayerRules::foldName gives now, and
+    // the fold they were compared in, so a new one refolds them.
+    {"CREATE TABLE name_fold (version TEXT NOT NULL);", SchemaBackfill::names},
 };
 
 std::string dialect(std::string sql, bool postgres)
@@ -118,6 +123,7 @@ int Migrations::apply(Database &db, int target)
             if (s.code) s.code(db);
             db.query("INSERT INTO schema_version (version) VALUES ($1)", {Database::Param::number(step + 1)});
         }
+        if (std::max(at, target) >= kFoldedNames) SchemaBackfill::refoldIfStale(db);
         db.commit();
     } catch (...) {
         db.rollback();

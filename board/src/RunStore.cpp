@@ -32,10 +32,12 @@ std::unique_ptr<Database> migrated(std::unique_ptr<Database> db)
     return db;
 }
 
-// A read in one snapshot of the database, on a reader of the pool.
-template <typename Read> auto reading(ConnectionPool &pool, Read read)
+// A read on a reader of the pool; in one snapshot of the database when it
+// takes more than one statement (one statement sees one moment anyway).
+template <typename Read> auto reading(ConnectionPool &pool, Read read, bool snapshot = true)
 {
     ConnectionPool::Lease db = pool.read();
+    if (!snapshot) return read(*db);
     db->beginRead();
     try {
         auto result = read(*db);
@@ -127,6 +129,11 @@ Refusal RunStore::add(Submission &sent, std::optional<Entry> *earlier)
 
 std::vector<RunStore::Entry> RunStore::day(const std::string &date, int64_t offset, int64_t limit, int64_t *total)
 {
+    if (limit <= 0) {
+        *total = reading(
+            pool, [&](Database &db) { return DayRanking::total(db, date); }, false);
+        return {};
+    }
     return reading(pool, [&](Database &db) {
         *total = DayRanking::total(db, date);
         std::vector<Entry> entries;
@@ -139,47 +146,51 @@ std::vector<RunStore::Entry> RunStore::day(const std::string &date, int64_t offs
 
 int64_t RunStore::rank(const Entry &e)
 {
-    return reading(pool, [&](Database &db) {
-        const auto stored =
-            db.query("SELECT day, level, gold, kills, place FROM runs WHERE id = $1", {P::number(e.id)});
-        if (!stored.empty()) {
-            const Database::Row &r = stored[0];
-            const DayRanking::Score score{std::stoi(r[1]), std::stoi(r[2]), std::stoi(r[3])};
-            return DayRanking::ahead(db, r[0], score) + std::stoll(r[4]);
-        }
-        // An entry not on the board: where it would stand among its score's runs.
-        const auto before = db.query("SELECT COUNT(*) FROM runs WHERE day = $1 AND level = $2 AND gold = $3 AND "
-                                     "kills = $4 AND (submitted_at < $5 OR (submitted_at = $5 AND id < $6))",
-                                     {P::text(e.day), P::number(e.level), P::number(e.gold), P::number(e.kills),
-                                      P::number(e.submittedAt), P::number(e.id)});
-        return DayRanking::ahead(db, e.day, scoreOf(e)) + std::stoll(before.at(0).at(0)) + 1;
-    });
+    return reading(
+        pool,
+        [&](Database &db) {
+            if (const std::optional<int64_t> rank = DayRanking::rankOf(db, e.id)) return *rank;
+            // An entry not on the board: where it would stand among its score's runs.
+            const auto before = db.query("SELECT COUNT(*) FROM runs WHERE day = $1 AND level = $2 AND gold = $3 AND "
+                                         "kills = $4 AND (submitted_at < $5 OR (submitted_at = $5 AND id < $6))",
+                                         {P::text(e.day), P::number(e.level), P::number(e.gold), P::number(e.kills),
+                                          P::number(e.submittedAt), P::number(e.id)});
+            return DayRanking::ahead(db, e.day, scoreOf(e)) + int64_t(std::stoll(before.at(0).at(0))) + 1;
+        },
+        false);
 }
 
 std::vector<std::string> RunStore::days(int64_t offset, int64_t limit)
 {
-    return reading(pool, [&](Database &db) {
-        std::vector<std::string> out;
-        for (const Database::Row &row : db.query("SELECT day FROM day_counts ORDER BY day DESC LIMIT $1 OFFSET $2",
-                                                 {P::number(limit), P::number(offset)}))
-            out.push_back(row.at(0));
-        return out;
-    });
+    return reading(
+        pool,
+        [&](Database &db) {
+            std::vector<std::string> out;
+            for (const Database::Row &row : db.query("SELECT day FROM day_counts ORDER BY day DESC LIMIT $1 OFFSET $2",
+                                                     {P::number(limit), P::number(offset)}))
+                out.push_back(row.at(0));
+            return out;
+        },
+        false);
 }
 
 std::optional<std::string> RunStore::demo(int64_t id)
 {
-    return reading(pool, [&](Database &db) -> std::optional<std::string> {
-        const auto rows = db.query("SELECT demo FROM runs WHERE id = $1", {P::number(id)});
-        if (rows.empty()) return std::nullopt;
-        return rows[0].at(0);
-    });
+    return reading(
+        pool,
+        [&](Database &db) -> std::optional<std::string> {
+            const auto rows = db.query("SELECT demo FROM runs WHERE id = $1", {P::number(id)});
+            if (rows.empty()) return std::nullopt;
+            return rows[0].at(0);
+        },
+        false);
 }
 
 bool RunStore::healthy()
 {
     try {
-        return reading(pool, [](Database &db) { return db.query("SELECT 1").size() == 1; });
+        return reading(
+            pool, [](Database &db) { return db.query("SELECT 1").size() == 1; }, false);
     } catch (const std::exception &) {
         return false;
     }

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <optional>
 
+#include "BoardPage.h"
+#include "BuildIdentity.h"
 #include "Escape.h"
 #include "PlayerRules.h"
 #include "RunCheck.h"
@@ -42,6 +44,7 @@ std::string RunSubmission::entryJson(const RunStore::Entry &e, int64_t rank, int
                        ",\"name\":" + Escape::json(e.name) + ",\"level\":" + std::to_string(e.level) +
                        ",\"gold\":" + std::to_string(e.gold) + ",\"kills\":" + std::to_string(e.kills) +
                        ",\"tics\":" + std::to_string(e.tics) + ",\"length_ms\":" + std::to_string(e.lengthMs) +
+                       ",\"display_hz\":" + std::to_string(BoardPage::displayHz(e.tics, e.lengthMs)) +
                        ",\"build\":" + Escape::json(e.build) + ",\"submitted_at\":" + std::to_string(e.submittedAt);
     if (rank > 0) json += ",\"rank\":" + std::to_string(rank);
     if (of > 0) json += ",\"of\":" + std::to_string(of);
@@ -65,7 +68,8 @@ RunSubmission::Answer RunSubmission::handle(const std::string &bytes, const std:
     RunStore::Entry &e = sent.entry;
     e.day = check.demo.daily;
     e.name = name;
-    e.build = check.demo.game + " (" + check.demo.platform + ")";
+    if (const Refusal r = BuildIdentity::of(check.demo.game, check.demo.platform, &e.build); r.refused())
+        return refused(r);
     e.tics = int64_t(check.demo.tics.size());
     double seconds = 0.0;  // the run's time steps, as the game took them
     for (const InputTic &tic : check.demo.tics)

@@ -1,7 +1,9 @@
 #include "SchemaBackfill.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -39,14 +41,23 @@ void SchemaBackfill::links(Database &db)
 
 void SchemaBackfill::names(Database &db)
 {
-    std::map<std::string, int> claims;                       // a folded form, and the names that fold to it so far
+    std::vector<PlayerRules::Claim> claims;
+    for (const Database::Row &row : db.query("SELECT folded, name, claimed_at FROM names"))
+        claims.push_back({row.at(0), row.at(1), "", std::stoll(row.at(2))});
+    // The earliest claim first, then the lowest name, as PlayerRules::refold orders them.
+    std::sort(claims.begin(), claims.end(), [](const PlayerRules::Claim &a, const PlayerRules::Claim &b) {
+        return std::tie(a.claimedAt, a.name) < std::tie(b.claimedAt, b.name);
+    });
+    std::map<std::string, int> claimed;                      // a folded form, and the names that fold to it so far
     std::vector<std::pair<std::string, std::string>> moves;  // from the old form to the new
-    for (const Database::Row &row : db.query("SELECT folded, name FROM names ORDER BY claimed_at, folded")) {
-        const std::string folded = PlayerRules::foldName(row.at(1));
-        const int n = ++claims[folded];
+    for (const PlayerRules::Claim &claim : claims) {
+        const std::string folded = PlayerRules::foldName(claim.name);
+        const int n = ++claimed[folded];
         const std::string key = n == 1 ? folded : folded + '\x01' + std::to_string(n);
-        if (key != row.at(0)) moves.emplace_back(row.at(0), key);
+        if (key != claim.folded) moves.emplace_back(claim.folded, key);
     }
+    db.script("DELETE FROM name_fold");
+    db.query("INSERT INTO name_fold (version) VALUES ($1)", {P::text(PlayerRules::foldVersion())});
     if (moves.empty()) return;
     db.script("CREATE TABLE names_refold (old TEXT PRIMARY KEY, new TEXT NOT NULL)");
     for (std::size_t from = 0; from < moves.size(); from += kNamesAtATime) {
@@ -67,4 +78,10 @@ void SchemaBackfill::names(Database &db)
     db.query("UPDATE names SET folded = names_refold.new FROM names_refold WHERE names.folded = $1 || names_refold.old",
              {aside});
     db.script("DROP TABLE names_refold");
+}
+
+void SchemaBackfill::refoldIfStale(Database &db)
+{
+    const auto version = db.query("SELECT version FROM name_fold");
+    if (version.empty() || version[0].at(0) != PlayerRules::foldVersion()) names(db);
 }

@@ -91,6 +91,14 @@ TEST_P(Schema, AnOlderBoardsRunsAreCountedLinkedAndTheirNamesRefolded)
         EXPECT_EQ(store->add(c.sent, &earlier).code, std::string(c.code) == "earlier" ? "" : c.code) << c.sent.keyHash;
         EXPECT_EQ(earlier.has_value(), std::string(c.code) == "earlier") << c.sent.keyHash;
     }
+
+    // A new fold (ICU's data changed with the system) refolds at the next start.
+    store.reset();
+    connect()->script("UPDATE name_fold SET version = 'an older fold'; UPDATE names SET folded = 'foam, as was' "
+                      "WHERE key_hash = 'k4'");
+    open();
+    EXPECT_EQ(connect()->query("SELECT folded FROM names WHERE key_hash = 'k4'"),
+              (std::vector<Database::Row>{{PlayerRules::foldName("Foam")}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Store, Schema, ::testing::Bool(), backendName);

@@ -6,6 +6,7 @@ import datetime
 import gzip
 import http.client
 import os
+import pwd
 import shutil
 import socket
 import subprocess
@@ -31,6 +32,11 @@ class Scratch(unittest.TestCase):
 
     def setUp(self):
         self.scratch = tempfile.mkdtemp(prefix="board-e2e-")
+        os.chmod(self.scratch, 0o711)  # a server run as root runs its verifier as a user who passes through
+        # The servers' temporary files, where each makes the folder its verifiers read.
+        self.temp = f"{self.scratch}/tmp"
+        self.verifying = f"{self.temp}/tallowfen-board-verifying-{os.geteuid()}"
+        os.mkdir(self.temp)
         self.servers = []
 
     def tearDown(self):
@@ -39,8 +45,28 @@ class Scratch(unittest.TestCase):
         shutil.rmtree(self.scratch)
 
     def start(self, *args):
-        self.servers.append(Server([*args]))
+        self.servers.append(Server([*args], {"TMPDIR": self.temp}))
         return self.servers[-1]
+
+    def run_board(self, *args):
+        """A board that is expected not to start: its status and what it said."""
+        done = subprocess.run([os.environ["BOARD_BINARY"], *args], capture_output=True, text=True, timeout=60,
+                              env={**os.environ, "TMPDIR": self.temp})
+        return done.returncode, done.stderr
+
+    def left_running(self):
+        """The processes that name this test's temporary files: a verifier, or something it left."""
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    if self.temp.encode() in f.read():
+                        found.append(int(pid))
+            except OSError:
+                pass  # gone meanwhile
+        for pid in found:
+            os.kill(pid, 9)
+        return found
 
 
 class BoardApi(Scratch):
@@ -140,15 +166,54 @@ class BoardApi(Scratch):
         self.assertIn("<td>&lt;b&gt;&amp;&#39;&quot;&lt;/b&gt;</td>", html)
         self.assertNotIn("<b>", html)
 
-    def test_a_port_in_use_is_refused_and_the_scratch_folder_removed(self):
+    def test_a_look_alike_name_is_taken_and_the_days_answers_stay_utf8(self):
         board = self.board()
-        data = f"{self.scratch}/second"
-        second = subprocess.run([os.environ["BOARD_BINARY"], "--port", str(board.port), "--data", data, "--verifier",
-                                 os.environ["TALLOWFEN_BINARY"]], capture_output=True, text=True, timeout=60)
-        self.assertEqual((second.returncode, second.stderr),
+        status, alice = board.post(demo("today-1.demo"), key(1), "alice")
+        self.assertEqual(status, 201, alice)
+        header = dict(line.split(" ", 1) for line in demo("today-1.demo").split(b"\nend\n")[0].decode().split("\n"))
+        self.assertEqual(alice["build"], f"{header['game']} ({header['platform']})")
+        for name, status, code in [("\u0430lice", 409, "name_taken"),  # a Cyrillic a
+                                   ("ALICE", 409, "name_taken"),
+                                   ("alice\ufe0f", 400, "name_invalid"),
+                                   ("alice\U000e0061", 400, "name_invalid"),
+                                   ("\u3164", 400, "name_invalid")]:
+            with self.subTest(name=ascii(name)):
+                got, answer = board.post(demo("today-2.demo"), key(2), name)
+                self.assertEqual((got, answer.get("error")), (status, code), answer)
+        odd_platform = relabel(demo("today-2.demo"), platform="\xff\xfe")
+        status, answer = board.post(odd_platform, key(2), "Bob")
+        self.assertEqual((status, answer["build"]), (201, f"{header['game']} (unknown platform)"), answer)
+        odd_game = relabel(demo("today-3.demo"), game="Tallowfen \xff\xfe")
+        self.assertEqual(board.post(odd_game, key(3), "Carol")[1]["error"], "unknown_build")
+        for path in [f"/api/daily/{utc_day()}", "/board/"]:
+            status, body = board.get_bytes(path)
+            self.assertEqual(status, 200)
+            body.decode("utf-8")  # raises on anything else
+        table = board.get(f"/api/daily/{utc_day()}")[1]["entries"]
+        self.assertEqual(sorted((e["name"], e["display_hz"]) for e in table), [("Bob", 60), ("alice", 60)])
+
+    def test_a_second_board_on_the_same_port_and_data_is_refused_and_touches_nothing(self):
+        board = self.board()
+        folders = sorted(os.listdir(self.verifying))
+        self.assertEqual(len(folders), 2, folders)  # the root's lock and this board's folder
+        self.assertEqual(self.run_board("--port", str(board.port), *self.storage, "--verifier",
+                                        os.environ["TALLOWFEN_BINARY"]),
                          (1, f"tallowfen-board: cannot listen on 127.0.0.1 port {board.port}\n"))
-        self.assertEqual(os.listdir(data), ["board.sqlite3"])
-        self.assertEqual(board.get("/api/health")[0], 200)
+        self.assertEqual(sorted(os.listdir(self.verifying)), folders)
+        self.assertEqual(board.post(demo("today-2.demo"), key(1), "After")[0], 201)
+
+    def test_a_killed_boards_folder_is_removed_at_the_next_start_and_a_living_ones_kept(self):
+        living = self.board()
+        first = set(os.listdir(self.verifying))
+        killed = self.board()
+        [left] = set(os.listdir(self.verifying)) - first
+        self.assertEqual(killed.kill(), -9)
+        self.servers.remove(killed)
+        self.assertIn(left, os.listdir(self.verifying))
+        self.board()
+        now = set(os.listdir(self.verifying))
+        self.assertTrue(first < now and left not in now and len(now) == len(first) + 1, (first, left, now))
+        self.assertEqual(living.post(demo("today-3.demo"), key(2), "Living")[0], 201)
 
     def test_the_site_is_sent_in_gzip_when_brotli_is_asked(self):
         os.mkdir(f"{self.scratch}/site")
@@ -181,15 +246,19 @@ class BoardLimits(Scratch):
 
     def setUp(self):
         super().setUp()
-        self.mode, self.gate, self.started = (f"{self.scratch}/{name}" for name in ("mode", "gate", "started"))
-        os.mkfifo(self.gate)
-        os.mkfifo(self.started)
+        self.mode, self.gate, self.started, never = (f"{self.scratch}/{name}"
+                                                     for name in ("mode", "gate", "started", "never"))
+        for fifo in (self.gate, self.started, never):
+            os.mkfifo(fifo)
+            os.chmod(fifo, 0o666)  # for the verifier's user too
+        # The shell's own commands alone: the verifier may start no other program.
         with open(f"{self.scratch}/verifier.sh", "w") as f:
             f.write(f"""#!/bin/sh
-case "$(cat {self.mode})" in
-  hang) exec sleep 600 ;;
+read mode <{self.mode}
+case "$mode" in
+  hang) read x <{never} ;;
   crash) kill -SEGV $$ ;;
-  gate) echo started >{self.started}; cat {self.gate} >/dev/null ;;
+  gate) echo started >{self.started}; read x <{self.gate} ;;
 esac
 echo "level 2, gold 3, kills 4, digest 0123456789abcdef"
 echo "matches the recording"
@@ -237,6 +306,27 @@ echo "matches the recording"
             status, answer = board.post(demo("today-1.demo"), key(1), "Hanging")
             self.assertEqual((status, answer.get("reason")),
                              (422, "the run could not be verified: the verifier " + reason) if reason else (201, None))
+
+    def test_the_verifier_starts_nothing_and_runs_as_its_user(self):
+        root = os.geteuid() == 0
+        default = next((user for user in ("tallowfen-board", "nobody") if user in {p.pw_name for p in pwd.getpwall()}))
+        for user in [None, "daemon"]:
+            with self.subTest(user=user):
+                board = self.start("--data", f"{self.scratch}/data-{user}", "--verifier", os.environ["FAKE_VERIFIER"],
+                                   *(["--verifier-user", user] if user else []))
+                status, answer = board.post(demo("today-1.demo"), key(1), "Boxed")
+                uid = pwd.getpwnam(user or default).pw_uid if root else os.geteuid()
+                # The fake's numbers: level 1 when it read the demo, gold for each process or program
+                # that started, kills for its uid.
+                self.assertEqual((status, answer.get("level"), answer.get("gold"), answer.get("kills")),
+                                 (201, 1, 0, uid), answer)
+                self.assertEqual(self.left_running(), [], "a process the verifier started outlived it")
+                self.servers.remove(board)
+                self.assertEqual(board.stop(), 0)
+        if root:
+            self.assertEqual(self.run_board("--port", "0", "--data", f"{self.scratch}/data", "--verifier-user",
+                                            "no-such-user", "--verifier", os.environ["FAKE_VERIFIER"]),
+                             (2, "tallowfen-board: no user no-such-user\n"))
 
     def test_an_address_sending_too_fast_or_too_slowly_is_cut_off(self):
         board = self.board("", "--posts-per-minute", "2", "--client-timeout", "1")
