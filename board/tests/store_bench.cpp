@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -60,13 +61,25 @@ void post(benchmark::State &state, Board *board)
         std::optional<RunStore::Entry> earlier;
         state.ResumeTiming();
 
-        if (board->store->precheck(s, &earlier).refused() || board->store->add(s, &earlier).refused())
-            state.SkipWithError("the post was refused");
-        int64_t total = 0;
+        // Each part's time too, to see where a post's goes.
+        using Clock = std::chrono::steady_clock;
+        auto lap = [&, at = Clock::now()](const char *part) mutable {
+            const auto now = Clock::now();
+            state.counters[part] += std::chrono::duration<double, std::milli>(now - at).count();
+            at = now;
+        };
+        if (board->store->precheck(s, &earlier).refused()) state.SkipWithError("the post was refused");
+        lap("precheck_ms");
+        if (board->store->add(s, &earlier).refused()) state.SkipWithError("the post was refused");
+        lap("add_ms");
         benchmark::DoNotOptimize(board->store->rank(s.entry));
+        lap("rank_ms");
+        int64_t total = 0;
         board->store->day(s.entry.day, 0, 0, &total);
-        benchmark::DoNotOptimize(total);
+        lap("total_ms");
     }
+    for (const char *part : {"precheck_ms", "add_ms", "rank_ms", "total_ms"})
+        state.counters[part] = benchmark::Counter(state.counters[part], benchmark::Counter::kAvgIterations);
 }
 
 void page(benchmark::State &state, Board *board, int64_t number)
