@@ -38,7 +38,8 @@ const char *BoardConfig::usage()
            "  --posts-per-minute N  runs an address may send a minute (6)\n"
            "  --gets-per-minute N   other requests an address may make a minute (600)\n"
            "  --client-timeout S    seconds for each read or write of a slow client (10)\n"
-           "  --behind-proxy        limit the address a proxy on this machine names in X-Forwarded-For\n";
+           "  --behind-proxy        limit the address a proxy on this machine names in X-Forwarded-For\n"
+           "  --check-steps DEMO... check each demo's time steps as the board would, and serve nothing\n";
 }
 
 BoardConfig BoardConfig::parse(int argc, const char *const *argv)
@@ -49,6 +50,11 @@ BoardConfig BoardConfig::parse(int argc, const char *const *argv)
         if (arg == "--help" || arg == "-h" || arg == "--behind-proxy") {
             (arg == "--behind-proxy" ? c.behindProxy : c.help) = true;
             continue;
+        }
+        if (arg == "--check-steps") {
+            c.checkSteps.assign(argv + i + 1, argv + argc);
+            if (c.checkSteps.empty()) c.error = "--check-steps needs a demo";
+            return c;
         }
         if (i + 1 >= argc) {
             c.error = arg.rfind("--", 0) == 0 ? arg + " needs a value" : "unknown argument " + arg;

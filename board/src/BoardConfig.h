@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The board server's command line; every limit has a default that suits
 // one small machine.
@@ -24,6 +25,7 @@ struct BoardConfig {
     int clientTimeoutSeconds = 10;  // for each read and write of a request
     bool behindProxy = false;       // a reverse proxy on this machine names the client
     bool help = false;
+    std::vector<std::string> checkSteps;  // demos whose time steps to check, and no server
     std::string error;
 
     static BoardConfig parse(int argc, const char *const *argv);

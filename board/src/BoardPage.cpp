@@ -22,9 +22,10 @@ the game's own rules, they come to the numbers shown.</p>
 <p>It does not prove</p>
 <ul>
 <li>that a person played them, or played them at the speed shown. A program can make the inputs, and a run
-can be played slowed down: a run keeps how long each of its steps took, so each entry shows the run's
-played length and the display rate its steps imply (its tics a played second). A run at an odd rate is
-worth watching.</li>
+can be played slowed down a little (the board refuses time steps no unmodified game records, which holds a
+slowed run to a ninth more updates a played second at most): a run keeps how long each of its steps took, so
+each entry shows the run's played length and the display rate its steps imply (its tics a played second). A
+run at an odd rate is worth watching.</li>
 <li>that a first try was the first. The board ranks the first run a key sends for a day; a player may have
 played the day on another copy of the game, or after starting afresh, and sent the best.</li>
 <li>that a player holds one key. The game makes its key up, and anyone can make as many as they like. A

@@ -15,6 +15,7 @@
 #include "RunStore.h"
 #include "ScratchFolder.h"
 #include "SqliteDatabase.h"
+#include "StepRule.h"
 #include "Verifier.h"
 #include "VerifyPool.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char **argv)
         std::fputs(BoardConfig::usage(), config.help ? stdout : stderr);
         return config.help ? 0 : 2;
     }
+    if (!config.checkSteps.empty()) return StepRule::checkFiles(config.checkSteps) ? 0 : 1;
     std::error_code error;
     const std::string self = fs::read_symlink("/proc/self/exe", error).string();
     Verifier verifier;

@@ -7,8 +7,7 @@ it times nothing against a threshold.
 
 It takes the programs from the build folder (--build, "build"), records its pool of genuine daily runs of today
 with board_daily_runs (in a private display, kept for the day in BUILD/board/bench-runs), seeds the day with
-board_seed_day where the build has it and straight into the schema otherwise, and runs PostgreSQL as a private
-cluster on loopback."""
+board_seed_day, and runs PostgreSQL as a private cluster on loopback."""
 
 import argparse
 import datetime
@@ -42,7 +41,6 @@ def options():
     p.add_argument("--tricklers", type=int, default=1000)
     p.add_argument("--trickle", type=float, default=5, help="seconds between a trickler's bytes")
     p.add_argument("--pool", type=int, default=240, help="daily runs recorded, before duplicates are dropped")
-    p.add_argument("--demo-bytes", type=int, default=512, help="the size of each seeded run's demo")
     p.add_argument("--timeout", type=float, default=10, help="seconds a client waits for an answer")
     p.add_argument("--think", type=float, default=0,
                    help="a client's mean pause between requests in seconds; 0, each asks again at once, measures capacity")
@@ -107,39 +105,13 @@ def resident(pid, samples, stop):
             return
 
 
-def seed(storage, day, count, demo_bytes, cluster, build):
-    """Fills `day` with `count` synthetic runs, through board_seed_day where it is built, else straight in."""
+def seed(storage, day, count, build):
+    """Fills `day` with `count` synthetic runs through the store's own schema (board_seed_day)."""
     tool = os.path.join(build, "board", "board_seed_day")
     database = storage[1] if storage[0] == "--db" else os.path.join(storage[1], "board.sqlite3")
-    if os.access(tool, os.X_OK):
-        subprocess.run([tool, database, day, str(count)], check=True, stdout=subprocess.DEVNULL, timeout=1800)
-        return "board_seed_day"
-    noon = int(datetime.datetime.strptime(day, "%Y-%m-%d").replace(tzinfo=datetime.timezone.utc).timestamp()) * 1000
-    # Levels 1 to 20, gold and kills spread, the submissions a millisecond apart, every key and name its own.
-    columns = "day, key_hash, name, level, gold, kills, tics, length_ms, build, submitted_at, run_hash, demo"
-    values = ("'{day}', {hex64}, 'Seed ' || i, 1 + (i * 7919) % 20, (i * 104729) % 500, (i * 15485863) % 300, "
-              "2000 + i % 30000, 33 + (i % 30000) * 16, 'seeded', {noon} + i, 'seed-' || {hex64}, {blob}")
-    if cluster:
-        sql = values.format(day=day, noon=noon, hex64="lpad(to_hex(i), 64, '0')",
-                            blob=f"decode(repeat(md5(i::text), {max(1, demo_bytes // 16)}), 'hex')")
-        cluster.query(database, f"INSERT INTO runs ({columns}) SELECT {sql} FROM generate_series(1::bigint, {count}) AS i")
-        cluster.query(database, "INSERT INTO names (folded, name, key_hash, claimed_at) "
-                                "SELECT lower(name), name, key_hash, submitted_at FROM runs WHERE build = 'seeded'")
-        cluster.query(database, "VACUUM ANALYZE")  # where autovacuum would have brought a table grown by day
-        return "SQL"
-    import sqlite3
-    sql = values.format(day=day, noon=noon, hex64="printf('%064x', i)", blob=f"randomblob({demo_bytes})")
-    with sqlite3.connect(database, isolation_level=None) as db:
-        db.execute("PRAGMA cache_size = -1000000")
-        db.execute("PRAGMA synchronous = OFF")
-        db.execute("PRAGMA journal_mode = OFF")  # a bulk load that fails is begun again; the server sets WAL back
-        db.execute("BEGIN")
-        db.execute(f"INSERT INTO runs ({columns}) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                   f"WHERE i < {count}) SELECT {sql} FROM n")
-        db.execute("INSERT INTO names (folded, name, key_hash, claimed_at) "
-                   "SELECT lower(name), name, key_hash, submitted_at FROM runs WHERE build = 'seeded'")
-        db.execute("COMMIT")
-    return "SQL"
+    if not os.access(tool, os.X_OK):
+        raise SystemExit(f"load_bench: no {tool}; build the target board_seed_day")
+    subprocess.run([tool, database, day, str(count)], check=True, stdout=subprocess.DEVNULL, timeout=1800)
 
 
 def server_cpu(pid):
@@ -210,7 +182,7 @@ def main():
         schema.stop()
         progress(f"seeding {day} with {args.runs:,} runs")
         began = time.monotonic()
-        seeded_by = seed(storage, day, args.runs, args.demo_bytes, cluster, args.build)
+        seed(storage, day, args.runs, args.build)
         seeding = time.monotonic() - began
         machine_load = os.getloadavg()[0]
         board = LoggedServer([*storage, "--posts-per-minute", "1000000", "--gets-per-minute", "1000000"])
@@ -235,7 +207,7 @@ def main():
         lost = [run_id for run_id, which in acknowledged if again.get(f"/api/runs/{run_id}.demo") != (200, runs[which])]
         total = again.get(f"/api/daily/{day}?limit=1")[1]["total"]
         again.stop()
-        figures = load_report.Figures(args, day, seeded_by, seeding, len(runs), seen, board, samples, acknowledged,
+        figures = load_report.Figures(args, day, seeding, len(runs), seen, board, samples, acknowledged,
                                       lost, total, alive, machine_load)
         print(figures.text())
         failed = lost or not alive or (args.check and not figures.clean())

@@ -22,9 +22,9 @@ def met(ok):
 class Figures:
     """What the clients, the server's log and its memory showed, summed over the client processes."""
 
-    def __init__(self, args, day, seeded_by, seeding, pool, seen, board, samples, acknowledged, lost, total, alive,
+    def __init__(self, args, day, seeding, pool, seen, board, samples, acknowledged, lost, total, alive,
                  machine_load):
-        self.args, self.day, self.seeded_by, self.seeding, self.pool = args, day, seeded_by, seeding, pool
+        self.args, self.day, self.seeding, self.pool = args, day, seeding, pool
         self.board, self.samples, self.acknowledged, self.lost, self.total = board, samples, acknowledged, lost, total
         self.alive, self.machine_load = alive, machine_load
         self.latencies, self.statuses, self.errors, self.reconnects, self.trickle = {}, {}, {}, 0, {}
@@ -55,7 +55,7 @@ class Figures:
 
     def text(self):
         a, reads = self.args, self.reads()
-        lines = [f"load on {a.db}: {self.day} seeded with {a.runs:,} runs by {self.seeded_by} in {self.seeding:.0f} s; "
+        lines = [f"load on {a.db}: {self.day} seeded with {a.runs:,} runs in {self.seeding:.0f} s; "
                  f"{a.seconds:.0f} s of {a.readers} readers, {a.submitters} submitters of {self.pool} distinct "
                  f"genuine runs{f' (each pausing {a.think:g} s on average)' if a.think else ''}, {a.tricklers} tricklers "
                  f"(a byte every {a.trickle:g} s); the machine's load average "

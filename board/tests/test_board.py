@@ -117,6 +117,8 @@ class BoardApi(Scratch):
         differs = verify(claims_more, self.scratch)[1]
         self.assertTrue(differs.startswith("differs: "), differs)
         damaged = good[:-7] + bytes([good[-7] ^ 1]) + good[-6:]
+        slowed = demo("today-1s.demo")  # a true recording, in slow motion
+        self.assertEqual(verify(slowed, self.scratch)[1], "matches the recording")
         cases = [  # demo, key, name -> status, code, the reason given when it matters
             (damaged, 2, "Foam", 400, "damaged", "the demo cannot be read: it is damaged (its check sum differs)"),
             (demo("level05.demo"), 2, "Foam", 422, "not_daily", "the demo is not of a daily run"),
@@ -124,6 +126,8 @@ class BoardApi(Scratch):
             (relabel(good, daily=utc_day(2)), 2, "Foam", 422, "wrong_day", None),
             (claims_more, 2, "Foam", 422, "differs", "verification " + differs),
             (with_input_after_end(good), 2, "Foam", 422, "input_after_end", None),
+            (slowed, 2, "Foam", 422, "bad_steps", "the run was not played at the game's pace: update 0 steps 0.100 ms, "
+             "shorter than any display paces a frame (1.000 ms)"),
             (good, 2, " \t", 400, "name_invalid", "the name is empty"),
             (good, 0, "Foam", 400, "key_invalid", None),  # a digit short
             (good, 2, "tide", 409, "name_taken", None),
@@ -147,6 +151,45 @@ class BoardApi(Scratch):
         self.assertEqual(board.post(demo("yesterday-1.demo"), key(1), "First")[0], 201)  # yesterday's counts too
         relabelled = relabel(demo("today-1.demo"), platform="raylib aarch64")
         self.assertEqual(board.post(relabelled, key(2), "Second")[1]["error"], "already_ranked")
+
+    def test_a_copy_that_plays_to_the_same_marks_is_the_same_run(self):
+        self.refused_as_ranked(["shopkey", "pointer"])
+
+    def test_a_ranked_runs_beginning_is_no_new_run(self):
+        self.refused_as_ranked(["prefix"])
+
+    def refused_as_ranked(self, copies):
+        """Each copy of today-3 that board_daily_runs wrote plays to its marks, and is refused once it is ranked."""
+        board = self.board()
+        self.assertEqual(board.post(demo("today-3.demo"), key(1), "First")[0], 201)
+        for n, copy in enumerate(copies, 2):
+            with self.subTest(copy=copy):
+                data = demo(f"today-3-{copy}.demo")
+                self.assertNotEqual(data, demo("today-3.demo"))
+                self.assertEqual(verify(data, self.scratch)[1], "matches the recording")
+                self.assertEqual(board.post(data, key(n), f"Copy {n}")[1]["error"], "already_ranked")
+        self.assertEqual(board.get(f"/api/daily/{utc_day()}")[1]["total"], 1)
+
+    def test_one_run_sent_at_once_under_ten_keys_is_verified_once(self):
+        board, answers = self.board(), {}
+        start = threading.Barrier(10)
+
+        def send(n):
+            start.wait()
+            answers[n] = board.post(demo("today-2.demo"), key(n), f"At once {n}")
+        senders = [threading.Thread(target=send, args=(n,)) for n in range(10)]
+        for sender in senders:
+            sender.start()
+        for sender in senders:
+            sender.join(120)
+        statuses = sorted((status, answer.get("error")) for status, answer in answers.values())
+        self.assertEqual(statuses, [(201, None)] + [(409, "already_ranked")] * 9)
+        requests, verified = 0, []
+        while requests < 10:  # a verification's line comes before its request's
+            line = board.next_line()
+            requests += not line.startswith("run ")
+            verified += [line] if line.startswith("run ") else []
+        self.assertEqual([line.split()[2] for line in verified], ["verified:"], verified)
 
     def test_a_ranked_run_survives_the_server_killed_at_once(self):
         board = self.board()
@@ -338,7 +381,8 @@ echo "matches the recording"
         while slow.recv(4096):  # until the server gives up on it
             pass
         slow.close()
-        logged = [board.next_line().split()[2:5] for _ in range(5)]  # one line a request, the cut-off one's 400
+        lines = [board.next_line() for _ in range(7)]  # one a request, the cut-off one's 400, and one a verification
+        logged = [line.split()[2:5] for line in lines if not line.startswith("run ")]
         self.assertEqual(sorted(" ".join(line) for line in logged if line[2] != "400"),
                          ["GET /api/health 200", "POST /api/runs 201", "POST /api/runs 201", "POST /api/runs 429"])
 
