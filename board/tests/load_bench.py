@@ -90,7 +90,7 @@ class LoggedServer(Server):
                 method, path, status, ms = match.groups()
                 kind = "post " + status if method == "POST" else "read"
                 self.served.setdefault(kind, []).append(int(ms) / 1000)
-            elif not line.startswith("20"):  # the exception handler's "error: ..." and anything unforeseen
+            elif line.startswith(("error", "tallowfen-board")) or " ERROR" in line:  # the exception handler's
                 self.log_errors.append(line.rstrip("\n"))
         self.lines.put(None)
 
