@@ -90,7 +90,7 @@ class LoggedServer(Server):
                 method, path, status, ms = match.groups()
                 kind = "post " + status if method == "POST" else "read"
                 self.served.setdefault(kind, []).append(int(ms) / 1000)
-            elif line.startswith(("error", "tallowfen-board")) or " ERROR" in line:  # the exception handler's
+            elif line.startswith(("error", "tallowfen-board")):  # the exception handler's, or a failure
                 self.log_errors.append(line.rstrip("\n"))
         self.lines.put(None)
 
