@@ -46,6 +46,14 @@ scripts/setup.sh build
 stage "Tests"
 python3 tools/e2e/harness.py run -- ctest --test-dir build --output-on-failure -j 2
 
+stage "The board under load, in figures"
+# A minute of readers, submitters and trickling connections on a day of a
+# million runs, on each database (board/tests/load_bench.py); it fails only
+# when a run it was answered 201 for is not there afterwards.
+for database in sqlite postgresql; do
+  python3 board/tests/load_bench.py --db "$database"
+done
+
 stage "A fresh run, played as a person plays"
 # Recorded here, it must verify on raylib 5.5 and in the page too (below).
 rm -rf build/fresh-demos

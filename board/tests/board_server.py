@@ -90,6 +90,19 @@ def demo(name):
         return f.read()
 
 
+def distinct_runs(folder):
+    """The genuine runs recorded in `folder` (board_daily_runs), one of each way a day was played: two that
+    ended in the same state, whatever the input that led there, may be the same run to the board."""
+    runs = {}
+    for name in sorted(os.listdir(folder)):
+        with open(os.path.join(folder, name), "rb") as f:
+            data = f.read()
+        header = data[:data.find(b"\nend\n")].decode(errors="replace").split("\n")
+        if not any(line.startswith("daily ") and line.endswith(" practice") for line in header):
+            runs.setdefault(next((line for line in header if line.startswith("digest ")), name), data)
+    return list(runs.values())
+
+
 def _edit(data, header, body=b""):
     """The demo with its header lines passed through `header` and `body` added, its check sum made good.
     The lines are read as Latin-1, a character a byte, so an edit may put any byte in them."""

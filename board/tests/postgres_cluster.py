@@ -38,6 +38,12 @@ class Cluster:
                        check=True, capture_output=True, timeout=60)
         return f"postgresql://board@127.0.0.1:{self.port}/db{self.databases}"
 
+    def query(self, url, sql):
+        """The rows `sql` gives on the database at `url`, each a tuple of texts."""
+        done = subprocess.run([os.path.join(self.bin, "psql"), "-X", "-q", "-A", "-t", "-F", "\t", "-v", "ON_ERROR_STOP=1",
+                               "-c", sql, url], check=True, capture_output=True, text=True, timeout=600)
+        return [tuple(line.split("\t")) for line in done.stdout.splitlines()]
+
     def stop(self):
         self._run("pg_ctl", "-D", "data", "-m", "fast", "-w", "stop")
         shutil.rmtree(self.dir)

@@ -3,10 +3,12 @@
 // birds of the first levels and then lets them win, so each run dies at its
 // own level with its own gold and kills. Run it under the e2e harness:
 //
-//   board_daily_runs OUTPUT_FOLDER DAY:FIRE_UNTIL[p|s|c]...
+//   board_daily_runs OUTPUT_FOLDER DAY:FIRE_UNTIL[p|s|c][+HOLD]...
 //
-// writes DAY-FIRE_UNTIL[p|s].demo for each: a daily run of DAY (today,
-// yesterday or a date) whose bot fires in levels below FIRE_UNTIL; with "p"
+// writes DAY-FIRE_UNTIL[p|s][+HOLD].demo for each: a daily run of DAY (today,
+// yesterday or a date) whose bot fires in levels below FIRE_UNTIL, holding
+// its fire for the first HOLD updates of each level (each HOLD plays the day
+// differently, so a load test gets as many distinct runs as it records); with "p"
 // the run is a practice try; with "s" it is played in slow motion, as a
 // cheat's game would play it (a step of 0.1 ms on 19 updates of 20, for its
 // first 2,000), a true recording that verifies. With "c" the run is written as DAY-FIRE_UNTIL.demo
@@ -15,6 +17,7 @@
 // update, where the shop cannot open), -pointer (the pointer moved during the
 // death's freeze, when play reads it not) and -prefix (cut at level 2's start,
 // unfinished).
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -50,8 +53,7 @@ void point(Vector2 at) { event(kMouseMove, int(at.x * kScale), int(at.y * kScale
 
 // One daily run of `date`, played to its death; false when the bot stalls.
 // *prefix: the run as its demo stood when level 2 began.
-bool playDaily(Game &game, const std::string &date, int fireUntil, bool practice, bool slow, DemoFile *prefix,
-               RenderTexture2D &screen)
+bool playDaily(Game &game, const std::string &date, int fireUntil, int hold, bool practice, bool slow, DemoFile *prefix)
 {
     // As DAILY RUN does, on the date asked for rather than today's.
     game.dailyDate = date;
@@ -63,10 +65,13 @@ bool playDaily(Game &game, const std::string &date, int fireUntil, bool practice
     game.state = STATE_INGAME;
     game.enterState(STATE_MENU);
     bool held = false, pressed = false;
+    int level = 0;
+    long levelStart = 0;
     for (long update = 0; update < kMaxUpdates && game.state != STATE_DEAD; ++update) {
         if (pressed) event(kKeyUp, KEY_Q), pressed = false;  // a press lasts one update
         if (held) event(kMouseUp, MOUSE_BUTTON_LEFT), held = false;
         GameRunner &r = game.runner;
+        if (r.level != level) level = r.level, levelStart = update;
         if (game.state == STATE_SHOP) {
             point({60, 30});  // Finish
             event(kMouseDown, MOUSE_BUTTON_LEFT);
@@ -74,7 +79,8 @@ bool playDaily(Game &game, const std::string &date, int fireUntil, bool practice
         } else if (game.state == STATE_INGAME && r.levelFinished) {
             event(kKeyDown, KEY_Q);
             pressed = true;
-        } else if (game.state == STATE_INGAME && !r.enemies.empty() && r.level < fireUntil) {
+        } else if (game.state == STATE_INGAME && !r.enemies.empty() && r.level < fireUntil &&
+                   update - levelStart >= hold) {
             const Enemy &e = r.enemies.front();
             point(GetWorldToScreen2D(Vector2{e.x + float(e.w) / 2.0f, e.y + float(e.h) / 2.0f}, r.camera));
             event(kMouseDown, MOUSE_BUTTON_LEFT);
@@ -88,9 +94,10 @@ bool playDaily(Game &game, const std::string &date, int fireUntil, bool practice
         if (prefix->marks.empty() && !demo.marks.empty() && demo.marks.back().kind == DemoMark::kLevelStart &&
             demo.marks.back().level == 2)
             *prefix = demo;
-        BeginTextureMode(screen);
-        game.draw();
-        EndTextureMode();
+        // What the level's draw would change, as verification does it: the
+        // same demo, and ten times faster than drawing through the software
+        // GL. The empty frame still polls the input the bot sends.
+        game.stepUndrawn();
         BeginDrawing();
         EndDrawing();
     }
@@ -140,7 +147,6 @@ int main(int argc, char **argv)
     fs::create_directories(out);
     const fs::path dir = bot::EnterScratchFolder("daily");
     if (!bot::OpenHiddenWindow(600, 450, "Tallowfen daily runs", "daily_runs")) return 2;
-    RenderTexture2D screen = LoadRenderTexture(kVirtualWidth, kVirtualHeight);
     int failed = 0;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i], day = arg.substr(0, arg.find(':')), plan = arg.substr(day.size() + 1);
@@ -148,28 +154,30 @@ int main(int argc, char **argv)
         const std::string date = day == "today"       ? DailyRun::dateOf(now)
                                  : day == "yesterday" ? DailyRun::dateOf(now - 24 * 60 * 60)
                                                       : day;
-        const bool practice = plan.back() == 'p', slow = plan.back() == 's', copies = plan.back() == 'c';
+        const std::size_t plus = std::min(plan.find('+'), plan.size());
+        const char kind = plan[plus - 1];
+        const bool practice = kind == 'p', slow = kind == 's', copies = kind == 'c';
         const int fireUntil = std::stoi(plan);
+        const int hold = plus == plan.size() ? 0 : std::stoi(plan.substr(plus + 1));
         SaveFolder saves;
         saves.dir = (dir / ("save" + std::to_string(i))).string();
         saves.make();
         auto game = std::make_unique<Game>(saves, false);
         DemoFile prefix;
-        if (!playDaily(*game, date, fireUntil, practice, slow, &prefix, screen)) {
+        if (!playDaily(*game, date, fireUntil, hold, practice, slow, &prefix)) {
             std::printf("daily_runs: %s stalled at level %d\n", plan.c_str(), game->runner.level);
             ++failed;
             continue;
         }
         game->demo.recorder.finishWriting();
         const DemoFile &demo = game->demo.recorder.demo;
-        const std::string name = day + "-" + (copies ? plan.substr(0, plan.size() - 1) : plan);
+        const std::string name = day + "-" + (copies ? plan.substr(0, plus - 1) + plan.substr(plus) : plan);
         const fs::path kept = out / (name + ".demo");
         fs::copy_file(game->demo.recorder.path, kept, fs::copy_options::overwrite_existing);
         std::printf("daily_runs: %s: level %d, gold %d, kills %d, %zu updates\n", kept.filename().c_str(), demo.level,
                     demo.gold, demo.kills, demo.tics.size());
         if (copies && !writeCopies(demo, prefix, out / name)) ++failed;
     }
-    UnloadRenderTexture(screen);
     CloseWindow();
     bot::LeaveScratchFolder(dir);
     return failed == 0 ? 0 : 1;
