@@ -62,3 +62,9 @@ std::string BoardPage::render() const
     if (int64_t(days.size()) == kDaysShown) html += dayLink(day, page, "earlier days »", daysFrom + kDaysShown);
     return html + "</nav>\n</body></html>\n";
 }
+
+std::string BoardPage::about()
+{
+    return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>About the Tallowfen board</title>"
+           "</head><body><h1>About the Tallowfen board</h1><p><a href=\"/board/\">The board</a></p></body></html>\n";
+}

@@ -24,4 +24,6 @@ public:
     int64_t daysFrom = 0;
 
     std::string render() const;
+    // The page that says what the board is and how it ranks.
+    static std::string about();
 };

@@ -248,8 +248,8 @@ echo "matches the recording"
         while slow.recv(4096):  # until the server gives up on it
             pass
         slow.close()
-        logged = [board.next_line().split()[2:5] for _ in range(5)]  # one line a request, the cut-off one's 400
-        self.assertEqual(sorted(" ".join(line) for line in logged if line[2] != "400"),
+        logged = [board.next_line().split()[2:5] for _ in range(5)]  # one line a request, the cut-off one's 408
+        self.assertEqual(sorted(" ".join(line) for line in logged if line[2] != "408"),
                          ["GET /api/health 200", "POST /api/runs 201", "POST /api/runs 201", "POST /api/runs 429"])
 
 
