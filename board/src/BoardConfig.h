@@ -24,7 +24,7 @@ struct BoardConfig {
     int idleTimeoutSeconds = 5;     // a kept-alive connection's wait for its next request
     int connectionsPerAddress = 32;
     std::size_t maxHeaderBytes = 16384;  // the request line and every header line together
-    bool behindProxy = false;       // a reverse proxy on this machine names the client
+    bool behindProxy = false;            // a reverse proxy on this machine names the client
     bool help = false;
     std::string error;
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <regex>
+#include <string_view>
 
 #include "BoardPage.h"
 #include "DayWindow.h"
@@ -30,6 +30,23 @@ bool queryNumber(const RequestTarget &target, const char *name, int64_t min, int
     if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos) return false;
     *out = std::stoll(text);
     return *out >= min && *out <= max;
+}
+
+// Whether `text` has the shape given: 'd' for a digit, any other character for itself.
+bool shaped(std::string_view text, std::string_view shape)
+{
+    if (text.size() != shape.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (shape[i] == 'd' ? text[i] < '0' || text[i] > '9' : text[i] != shape[i]) return false;
+    return true;
+}
+
+// What follows `prefix` in `path`, when it begins with it.
+bool after(const std::string &path, std::string_view prefix, std::string *rest)
+{
+    if (!path.starts_with(prefix)) return false;
+    *rest = path.substr(prefix.size());
+    return true;
 }
 
 HttpReply::Message boardPage(std::string html)
@@ -64,19 +81,19 @@ HttpAnswer BoardRoutes::answer(const HttpRequest &request)
 
 HttpAnswer BoardRoutes::get(const HttpRequest &request, const RequestTarget &target)
 {
-    static const std::regex dailyPath(R"(/api/daily/(\d{4}-\d{2}-\d{2}))");
-    static const std::regex demoPath(R"(/api/runs/(\d{1,18})\.demo)");
-    static const std::regex pagePath(R"(/board/(\d{4}-\d{2}-\d{2}))");
     const std::string &path = target.path;
-    std::smatch match;
-    if (std::regex_match(path, match, dailyPath)) return daily(target, match[1]);
+    std::string rest;
+    if (after(path, "/api/daily/", &rest) && shaped(rest, "dddd-dd-dd")) return daily(target, rest);
     if (path == "/api/days") return days(target);
-    if (std::regex_match(path, match, demoPath)) return demo(match[1]);
+    if (after(path, "/api/runs/", &rest) && rest.ends_with(".demo")) {
+        const std::string id = rest.substr(0, rest.size() - 5);
+        if (!id.empty() && id.size() <= 18 && shaped(id, std::string(id.size(), 'd'))) return demo(id);
+    }
     if (path == "/api/health") return health();
     if (path == "/board") return HttpReply::redirect("/board/");
     if (path == "/board/") return page(target, DayWindow::today(std::time(nullptr)));
     if (path == "/board/about") return boardPage(BoardPage::about());
-    if (std::regex_match(path, match, pagePath)) return page(target, match[1]);
+    if (after(path, "/board/", &rest) && shaped(rest, "dddd-dd-dd")) return page(target, rest);
     if (serveSite) return file(request, target);
     return HttpReply::error(404, "not_found", "there is nothing here");
 }

@@ -83,8 +83,6 @@ std::optional<HttpAnswer> BoardServer::screen(const HttpRequest &head, const std
         message.set(http::field::retry_after, "60");
         return finish(std::move(message), askedOf(head));
     }
-    if (head.has_content_length() && head.payload_size().value_or(0) > config.maxDemoBytes)
-        return unreadable(http::status::payload_too_large);
     // Read no run's body that would only be turned away.
     if (post && runs.load() >= maxRuns) return finish(busy(true), askedOf(head));
     return std::nullopt;
@@ -128,7 +126,9 @@ HttpAnswer BoardServer::unreadable(http::status status)
         case http::status::payload_too_large:
             return finish(HttpReply::error(413, "too_large", "the demo is larger than the board takes"), {});
         case http::status::request_header_fields_too_large:
-            return finish(HttpReply::error(431, "headers_too_large", "the request's headers are larger than the board takes"), {});
+            return finish(
+                HttpReply::error(431, "headers_too_large", "the request's headers are larger than the board takes"),
+                {});
         case http::status::request_timeout:
             return finish(HttpReply::error(408, "too_slow", "the request did not arrive in time"), {});
         default: return finish(HttpReply::error(400, "bad_request", "the request could not be read"), {});
@@ -154,16 +154,15 @@ HttpAnswer BoardServer::finish(HttpAnswer answer, Asked asked)
     std::visit([](auto &message) { message.set("X-Content-Type-Options", "nosniff"); }, answer);
     if (!asked.head) return answer;
     // HEAD: the same header, Content-Length and all, without the body.
-    return std::visit([](auto &message) { return HttpAnswer(http::response<http::empty_body>(std::move(message.base()))); },
-                      answer);
+    return std::visit(
+        [](auto &message) { return HttpAnswer(http::response<http::empty_body>(std::move(message.base()))); }, answer);
 }
 
 void BoardServer::log(const std::string &client, std::string_view method, std::string_view target, int status,
                       std::size_t bytes, std::optional<std::chrono::steady_clock::duration> took)
 {
     using std::chrono::milliseconds;
-    const std::string ms =
-        took ? std::to_string(std::chrono::duration_cast<milliseconds>(*took).count()) + "ms" : "-";
+    const std::string ms = took ? std::to_string(std::chrono::duration_cast<milliseconds>(*took).count()) + "ms" : "-";
     char when[32];
     const std::time_t now = std::time(nullptr);
     std::tm utc{};

@@ -15,7 +15,8 @@
 
 // The board's HTTP side: HttpServer holds the connections on a few I/O
 // threads, and this decides. Once a request's headers are in, it is held to
-// its address's rate limit, the body limit and the room left for runs; a
+// its address's rate limit and the room left for runs (the parser holds it
+// to the size limits: a Content-Length past them fails with the headers); a
 // whole request goes to the handler threads, where BoardRoutes answers it
 // (503 when that throws), in gzip when asked and worth it. Every answer
 // carries nosniff, and each request gets one log line.
@@ -33,8 +34,8 @@ public:
     std::optional<HttpAnswer> screen(const HttpRequest &head, const std::string &client) override;
     void handle(HttpRequest request, const std::string &client, std::function<void(HttpAnswer)> reply) override;
     HttpAnswer unreadable(http::status status) override;
-    void log(const std::string &client, std::string_view method, std::string_view target, int status,
-             std::size_t bytes, std::optional<std::chrono::steady_clock::duration> took) override;
+    void log(const std::string &client, std::string_view method, std::string_view target, int status, std::size_t bytes,
+             std::optional<std::chrono::steady_clock::duration> took) override;
 
     const BoardConfig &config;
     RunSubmission submissions;

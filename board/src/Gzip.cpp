@@ -43,8 +43,8 @@ bool Gzip::accepted(std::string_view acceptEncoding)
 bool Gzip::compressible(std::string_view contentType)
 {
     const std::string_view type = trimmed(contentType.substr(0, contentType.find(';')));
-    for (const std::string_view shrinks : {"application/json", "application/javascript", "image/svg+xml",
-                                           "application/xml"})
+    for (const std::string_view shrinks :
+         {"application/json", "application/javascript", "image/svg+xml", "application/xml"})
         if (type == shrinks) return true;
     return type.starts_with("text/");
 }

@@ -33,7 +33,7 @@ public:
     virtual void handle(HttpRequest request, const std::string &client, std::function<void(HttpAnswer)> reply) = 0;
     // The answer to a request that could not be read whole: 400, 408, 413 or 431.
     virtual HttpAnswer unreadable(http::status status) = 0;
-    // After each answer: `took` is from the request's acceptance (none for one turned away).
+    // As each answer leaves: `took` is from the request's acceptance (none for one turned away).
     virtual void log(const std::string &client, std::string_view method, std::string_view target, int status,
                      std::size_t bytes, std::optional<std::chrono::steady_clock::duration> took) = 0;
 };

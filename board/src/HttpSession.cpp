@@ -107,9 +107,8 @@ void HttpSession::headerRead(beast::error_code error)
 
 void HttpSession::readBody()
 {
-    http::async_read(stream, buffer, *parser, [self = shared_from_this()](beast::error_code error, std::size_t) {
-        self->bodyRead(error);
-    });
+    http::async_read(stream, buffer, *parser,
+                     [self = shared_from_this()](beast::error_code error, std::size_t) { self->bodyRead(error); });
 }
 
 void HttpSession::bodyRead(beast::error_code error)
@@ -125,9 +124,8 @@ void HttpSession::dispatch()
     HttpRequest request = parser->release();
     const bool last = !request.keep_alive();
     server.service.handle(std::move(request), client, [self = shared_from_this(), last](HttpAnswer reply) {
-        net::post(self->stream.get_executor(), [self, last, reply = std::move(reply)]() mutable {
-            self->send(std::move(reply), last);
-        });
+        net::post(self->stream.get_executor(),
+                  [self, last, reply = std::move(reply)]() mutable { self->send(std::move(reply), last); });
     });
 }
 
@@ -155,6 +153,14 @@ void HttpSession::failed(beast::error_code error)
 void HttpSession::send(HttpAnswer reply, bool last)
 {
     answer = std::move(reply);
+    // Logged as it leaves, so the lines keep the order in which clients have their answers.
+    const auto [status, bytes] = std::visit(
+        [](auto &message) {
+            return std::pair{message.result_int(), message.payload_size().value_or(0)};
+        },
+        answer);
+    server.service.log(client, method.empty() ? "-" : method, target.empty() ? "-" : target, int(status),
+                       std::size_t(bytes), accepted ? std::optional(Clock::now() - *accepted) : std::nullopt);
     stream.expires_after(std::chrono::seconds(server.config.clientTimeoutSeconds));
     std::visit(
         [&](auto &message) {
@@ -169,10 +175,6 @@ void HttpSession::send(HttpAnswer reply, bool last)
 
 void HttpSession::sent(beast::error_code error, bool last)
 {
-    const auto [status, bytes] = std::visit(
-        [](auto &message) { return std::pair{message.result_int(), message.payload_size().value_or(0)}; }, answer);
-    server.service.log(client, method.empty() ? "-" : method, target.empty() ? "-" : target, int(status),
-                       std::size_t(bytes), accepted ? std::optional(Clock::now() - *accepted) : std::nullopt);
     answer = http::response<http::string_body>();  // a file's descriptor closes here
     if (error) return close();
     if (last) return linger();
@@ -188,7 +190,8 @@ void HttpSession::linger()
     slot.reset();
     beast::error_code ignored;
     stream.socket().shutdown(tcp::socket::shutdown_send, ignored);
-    stream.expires_after(std::min<std::chrono::seconds>(kLinger, std::chrono::seconds(server.config.clientTimeoutSeconds)));
+    stream.expires_after(
+        std::min<std::chrono::seconds>(kLinger, std::chrono::seconds(server.config.clientTimeoutSeconds)));
     drain();
 }
 

@@ -44,10 +44,10 @@ private:
     std::optional<std::string> slot;  // its place in its address's count, until closed
     // The request under way, as its log line shows it.
     std::string client, method, target;
-    bool headed = false;      // its headers are in
-    bool reading = false;     // its deadline is running
-    bool timedOut = false;    // and has passed
-    unsigned requests = 0;    // tells one request's deadline from the next's
+    bool headed = false;                        // its headers are in
+    bool reading = false;                       // its deadline is running
+    bool timedOut = false;                      // and has passed
+    unsigned requests = 0;                      // tells one request's deadline from the next's
     std::optional<Clock::time_point> accepted;  // passed the service's screen
 
     void awaitRequest();

@@ -5,8 +5,8 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include <filesystem>
 #include <condition_variable>
+#include <filesystem>
 #include <future>
 #include <mutex>
 
@@ -50,8 +50,9 @@ TEST(RequestTarget, DecodesThePathAndTheQuery)
 TEST(Gzip, TakesGzipWhenAcceptedAndCompressesWhatShrinks)
 {
     const std::pair<const char *, bool> asked[] = {
-        {"gzip", true},         {"gzip, deflate, br", true}, {"br;q=1.0, GZIP;q=0.5", true}, {"gzip;q=0", false},
-        {"gzip ; q=0.000", false}, {"br", false},            {"", false},                     {"x-gzip", false},
+        {"gzip", true},      {"gzip, deflate, br", true}, {"br;q=1.0, GZIP;q=0.5", true},
+        {"gzip;q=0", false}, {"gzip ; q=0.000", false},   {"br", false},
+        {"", false},         {"x-gzip", false},
     };
     for (const auto &[header, taken] : asked)
         EXPECT_EQ(Gzip::accepted(header), taken) << header;

@@ -107,7 +107,8 @@ TEST(RateLimiter, AnIpv6SubscribersAddressesShareOneBucket)
         {"2001:db8:::1", "2001:db8:::1"},  // not an address: its own bucket, as given
         {"", ""},
     };
-    for (const auto &[address, bucket] : cases) EXPECT_EQ(RateLimiter::bucketOf(address), bucket) << address;
+    for (const auto &[address, bucket] : cases)
+        EXPECT_EQ(RateLimiter::bucketOf(address), bucket) << address;
     RateLimiter limiter(1.0, 1);
     EXPECT_TRUE(limiter.allow("2001:db8:1:2::a", 0.0));
     EXPECT_FALSE(limiter.allow("2001:db8:1:2::b", 0.0));

@@ -84,8 +84,9 @@ def main():
         median = re.search(r"50%\s+(\S+)", wrk).group(1)
         p99 = re.search(r"99%\s+(\S+)", wrk).group(1)
         timeouts = re.search(r"timeout (\d+)", wrk)
+        refused = re.search(r"Non-2xx or 3xx responses: (\d+)", wrk)
         print(f"wrk -t2 -c200 -d20s /api/daily/{day}: {rate} requests/s, median {median}, p99 {p99}, "
-              f"timeouts {timeouts.group(1) if timeouts else 0}")
+              f"timeouts {timeouts.group(1) if timeouts else 0}, not 2xx {refused.group(1) if refused else 0}")
         board.stop()
 
         board = Board(binary, verifier, f"{scratch}/data")
