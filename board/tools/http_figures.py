@@ -24,7 +24,10 @@ def peak_kb(pid):
 
 class Board:
     def __init__(self, binary, verifier, data):
-        self.process = subprocess.Popen([binary, "--port", "0", "--data", data, "--verifier", verifier,
+        # wrk's 200 connections come from one address: past the cap on an address's connections where there is one.
+        usage = subprocess.run([binary, "--help"], capture_output=True, text=True).stdout
+        uncapped = ["--connections-per-address", "1000"] if "--connections-per-address" in usage else []
+        self.process = subprocess.Popen([binary, "--port", "0", "--data", data, "--verifier", verifier, *uncapped,
                                          "--gets-per-minute", "1000000", "--posts-per-minute", "1000000"],
                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         first = self.process.stdout.readline()
@@ -85,8 +88,10 @@ def main():
         p99 = re.search(r"99%\s+(\S+)", wrk).group(1)
         timeouts = re.search(r"timeout (\d+)", wrk)
         refused = re.search(r"Non-2xx or 3xx responses: (\d+)", wrk)
+        errors = re.search(r"Socket errors: (.*)", wrk)
         print(f"wrk -t2 -c200 -d20s /api/daily/{day}: {rate} requests/s, median {median}, p99 {p99}, "
-              f"timeouts {timeouts.group(1) if timeouts else 0}, not 2xx {refused.group(1) if refused else 0}")
+              f"timeouts {timeouts.group(1) if timeouts else 0}, not 2xx {refused.group(1) if refused else 0}, "
+              f"socket errors: {errors.group(1) if errors else 'none'}")
         board.stop()
 
         board = Board(binary, verifier, f"{scratch}/data")
