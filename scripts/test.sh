@@ -50,6 +50,8 @@ stage "A fresh run, played as a person plays"
 # Recorded here, it must verify on raylib 5.5 and in the page too (below).
 rm -rf build/fresh-demos
 python3 tests/demos/fresh_demo.py build/src/tallowfen build/fresh-demos bundled
+# Its time steps, as the board reads them: every build's real play must pass the board's rule.
+build/board/tallowfen-board --check-steps build/fresh-demos/bundled.demo
 
 stage "The Windows build"
 scripts/install_packages.sh wine wine64 binutils-mingw-w64-x86-64
@@ -72,6 +74,7 @@ if [ -n "$raylib_archive" ]; then
   python3 tools/e2e/harness.py run -- ctest --test-dir build-raylib --output-on-failure -j 2 -LE tools
   stage "A fresh run on raylib 5.5, and each build's fresh run verified by the other"
   python3 tests/demos/fresh_demo.py build-raylib/src/tallowfen build/fresh-demos raylib
+  build/board/tallowfen-board --check-steps build/fresh-demos/raylib.demo
   python3 tests/demos/check_golden.py build/src/tallowfen --demos build/fresh-demos
   python3 tests/demos/check_golden.py build-raylib/src/tallowfen --demos build/fresh-demos
   export TALLOWFEN_RAYLIB_BINARY="$PWD/build-raylib/src/tallowfen"
@@ -88,6 +91,8 @@ stage "The browser build, in headless Chromium"
 TALLOWFEN_WEB_SITE="$PWD/build-web/site" TALLOWFEN_BINARY="$PWD/build/src/tallowfen" \
   TALLOWFEN_FRESH_DEMOS="$PWD/build/fresh-demos" BOARD_BINARY="$PWD/build/board/tallowfen-board" \
   python3 tools/e2e/harness.py run -- /usr/bin/python3 -m unittest discover -s tests/web -v
+# The page leaves the run it played in build/fresh-demos too: every fresh run's steps once more.
+build/board/tallowfen-board --check-steps build/fresh-demos/*.demo
 stage "The browser build's figures"
 python3 tools/e2e/harness.py run -- /usr/bin/python3 tools/web/measure_web.py --site build-web/site \
   --binary build/src/tallowfen
@@ -118,5 +123,5 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/t
 python3 tools/e2e/harness.py run -- ctest --test-dir build-tsan --output-on-failure -j 2 -L unit
 unset TSAN_OPTIONS
 
-stage "Fuzzing: each loader for 20 s"
-scripts/fuzz.sh 20
+stage "Fuzzing: each loader for 20 s, each of the board's readers for 8 s"
+scripts/fuzz.sh 20 8

@@ -28,6 +28,7 @@ const char *BoardConfig::usage()
            "  --db postgresql://... keep the runs in PostgreSQL instead\n"
            "  --site DIR            serve the browser build in DIR at /\n"
            "  --verifier PATH       the game that verifies runs (tallowfen beside this program)\n"
+           "  --verifier-user NAME  run the verifier as NAME when started as root (tallowfen-board, else nobody)\n"
            "  --workers N           runs verified at once (one a core)\n"
            "  --queue N             runs waiting for verification before 429 (16)\n"
            "  --verify-cpu S        processor seconds a verification may take (30)\n"
@@ -40,7 +41,8 @@ const char *BoardConfig::usage()
            "  --idle-timeout S      seconds a kept-alive connection may wait for its next request (5)\n"
            "  --connections-per-address N  connections one address may hold open (32)\n"
            "  --max-header-bytes N  the largest request line and headers taken (16384)\n"
-           "  --behind-proxy        limit the address a proxy on this machine names in X-Forwarded-For\n";
+           "  --behind-proxy        limit the address a proxy on this machine names in X-Forwarded-For\n"
+           "  --check-steps DEMO... check each demo's time steps as the board would, and serve nothing\n";
 }
 
 BoardConfig BoardConfig::parse(int argc, const char *const *argv)
@@ -51,6 +53,11 @@ BoardConfig BoardConfig::parse(int argc, const char *const *argv)
         if (arg == "--help" || arg == "-h" || arg == "--behind-proxy") {
             (arg == "--behind-proxy" ? c.behindProxy : c.help) = true;
             continue;
+        }
+        if (arg == "--check-steps") {
+            c.checkSteps.assign(argv + i + 1, argv + argc);
+            if (c.checkSteps.empty()) c.error = "--check-steps needs a demo";
+            return c;
         }
         if (i + 1 >= argc) {
             c.error = arg.rfind("--", 0) == 0 ? arg + " needs a value" : "unknown argument " + arg;
@@ -71,6 +78,8 @@ BoardConfig BoardConfig::parse(int argc, const char *const *argv)
             c.site = value;
         else if (arg == "--verifier")
             c.verifier = value;
+        else if (arg == "--verifier-user")
+            ok = !value.empty(), c.verifierUser = value;
         else if (arg == "--workers")
             ok = number(value, 0, 256, &n) && (c.workers = int(n), true);
         else if (arg == "--queue")

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The board server's command line; every limit has a default that suits
 // one small machine.
@@ -12,6 +13,7 @@ struct BoardConfig {
     std::string db;                   // postgresql://... instead of SQLite
     std::string site;                 // the browser build's folder, served at /
     std::string verifier;             // the game; found beside this program when empty
+    std::string verifierUser;         // whom a root server runs it as; empty: tallowfen-board, else nobody
     int workers = 0;                  // verifiers at once; 0: one a core
     int queue = 16;                   // runs waiting for a verifier before 429
     int verifyCpuSeconds = 30;
@@ -26,6 +28,7 @@ struct BoardConfig {
     std::size_t maxHeaderBytes = 16384;  // the request line and every header line together
     bool behindProxy = false;            // a reverse proxy on this machine names the client
     bool help = false;
+    std::vector<std::string> checkSteps;  // demos whose time steps to check, and no server
     std::string error;
 
     static BoardConfig parse(int argc, const char *const *argv);

@@ -12,6 +12,7 @@
 #include "Escape.h"
 #include "Gzip.h"
 #include "HttpReply.h"
+#include "QueryNumber.h"
 
 namespace {
 
@@ -25,11 +26,7 @@ bool queryNumber(const RequestTarget &target, const char *name, int64_t min, int
                  int64_t *out)
 {
     *out = fallback;
-    if (!target.has(name)) return true;
-    const std::string text = target.value(name);
-    if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    *out = std::stoll(text);
-    return *out >= min && *out <= max;
+    return !target.has(name) || QueryNumber::parse(target.value(name), min, max, out);
 }
 
 // Whether `text` has the shape given: 'd' for a digit, any other character for itself.

@@ -1,14 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 // The board's storage as the statements it runs: SQLite in a file or a
 // PostgreSQL server behind the same few calls. Every statement with a value
 // in it is prepared (once a connection) and given its values apart; only
-// the fixed schema is run as plain text. Not safe for two threads at once:
-// RunStore holds one lock around each of its transactions.
+// the fixed schema is run as plain text. One connection, for one thread at a
+// time: RunStore keeps a writer and a pool of readers (ConnectionPool).
 class Database {
 public:
     // A value handed to a statement.
@@ -30,6 +31,8 @@ public:
 
     virtual ~Database() = default;
     virtual bool postgres() const = 0;
+    // Another connection to the same database, for reading alone.
+    virtual std::unique_ptr<Database> openReader() const = 0;
     // Fixed statements without values (the schema); throws on failure.
     virtual void script(const std::string &sql) = 0;
     // `sql` with $1, $2 ... for the values in order; throws on failure.
@@ -38,7 +41,9 @@ public:
     // IMMEDIATE; for PostgreSQL an advisory lock shared by every server on
     // the database), so checks and writes inside it see no other writer.
     virtual void beginWrite() = 0;
-    virtual void begin() = 0;
+    // A read-only transaction that sees one moment of the database
+    // throughout, whatever commits meanwhile (and never waits for a writer).
+    virtual void beginRead() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
 };

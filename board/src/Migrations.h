@@ -9,6 +9,8 @@
 class Migrations {
 public:
     static int latest();
-    // The version the database is at afterwards; throws on failure.
-    static int apply(Database &db);
+    // The version the database is at afterwards; throws on failure. A
+    // `target` short of the latest stops there (for testing a later step
+    // on what an earlier schema held).
+    static int apply(Database &db, int target = latest());
 };

@@ -23,7 +23,9 @@ std::string unhex(const char *text, std::size_t length)
 
 }  // namespace
 
-PgDatabase::PgDatabase(const std::string &uri) : uri(uri) { connect(); }
+PgDatabase::PgDatabase(const std::string &uri, bool reader) : uri(uri), reader(reader) { connect(); }
+
+std::unique_ptr<Database> PgDatabase::openReader() const { return std::make_unique<PgDatabase>(uri, true); }
 
 PgDatabase::~PgDatabase() { PQfinish(conn); }
 
@@ -36,6 +38,7 @@ void PgDatabase::connect()
         throw std::runtime_error(std::string("cannot reach PostgreSQL: ") + PQerrorMessage(conn));
     script("SET client_encoding = 'UTF8'");
     script("SET client_min_messages = warning");  // "already exists, skipping" is no news
+    if (reader) script("SET default_transaction_read_only = on");
 }
 
 void PgDatabase::script(const std::string &sql)
@@ -49,8 +52,8 @@ void PgDatabase::script(const std::string &sql)
 
 void PgDatabase::beginWrite()
 {
-    script("BEGIN");
-    query("SELECT pg_advisory_xact_lock($1)", {Param::number(kWriteLock)});
+    // One round trip: the lock is a constant of the program's, no value of anyone's.
+    script("BEGIN; SELECT pg_advisory_xact_lock(" + std::to_string(kWriteLock) + ")");
 }
 
 void PgDatabase::rollback()
@@ -97,4 +100,48 @@ std::vector<Database::Row> PgDatabase::query(const std::string &sql, const std::
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+void PgDatabase::copy(const std::string &target, const std::function<bool(Row &)> &next)
+{
+    if (PQstatus(conn) != CONNECTION_OK) connect();
+    Result started(PQexec(conn, ("COPY " + target + " FROM STDIN").c_str()), PQclear);
+    if (PQresultStatus(started.get()) != PGRES_COPY_IN)
+        throw std::runtime_error(std::string("PostgreSQL cannot copy: ") + PQerrorMessage(conn));
+    std::string buffer;
+    const auto flush = [&] {
+        if (!buffer.empty() && PQputCopyData(conn, buffer.data(), int(buffer.size())) != 1)
+            throw std::runtime_error(std::string("PostgreSQL: ") + PQerrorMessage(conn));
+        buffer.clear();
+    };
+    Row row;
+    while (next(row)) {
+        // COPY's text format: tab between columns, and a backslash before
+        // what would otherwise end a column or a row.
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c > 0) buffer += '\t';
+            for (char ch : row[c]) {
+                if (ch == '\\')
+                    buffer += "\\\\";
+                else if (ch == '\t')
+                    buffer += "\\t";
+                else if (ch == '\n')
+                    buffer += "\\n";
+                else if (ch == '\r')
+                    buffer += "\\r";
+                else
+                    buffer += ch;
+            }
+        }
+        buffer += '\n';
+        row.clear();
+        if (buffer.size() >= (1u << 20)) flush();
+    }
+    flush();
+    if (PQputCopyEnd(conn, nullptr) != 1) throw std::runtime_error(std::string("PostgreSQL: ") + PQerrorMessage(conn));
+    Result ended(PQgetResult(conn), PQclear);
+    const bool ok = PQresultStatus(ended.get()) == PGRES_COMMAND_OK;
+    while (PGresult *more = PQgetResult(conn))
+        PQclear(more);
+    if (!ok) throw std::runtime_error(std::string("PostgreSQL cannot copy: ") + PQerrorMessage(conn));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -12,24 +13,31 @@ struct pg_conn;
 // connection that broke is opened again at the next statement.
 class PgDatabase : public Database {
 public:
-    explicit PgDatabase(const std::string &uri);
+    explicit PgDatabase(const std::string &uri, bool reader = false);
     ~PgDatabase() override;
     PgDatabase(const PgDatabase &) = delete;
     PgDatabase &operator=(const PgDatabase &) = delete;
 
     bool postgres() const override { return true; }
+    std::unique_ptr<Database> openReader() const override;
     void script(const std::string &sql) override;
     std::vector<Row> query(const std::string &sql, const std::vector<Param> &params = {}) override;
     void beginWrite() override;
-    void begin() override { script("BEGIN"); }
+    void beginRead() override { script("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"); }
     void commit() override { script("COMMIT"); }
     void rollback() override;
+
+    // COPY's fast path for many rows: `target` is "table (columns)", and
+    // `next` fills each row's columns as text (a bytea as "\\x" and hex)
+    // until it returns false. Throws on failure.
+    void copy(const std::string &target, const std::function<bool(Row &)> &next);
 
     // Every board server takes this advisory lock to write, and to migrate the schema.
     static constexpr long long kWriteLock = 0x7461'6c6c'6f77;
 
 private:
     std::string uri;
+    bool reader = false;
     pg_conn *conn = nullptr;
     std::map<std::string, std::string> prepared;  // the statement's text to its name
 

@@ -1,53 +1,33 @@
 #include "RunCheck.h"
 
-#include <cstring>
+#include <chrono>
+#include <cstdio>
 
 #include "DayWindow.h"
-#include "Sha256.h"
+#include "RunIdentity.h"
 #include "record/DailyRun.h"
 
 namespace {
 
 Refusal refuse(const char *code, const std::string &reason) { return Refusal{422, code, reason}; }
 
-void put(std::string &out, uint64_t value, int bytes)
+// Seconds as hours and minutes, for a player to read.
+std::string duration(double seconds)
 {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(char((value >> (8 * i)) & 0xff));
-}
-
-// A float as its bits: the same run hashes the same to the last one.
-uint32_t bits(float v)
-{
-    uint32_t out;
-    std::memcpy(&out, &v, sizeof out);
-    return out;
+    const long minutes = long(seconds / 60.0);
+    char text[48];
+    std::snprintf(text, sizeof text, "%ld h %02ld min", minutes / 60, minutes % 60);
+    return text;
 }
 
 }  // namespace
 
-std::string RunCheck::contentHash(const DemoFile &demo)
+std::time_t RunCheck::dayBegan(const std::string &date)
 {
-    std::string plain = "tallowfen run\n";
-    put(plain, demo.marks.size(), 4);
-    for (const DemoMark &m : demo.marks) {
-        put(plain, m.kind, 1), put(plain, m.at, 4), put(plain, uint32_t(m.level), 4);
-        put(plain, m.seedRand, 4), put(plain, m.seedRaylib, 4), put(plain, m.screenshake, 1);
-        put(plain, uint8_t(m.animTick), 1), put(plain, uint8_t(m.animFrame), 1), put(plain, uint32_t(m.stuck), 4);
-        put(plain, m.shopUpgrade, 1), put(plain, m.digest, 8), put(plain, m.restarted, 1);
-        put(plain, m.run.size(), 4);
-        plain += m.run;
-    }
-    put(plain, demo.tics.size(), 4);
-    for (const InputTic &t : demo.tics) {
-        put(plain, t.keyHeld, 1), put(plain, t.keyPressed, 1), put(plain, t.padHeld, 1), put(plain, t.padPressed, 1);
-        put(plain, uint8_t(t.padWalkX), 1), put(plain, uint8_t(t.padWalkY), 1), put(plain, t.pad, 1);
-        put(plain, uint8_t(t.padMenuX), 1), put(plain, uint8_t(t.padMenuY), 1), put(plain, uint8_t(t.padAimX), 1);
-        put(plain, uint8_t(t.padAimY), 1), put(plain, bits(t.mouseX), 4), put(plain, bits(t.mouseY), 4);
-        put(plain, t.screenWidth, 2), put(plain, t.screenHeight, 2), put(plain, t.click, 1),
-            put(plain, bits(t.step), 4);
-    }
-    return Sha256::hex(plain);
+    using namespace std::chrono;
+    const year_month_day day{year{std::stoi(date.substr(0, 4))}, month{unsigned(std::stoi(date.substr(5, 2)))},
+                             std::chrono::day{unsigned(std::stoi(date.substr(8, 2)))}};
+    return system_clock::to_time_t(sys_days{day});
 }
 
 Refusal RunCheck::check(const std::string &bytes, std::time_t now)
@@ -70,6 +50,15 @@ Refusal RunCheck::check(const std::string &bytes, std::time_t now)
     const DemoMark &last = demo.marks.back();
     if ((last.kind == DemoMark::kDeath || last.kind == DemoMark::kKept) && last.at < demo.tics.size())
         return refuse("input_after_end", "the demo has input after its run's end");
-    runHash = contentHash(demo);
+    if (const std::string broken = steps.check(demo.tics); !broken.empty())
+        return refuse("bad_steps", "the run was not played at the game's pace: " + broken);
+    // Its steps are its play's seconds: no more of them than the day has had.
+    const double since = double(now - dayBegan(demo.daily));
+    if (steps.figures.seconds > since + kClockAheadSeconds)
+        return refuse("longer_than_its_day", "the run holds " + duration(steps.figures.seconds) +
+                                                 " of play, more than the " + duration(since) + " since " + demo.daily +
+                                                 " began (UTC)");
+    links = RunIdentity::links(demo);
+    runHash = links.back();
     return {};
 }

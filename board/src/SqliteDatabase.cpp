@@ -2,9 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <stdexcept>
 
-SqliteDatabase::SqliteDatabase(const std::string &path)
+SqliteDatabase::SqliteDatabase(const std::string &path, Role role) : path(path)
 {
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
         SQLITE_OK) {
@@ -14,6 +15,13 @@ SqliteDatabase::SqliteDatabase(const std::string &path)
         throw std::runtime_error("cannot open " + path + ": " + why);
     }
     sqlite3_busy_timeout(db, 10000);
+    // A statement that may change many rows keeps what it changed until it
+    // is done, in a file unless told otherwise: a page written for each.
+    script("PRAGMA temp_store=MEMORY");
+    if (role == kReader) {
+        script("PRAGMA query_only=1");
+        return;
+    }
     const std::vector<Row> mode = query("PRAGMA journal_mode=WAL", {});
     if (mode.empty() || mode[0].empty() || mode[0][0] != "wal")
         throw std::runtime_error("cannot keep " + path + " in WAL mode");
@@ -26,6 +34,8 @@ SqliteDatabase::~SqliteDatabase()
         sqlite3_finalize(statement);
     sqlite3_close(db);
 }
+
+std::unique_ptr<Database> SqliteDatabase::openReader() const { return std::make_unique<SqliteDatabase>(path, kReader); }
 
 void SqliteDatabase::fail(const std::string &what) const { throw std::runtime_error(what + ": " + sqlite3_errmsg(db)); }
 
@@ -47,10 +57,18 @@ void SqliteDatabase::rollback()
 std::vector<Database::Row> SqliteDatabase::query(const std::string &sql, const std::vector<Param> &params)
 {
     sqlite3_stmt *&statement = prepared[sql];
-    if (statement == nullptr && sqlite3_prepare_v3(db, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                                                   &statement, nullptr) != SQLITE_OK) {
-        prepared.erase(sql);
-        fail("SQLite cannot prepare a statement");
+    if (statement == nullptr) {
+        // SQLite reads $1 as a name, numbered where it first appears; ?1 is
+        // the first value wherever it stands, as PostgreSQL reads $1.
+        std::string numbered = sql;
+        for (std::size_t at = 0; (at = numbered.find('$', at)) != std::string::npos; ++at)
+            if (at + 1 < numbered.size() && std::isdigit(static_cast<unsigned char>(numbered[at + 1])))
+                numbered[at] = '?';
+        if (sqlite3_prepare_v3(db, numbered.c_str(), int(numbered.size()), SQLITE_PREPARE_PERSISTENT, &statement,
+                               nullptr) != SQLITE_OK) {
+            prepared.erase(sql);
+            fail("SQLite cannot prepare a statement");
+        }
     }
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);

@@ -13,7 +13,9 @@
 #include "BoardServer.h"
 #include "PgDatabase.h"
 #include "RunStore.h"
+#include "ScratchFolder.h"
 #include "SqliteDatabase.h"
+#include "StepRule.h"
 #include "Verifier.h"
 #include "VerifyPool.h"
 
@@ -27,6 +29,7 @@ int main(int argc, char **argv)
         std::fputs(BoardConfig::usage(), config.help ? stdout : stderr);
         return config.help ? 0 : 2;
     }
+    if (!config.checkSteps.empty()) return StepRule::checkFiles(config.checkSteps) ? 0 : 1;
     std::error_code error;
     const std::string self = fs::read_symlink("/proc/self/exe", error).string();
     Verifier verifier;
@@ -35,21 +38,25 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tallowfen-board: no game to verify runs with; name it with --verifier\n");
         return 2;
     }
-    // The demos being verified are written here, and nothing is kept.
-    const fs::path scratch = config.db.empty()
-                                 ? fs::path(config.data) / "verifying"
-                                 : fs::temp_directory_path() / ("tallowfen-board-" + std::to_string(getpid()));
-    fs::remove_all(scratch, error);
-    fs::create_directories(scratch, error);
-    if (error) {
-        std::fprintf(stderr, "tallowfen-board: cannot make %s: %s\n", scratch.c_str(), error.message().c_str());
+    // A server started as root runs its verifiers as a user of no account.
+    if (geteuid() == 0) {
+        std::string why;
+        verifier.user = VerifierSandbox::User::find(config.verifierUser, &why);
+        const std::string barrier = verifier.user ? verifier.user->barrier(verifier.program) : "";
+        if (!verifier.user || !barrier.empty()) {
+            if (why.empty())
+                why = "the verifier's user " + verifier.user->name + " cannot run " + verifier.program + " (" +
+                      barrier + " is closed to it)";
+            std::fprintf(stderr, "tallowfen-board: %s\n", why.c_str());
+            return 2;
+        }
+    }
+    try {
+        VerifierSandbox::filter();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "tallowfen-board: %s\n", e.what());
         return 1;
     }
-    struct RemovedOnReturn {
-        fs::path folder;
-        ~RemovedOnReturn() { std::error_code ignored; fs::remove_all(folder, ignored); }
-    } scratchRemoved{scratch};
-    verifier.scratch = scratch.string();
     verifier.limits.cpuSeconds = config.verifyCpuSeconds;
     verifier.limits.wallSeconds = config.verifyWallSeconds;
     verifier.limits.memoryMegabytes = config.verifyMemoryMegabytes;
@@ -67,6 +74,7 @@ int main(int argc, char **argv)
     std::string where;
     try {
         if (config.db.empty()) {
+            fs::create_directories(config.data);  // SQLite makes its file, not the folder
             const fs::path file = fs::path(config.data) / "board.sqlite3";
             where = "SQLite " + file.string();
             store = std::make_unique<RunStore>(std::make_unique<SqliteDatabase>(file.string()));
@@ -78,6 +86,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tallowfen-board: %s\n", e.what());
         return 1;
     }
+    ScratchFolder scratch;  // made once the port is this server's; outlives the verifiers
     VerifyPool pool(std::size_t(config.workers), std::size_t(config.queue),
                     [&verifier](const std::string &demo) { return verifier.verify(demo); });
     BoardServer server(config, *store, pool);
@@ -85,6 +94,18 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tallowfen-board: cannot listen on %s port %d\n", config.host.c_str(), config.port);
         return 1;
     }
+    // The demos being verified are written here, and nothing is kept. Each
+    // server has its own folder, in one for this user's servers, outside the
+    // data folder so the verifier's user need not reach that. A start that is
+    // refused has touched none of them.
+    const fs::path temp = fs::temp_directory_path(error);
+    std::string why = error ? "no folder for temporary files: " + error.message() : "";
+    if (!why.empty() || !scratch.make((temp / ("tallowfen-board-verifying-" + std::to_string(geteuid()))).string(),
+                                      verifier.user ? &*verifier.user : nullptr, &why)) {
+        std::fprintf(stderr, "tallowfen-board: %s\n", why.c_str());
+        return 1;
+    }
+    verifier.scratch = scratch.path;
     std::thread waiter([&] {
         int signal = 0;
         sigwait(&stopping, &signal);

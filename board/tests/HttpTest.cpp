@@ -104,25 +104,35 @@ TEST(HandlerPool, RefusesAJobOnceItsQueueIsFull)
     changed.wait(hold, [&] { return done == 4; });
 }
 
-// SQLite that fails every statement once told to, as a lost disk or database would.
+// SQLite that fails every statement once told to, as a lost disk or database
+// would: the writer and every reader it opens share the one switch.
 class FailingDatabase : public SqliteDatabase {
 public:
-    using SqliteDatabase::SqliteDatabase;
-    std::atomic<bool> failing{false};
+    FailingDatabase(const std::string &path, std::shared_ptr<std::atomic<bool>> failing, Role role = kWriter)
+        : SqliteDatabase(path, role), path(path), failing(std::move(failing))
+    {
+    }
+    std::unique_ptr<Database> openReader() const override
+    {
+        return std::make_unique<FailingDatabase>(path, failing, kReader);
+    }
     std::vector<Row> query(const std::string &sql, const std::vector<Param> &params) override
     {
-        if (failing) throw std::runtime_error("the disk is gone");
+        if (*failing) throw std::runtime_error("the disk is gone");
         return SqliteDatabase::query(sql, params);
     }
+
+private:
+    std::string path;
+    std::shared_ptr<std::atomic<bool>> failing;
 };
 
 TEST(BoardServer, AnswersEachFormAskedAnd503WhenTheStoreFails)
 {
     const fs::path dir = fs::temp_directory_path() / ("board-http-" + std::to_string(getpid()));
     fs::create_directories(dir);
-    auto owned = std::make_unique<FailingDatabase>((dir / "board.sqlite3").string());
-    FailingDatabase &db = *owned;
-    RunStore store(std::move(owned));
+    const auto failing = std::make_shared<std::atomic<bool>>(false);
+    RunStore store(std::make_unique<FailingDatabase>((dir / "board.sqlite3").string(), failing));
     VerifyPool verifiers(1, 1, [](const std::string &) { return VerifyOutput::failed("not here"); });
     BoardConfig config;
     config.workers = 1;
@@ -151,7 +161,7 @@ TEST(BoardServer, AnswersEachFormAskedAnd503WhenTheStoreFails)
         {http::verb::put, "/api/runs", "", false, 404, "", true},
     };
     for (const Case &c : cases) {
-        db.failing = c.failing;
+        *failing = c.failing;
         const HttpAnswer answer = ask(c.method, c.target, c.encoding);
         std::visit(
             [&](const auto &message) {

@@ -1,12 +1,16 @@
-// The board's pure rules: names and keys, the days it takes, and the rate limit.
+// The board's pure rules: names and keys, the builds and days it takes,
+// query numbers, and the rate limit.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "BuildIdentity.h"
 #include "DayWindow.h"
 #include "PlayerRules.h"
+#include "QueryNumber.h"
 #include "RateLimiter.h"
+#include "demo/DemoFile.h"
 
 namespace {
 
@@ -41,7 +45,6 @@ TEST(PlayerRules, NamesAreTrimmedPrintableAndAtMost16Characters)
     }
     std::string name, problem;
     EXPECT_FALSE(PlayerRules::cleanName(std::string(300, ' ') + "Crab", &name, &problem));
-    EXPECT_EQ(PlayerRules::foldName("Sir CRAB Æ"), "sir crab Æ");
 }
 
 TEST(PlayerRules, KeysAre32HexDigits)
@@ -50,6 +53,60 @@ TEST(PlayerRules, KeysAre32HexDigits)
     for (const char *key : {"0123456789abcdef0123456789abcde", "0123456789abcdef0123456789abcdef0",
                             "0123456789abcdef0123456789abcdeg", "0123456789abcdef 123456789abcdef", ""})
         EXPECT_FALSE(PlayerRules::validKey(key)) << key;
+}
+
+TEST(BuildIdentity, TheBuildColumnIsAKnownBuildNeverTheHeadersBytes)
+{
+    const std::string game = DemoFile::thisGame(), platform = DemoFile::thisPlatform();
+    struct Case {
+        std::string game, platform;
+        const char *build;  // nullptr: refused as unknown_build
+    } cases[] = {
+        {game, platform, nullptr},  // this build's own: shown as it is
+        {game, "bundled wasm32", "(bundled wasm32)"},
+        {game, "raylib aarch64", "(raylib aarch64)"},
+        {game, "\xff\xfe", "(unknown platform)"},
+        {game, "bundled x86_64 <b>", "(unknown platform)"},
+        {game, "bundled", "(unknown platform)"},
+        {game, "windows x86_64", "(unknown platform)"},
+        {"Tallowfen 0.9.0", platform, nullptr},
+        {"Tallowfen \xff\xfe", platform, nullptr},
+        {game + " ", platform, nullptr},
+        {"", platform, nullptr},
+    };
+    for (const Case &c : cases) {
+        std::string build = "unchanged";
+        const Refusal r = BuildIdentity::of(c.game, c.platform, &build);
+        const bool known = c.game == game;
+        EXPECT_EQ(r.code, known ? "" : "unknown_build") << c.game;
+        EXPECT_EQ(r.status, known ? 0 : 422) << c.game;
+        EXPECT_EQ(build, !known    ? "unchanged"
+                         : c.build ? game + " " + c.build
+                                   : game + " (" + platform + ")")
+            << c.platform;
+    }
+}
+
+TEST(QueryNumber, TakesPlainDigitsWithinTheRouteBounds)
+{
+    struct Case {
+        const char *text;
+        int64_t value;  // -1: refused
+    } cases[] = {
+        {"0", 0},         {"7", 7},   {"007", 7}, {"100", 100}, {"101", -1},  {"", -1},    {"-1", -1},
+        {"+1", -1},       {" 1", -1}, {"1 ", -1}, {"1e2", -1},  {"0x10", -1}, {"1.0", -1}, {"99999999999999999999", -1},
+        {"\xd9\xa1", -1},
+    };
+    for (const Case &c : cases) {
+        int64_t out = -7;
+        EXPECT_EQ(QueryNumber::parse(c.text, 0, 100, &out), c.value >= 0) << c.text;
+        EXPECT_EQ(out, c.value >= 0 ? c.value : -7) << c.text;
+    }
+    int64_t out = 0;
+    EXPECT_FALSE(QueryNumber::parse("0", 1, 100, &out));  // a limit of 0 is below the bound
+    EXPECT_TRUE(QueryNumber::parse("9223372036854775807", 0, INT64_MAX, &out));
+    EXPECT_EQ(out, INT64_MAX);
+    EXPECT_FALSE(QueryNumber::parse("9223372036854775808", 0, INT64_MAX, &out));
 }
 
 TEST(DayWindow, TakesTodayAndYesterdayByUtcOnly)

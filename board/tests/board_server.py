@@ -15,10 +15,11 @@ import zlib
 class Server:
     """One tallowfen-board process; `log` holds its lines, `next_line` waits for one."""
 
-    def __init__(self, args):
+    def __init__(self, args, env=None):
         sanitized = ["--verify-memory", "0"] if os.environ.get("BOARD_SANITIZED") == "1" else []
         self.process = subprocess.Popen([os.environ["BOARD_BINARY"], "--port", "0", *sanitized, *args],
-                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                                        env={**os.environ, **(env or {})})
         self.lines, self.log = queue.Queue(), []
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
@@ -55,6 +56,15 @@ class Server:
     def get(self, path):
         return self.request("GET", path)
 
+    def get_bytes(self, path):
+        """The answer's body as it came, unread."""
+        connection = http.client.HTTPConnection(self.host, self.port, timeout=60)
+        connection.request("GET", path)
+        response = connection.getresponse()
+        data = response.read()
+        connection.close()
+        return response.status, data
+
     def kill(self):
         self.process.send_signal(signal.SIGKILL)
         return self.stop()
@@ -81,10 +91,11 @@ def demo(name):
 
 
 def _edit(data, header, body=b""):
-    """The demo with its header lines passed through `header` and `body` added, its check sum made good."""
+    """The demo with its header lines passed through `header` and `body` added, its check sum made good.
+    The lines are read as Latin-1, a character a byte, so an edit may put any byte in them."""
     end = data.index(b"\nend\n")
-    lines = header([line for line in data[:end].decode().split("\n") if not line.startswith("crc ")])
-    text = "".join(line + "\n" for line in lines).encode()
+    lines = header([line for line in data[:end].decode("latin-1").split("\n") if not line.startswith("crc ")])
+    text = "".join(line + "\n" for line in lines).encode("latin-1")
     body = data[end + 5:] + body
     return text + f"crc {zlib.crc32(body, zlib.crc32(text)):08x}\nend\n".encode() + body
 

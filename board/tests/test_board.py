@@ -6,6 +6,7 @@ import datetime
 import gzip
 import http.client
 import os
+import pwd
 import shutil
 import socket
 import subprocess
@@ -31,6 +32,11 @@ class Scratch(unittest.TestCase):
 
     def setUp(self):
         self.scratch = tempfile.mkdtemp(prefix="board-e2e-")
+        os.chmod(self.scratch, 0o711)  # a server run as root runs its verifier as a user who passes through
+        # The servers' temporary files, where each makes the folder its verifiers read.
+        self.temp = f"{self.scratch}/tmp"
+        self.verifying = f"{self.temp}/tallowfen-board-verifying-{os.geteuid()}"
+        os.mkdir(self.temp)
         self.servers = []
 
     def tearDown(self):
@@ -39,8 +45,28 @@ class Scratch(unittest.TestCase):
         shutil.rmtree(self.scratch)
 
     def start(self, *args):
-        self.servers.append(Server([*args]))
+        self.servers.append(Server([*args], {"TMPDIR": self.temp}))
         return self.servers[-1]
+
+    def run_board(self, *args):
+        """A board that is expected not to start: its status and what it said."""
+        done = subprocess.run([os.environ["BOARD_BINARY"], *args], capture_output=True, text=True, timeout=60,
+                              env={**os.environ, "TMPDIR": self.temp})
+        return done.returncode, done.stderr
+
+    def left_running(self):
+        """The processes that name this test's temporary files: a verifier, or something it left."""
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    if self.temp.encode() in f.read():
+                        found.append(int(pid))
+            except OSError:
+                pass  # gone meanwhile
+        for pid in found:
+            os.kill(pid, 9)
+        return found
 
 
 class BoardApi(Scratch):
@@ -91,6 +117,8 @@ class BoardApi(Scratch):
         differs = verify(claims_more, self.scratch)[1]
         self.assertTrue(differs.startswith("differs: "), differs)
         damaged = good[:-7] + bytes([good[-7] ^ 1]) + good[-6:]
+        slowed = demo("today-1s.demo")  # a true recording, in slow motion
+        self.assertEqual(verify(slowed, self.scratch)[1], "matches the recording")
         cases = [  # demo, key, name -> status, code, the reason given when it matters
             (damaged, 2, "Foam", 400, "damaged", "the demo cannot be read: it is damaged (its check sum differs)"),
             (demo("level05.demo"), 2, "Foam", 422, "not_daily", "the demo is not of a daily run"),
@@ -98,6 +126,8 @@ class BoardApi(Scratch):
             (relabel(good, daily=utc_day(2)), 2, "Foam", 422, "wrong_day", None),
             (claims_more, 2, "Foam", 422, "differs", "verification " + differs),
             (with_input_after_end(good), 2, "Foam", 422, "input_after_end", None),
+            (slowed, 2, "Foam", 422, "bad_steps", "the run was not played at the game's pace: update 0 steps 0.100 ms, "
+             "shorter than any display paces a frame (1.000 ms)"),
             (good, 2, " \t", 400, "name_invalid", "the name is empty"),
             (good, 0, "Foam", 400, "key_invalid", None),  # a digit short
             (good, 2, "tide", 409, "name_taken", None),
@@ -122,6 +152,45 @@ class BoardApi(Scratch):
         relabelled = relabel(demo("today-1.demo"), platform="raylib aarch64")
         self.assertEqual(board.post(relabelled, key(2), "Second")[1]["error"], "already_ranked")
 
+    def test_a_copy_that_plays_to_the_same_marks_is_the_same_run(self):
+        self.refused_as_ranked(["shopkey", "pointer"])
+
+    def test_a_ranked_runs_beginning_is_no_new_run(self):
+        self.refused_as_ranked(["prefix"])
+
+    def refused_as_ranked(self, copies):
+        """Each copy of today-3 that board_daily_runs wrote plays to its marks, and is refused once it is ranked."""
+        board = self.board()
+        self.assertEqual(board.post(demo("today-3.demo"), key(1), "First")[0], 201)
+        for n, copy in enumerate(copies, 2):
+            with self.subTest(copy=copy):
+                data = demo(f"today-3-{copy}.demo")
+                self.assertNotEqual(data, demo("today-3.demo"))
+                self.assertEqual(verify(data, self.scratch)[1], "matches the recording")
+                self.assertEqual(board.post(data, key(n), f"Copy {n}")[1]["error"], "already_ranked")
+        self.assertEqual(board.get(f"/api/daily/{utc_day()}")[1]["total"], 1)
+
+    def test_one_run_sent_at_once_under_ten_keys_is_verified_once(self):
+        board, answers = self.board(), {}
+        start = threading.Barrier(10)
+
+        def send(n):
+            start.wait()
+            answers[n] = board.post(demo("today-2.demo"), key(n), f"At once {n}")
+        senders = [threading.Thread(target=send, args=(n,)) for n in range(10)]
+        for sender in senders:
+            sender.start()
+        for sender in senders:
+            sender.join(120)
+        statuses = sorted((status, answer.get("error")) for status, answer in answers.values())
+        self.assertEqual(statuses, [(201, None)] + [(409, "already_ranked")] * 9)
+        requests, verified = 0, []
+        while requests < 10:  # a verification's line comes before its request's
+            line = board.next_line()
+            requests += not line.startswith("run ")
+            verified += [line] if line.startswith("run ") else []
+        self.assertEqual([line.split()[2] for line in verified], ["verified:"], verified)
+
     def test_a_ranked_run_survives_the_server_killed_at_once(self):
         board = self.board()
         status, answer = board.post(demo("today-4.demo"), key(7), "Lasting")
@@ -140,15 +209,54 @@ class BoardApi(Scratch):
         self.assertIn("<td>&lt;b&gt;&amp;&#39;&quot;&lt;/b&gt;</td>", html)
         self.assertNotIn("<b>", html)
 
-    def test_a_port_in_use_is_refused_and_the_scratch_folder_removed(self):
+    def test_a_look_alike_name_is_taken_and_the_days_answers_stay_utf8(self):
         board = self.board()
-        data = f"{self.scratch}/second"
-        second = subprocess.run([os.environ["BOARD_BINARY"], "--port", str(board.port), "--data", data, "--verifier",
-                                 os.environ["TALLOWFEN_BINARY"]], capture_output=True, text=True, timeout=60)
-        self.assertEqual((second.returncode, second.stderr),
+        status, alice = board.post(demo("today-1.demo"), key(1), "alice")
+        self.assertEqual(status, 201, alice)
+        header = dict(line.split(" ", 1) for line in demo("today-1.demo").split(b"\nend\n")[0].decode().split("\n"))
+        self.assertEqual(alice["build"], f"{header['game']} ({header['platform']})")
+        for name, status, code in [("\u0430lice", 409, "name_taken"),  # a Cyrillic a
+                                   ("ALICE", 409, "name_taken"),
+                                   ("alice\ufe0f", 400, "name_invalid"),
+                                   ("alice\U000e0061", 400, "name_invalid"),
+                                   ("\u3164", 400, "name_invalid")]:
+            with self.subTest(name=ascii(name)):
+                got, answer = board.post(demo("today-2.demo"), key(2), name)
+                self.assertEqual((got, answer.get("error")), (status, code), answer)
+        odd_platform = relabel(demo("today-2.demo"), platform="\xff\xfe")
+        status, answer = board.post(odd_platform, key(2), "Bob")
+        self.assertEqual((status, answer["build"]), (201, f"{header['game']} (unknown platform)"), answer)
+        odd_game = relabel(demo("today-3.demo"), game="Tallowfen \xff\xfe")
+        self.assertEqual(board.post(odd_game, key(3), "Carol")[1]["error"], "unknown_build")
+        for path in [f"/api/daily/{utc_day()}", "/board/"]:
+            status, body = board.get_bytes(path)
+            self.assertEqual(status, 200)
+            body.decode("utf-8")  # raises on anything else
+        table = board.get(f"/api/daily/{utc_day()}")[1]["entries"]
+        self.assertEqual(sorted((e["name"], e["display_hz"]) for e in table), [("Bob", 60), ("alice", 60)])
+
+    def test_a_second_board_on_the_same_port_and_data_is_refused_and_touches_nothing(self):
+        board = self.board()
+        folders = sorted(os.listdir(self.verifying))
+        self.assertEqual(len(folders), 2, folders)  # the root's lock and this board's folder
+        self.assertEqual(self.run_board("--port", str(board.port), *self.storage, "--verifier",
+                                        os.environ["TALLOWFEN_BINARY"]),
                          (1, f"tallowfen-board: cannot listen on 127.0.0.1 port {board.port}\n"))
-        self.assertEqual(os.listdir(data), ["board.sqlite3"])
-        self.assertEqual(board.get("/api/health")[0], 200)
+        self.assertEqual(sorted(os.listdir(self.verifying)), folders)
+        self.assertEqual(board.post(demo("today-2.demo"), key(1), "After")[0], 201)
+
+    def test_a_killed_boards_folder_is_removed_at_the_next_start_and_a_living_ones_kept(self):
+        living = self.board()
+        first = set(os.listdir(self.verifying))
+        killed = self.board()
+        [left] = set(os.listdir(self.verifying)) - first
+        self.assertEqual(killed.kill(), -9)
+        self.servers.remove(killed)
+        self.assertIn(left, os.listdir(self.verifying))
+        self.board()
+        now = set(os.listdir(self.verifying))
+        self.assertTrue(first < now and left not in now and len(now) == len(first) + 1, (first, left, now))
+        self.assertEqual(living.post(demo("today-3.demo"), key(2), "Living")[0], 201)
 
     def test_the_site_is_sent_in_gzip_when_brotli_is_asked(self):
         os.mkdir(f"{self.scratch}/site")
@@ -181,15 +289,19 @@ class BoardLimits(Scratch):
 
     def setUp(self):
         super().setUp()
-        self.mode, self.gate, self.started = (f"{self.scratch}/{name}" for name in ("mode", "gate", "started"))
-        os.mkfifo(self.gate)
-        os.mkfifo(self.started)
+        self.mode, self.gate, self.started, never = (f"{self.scratch}/{name}"
+                                                     for name in ("mode", "gate", "started", "never"))
+        for fifo in (self.gate, self.started, never):
+            os.mkfifo(fifo)
+            os.chmod(fifo, 0o666)  # for the verifier's user too
+        # The shell's own commands alone: the verifier may start no other program.
         with open(f"{self.scratch}/verifier.sh", "w") as f:
             f.write(f"""#!/bin/sh
-case "$(cat {self.mode})" in
-  hang) exec sleep 600 ;;
+read mode <{self.mode}
+case "$mode" in
+  hang) read x <{never} ;;
   crash) kill -SEGV $$ ;;
-  gate) echo started >{self.started}; cat {self.gate} >/dev/null ;;
+  gate) echo started >{self.started}; read x <{self.gate} ;;
 esac
 echo "level 2, gold 3, kills 4, digest 0123456789abcdef"
 echo "matches the recording"
@@ -238,6 +350,27 @@ echo "matches the recording"
             self.assertEqual((status, answer.get("reason")),
                              (422, "the run could not be verified: the verifier " + reason) if reason else (201, None))
 
+    def test_the_verifier_starts_nothing_and_runs_as_its_user(self):
+        root = os.geteuid() == 0
+        default = next((user for user in ("tallowfen-board", "nobody") if user in {p.pw_name for p in pwd.getpwall()}))
+        for user in [None, "daemon"]:
+            with self.subTest(user=user):
+                board = self.start("--data", f"{self.scratch}/data-{user}", "--verifier", os.environ["FAKE_VERIFIER"],
+                                   *(["--verifier-user", user] if user else []))
+                status, answer = board.post(demo("today-1.demo"), key(1), "Boxed")
+                uid = pwd.getpwnam(user or default).pw_uid if root else os.geteuid()
+                # The fake's numbers: level 1 when it read the demo, gold for each process or program
+                # that started, kills for its uid.
+                self.assertEqual((status, answer.get("level"), answer.get("gold"), answer.get("kills")),
+                                 (201, 1, 0, uid), answer)
+                self.assertEqual(self.left_running(), [], "a process the verifier started outlived it")
+                self.servers.remove(board)
+                self.assertEqual(board.stop(), 0)
+        if root:
+            self.assertEqual(self.run_board("--port", "0", "--data", f"{self.scratch}/data", "--verifier-user",
+                                            "no-such-user", "--verifier", os.environ["FAKE_VERIFIER"]),
+                             (2, "tallowfen-board: no user no-such-user\n"))
+
     def test_an_address_sending_too_fast_or_too_slowly_is_cut_off(self):
         board = self.board("", "--posts-per-minute", "2", "--client-timeout", "1")
         slow = socket.create_connection((board.host, board.port))
@@ -248,7 +381,8 @@ echo "matches the recording"
         while slow.recv(4096):  # until the server gives up on it
             pass
         slow.close()
-        logged = [board.next_line().split()[2:5] for _ in range(5)]  # one line a request, the cut-off one's 408
+        lines = [board.next_line() for _ in range(7)]  # one a request, the cut-off one's 408, and one a verification
+        logged = [line.split()[2:5] for line in lines if not line.startswith("run ")]
         self.assertEqual(sorted(" ".join(line) for line in logged if line[2] != "408"),
                          ["GET /api/health 200", "POST /api/runs 201", "POST /api/runs 201", "POST /api/runs 429"])
 

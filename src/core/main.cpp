@@ -46,11 +46,12 @@ int VerifyDemo(const CommandLine &options)
     if (demo.game != DemoFile::thisGame())
         std::printf("%s was recorded by %s; this is %s\n", options.verify.c_str(), demo.game.c_str(),
                     DemoFile::thisGame().c_str());
-    const DemoFile recorded = demo;  // its header, to compare with
     // The game's own lines (the catalogue, the birds' tiles) would bury the result.
     std::streambuf *const shown = std::cout.rdbuf(nullptr);
     Game game(SaveFolder{}, false, true);
     game.watch(std::move(demo));
+    // Its header and marks, to compare with: playing reads them and changes nothing, so no copy of its tics.
+    const DemoFile &recorded = game.demo.playback->demo;
     std::string trace, problem;
     while (!game.demo.playback->finished) {
         const std::size_t before = game.demo.playback->nextTic;

@@ -26,6 +26,8 @@ void DemoPlayback::check(const DemoMark &mark, uint64_t digest)
     differs = "level " + std::to_string(mark.level) + " differs from the recording by update " +
               std::to_string(mark.at) + " (digest " + DigestText(digest) + ", recorded " + DigestText(mark.digest) +
               ")";
+    // Nothing after it can match: a demo that went otherwise costs no more playing.
+    finished = true;
 }
 
 const InputTic *DemoPlayback::nextInput()

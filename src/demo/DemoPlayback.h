@@ -35,7 +35,8 @@ public:
     // Takes the due mark when it is of `kind`; otherwise notes that the run
     // went otherwise and returns nullptr.
     const DemoMark *take(DemoMark::Kind kind, const char *what);
-    // Compares the state after a mark with the recording's.
+    // Compares the state after a mark with the recording's; playback ends
+    // at the first that differs.
     void check(const DemoMark &mark, uint64_t digest);
     // The next tic, or nullptr when none is left before the due mark.
     const InputTic *nextInput();

@@ -130,8 +130,7 @@ InputTic ActionInput::sample(const Bindings &bindings)
     tic.screenWidth = size(GetScreenWidth());
     tic.screenHeight = size(GetScreenHeight());
     tic.click = IsVirtualClick() ? 1 : 0;
-    const float seconds = StepClock::seconds();
-    tic.step = seconds >= 0.0f ? std::min(seconds, InputTic::kMaxStep) : 0.0f;  // and never NaN
+    tic.step = StepClock::paced(StepClock::seconds());  // a fixed step too
     InputTic::current = played;
     return tic;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include "raylib.h"
 #include "tic/InputTic.h"
 
@@ -14,6 +16,12 @@ struct StepClock {
     static float seconds()
     {
         if (InputTic::current != nullptr) return InputTic::current->step;
-        return fixedSeconds > 0.0f ? fixedSeconds : GetFrameTime();
+        return fixedSeconds > 0.0f ? fixedSeconds : paced(GetFrameTime());
     }
+
+    // A frame time as the game steps by it: a stall is one step of at most
+    // InputTic::kLongestStep, and the window's first frame, which has no time
+    // yet (nor NaN, which no clock gives), one of the 60 a second the game
+    // paces, as the page's first frame is.
+    static float paced(float frame) { return frame > 0.0f ? std::min(frame, InputTic::kLongestStep) : 1.0f / 60.0f; }
 };

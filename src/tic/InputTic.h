@@ -38,6 +38,11 @@ struct InputTic {
     // holds more is damaged.
     static constexpr float kMaxPointer = 1.0e6f;
     static constexpr float kMaxStep = 3600.0f;
+    // The longest step a run is recorded with, and so played by: a stall (a
+    // busy machine, a dragged window, a hidden tab) is one slow step of this,
+    // never a jump in which a bird passes over the crab. Demos recorded before
+    // the cap may hold longer ones and play them as they are.
+    static constexpr float kLongestStep = 0.1f;
 
     static const InputTic *current;
 

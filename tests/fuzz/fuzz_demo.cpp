@@ -2,32 +2,18 @@
 // changes nothing; a demo it accepts is written and read back unchanged, and
 // then played through a headless game as --verify plays it, which must come
 // to an end within a bound of updates: a demo that never ends is a finding.
-#include <zlib.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
+#include "DemoCheckSum.h"
 #include "core/Game.h"
 
 #include "demo/DemoFile.h"
 
 namespace {
-
-// Random bytes almost never carry the right check sum, so half the inputs get
-// it put right, letting the fuzzer reach the body behind it.
-void fixCheckSum(std::string &bytes)
-{
-    const std::size_t crcAt = bytes.find("\ncrc "), endAt = bytes.find("\nend\n");
-    if (crcAt == std::string::npos || endAt != crcAt + 13) return;
-    const uLong crc = crc32(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(crcAt + 1)),
-                            reinterpret_cast<const Bytef *>(bytes.data() + endAt + 5), uInt(bytes.size() - endAt - 5));
-    char hex[9];
-    std::snprintf(hex, sizeof hex, "%08lx", crc);
-    bytes.replace(crcAt + 5, 8, hex);
-}
 
 // Plays the demo to its end as --verify does; aborts past the bound.
 void play(DemoFile demo)
@@ -52,7 +38,7 @@ void play(DemoFile demo)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     std::string bytes(reinterpret_cast<const char *>(data), size);
-    if (size % 2 == 1) fixCheckSum(bytes);
+    if (size % 2 == 1) fuzz::FixCheckSum(bytes);
     for (const bool headerOnly : {true, false}) {
         DemoFile read;
         std::string problem;

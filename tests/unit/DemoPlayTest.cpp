@@ -1,10 +1,12 @@
 // Runs recorded and played back through a headless game, as --verify plays them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "TestSupport.h"
 #include "core/Game.h"
+#include "system/StepClock.h"
 
 namespace {
 
@@ -26,6 +28,31 @@ TEST(DemoPlay, AGameGoneLeavesNoTicBehind)
         ASSERT_EQ(InputTic::current, &game.demo.recorder.tic);  // recording the run
     }
     EXPECT_EQ(InputTic::current, nullptr);
+}
+
+// A stall is recorded, and so played, as one step of the cap, never a jump
+// in which a bird passes over the crab; the window's first frame, untimed,
+// as one of the 60 a second the game paces; any other step as it came.
+TEST(DemoPlay, AStallIsRecordedAsOneStepOfTheCap)
+{
+    const float f = 1.0f / 60.0f, cap = InputTic::kLongestStep;
+    const float paced[][2] = {{0.0f, f},  {-1.0f, f},  {NAN, f},       {0.0001f, 0.0001f}, {0.05f, 0.05f},
+                              {cap, cap}, {0.5f, cap}, {3600.0f, cap}, {INFINITY, cap}};
+    for (const auto &[frame, step] : paced)
+        EXPECT_EQ(StepClock::paced(frame), step) << frame;
+    ScopedWorkDir dir(false);
+    for (const char *name : {"data/map", "data/maprender"})
+        fs::copy_file(fs::path(TALLOWFEN_SOURCE_DIR) / name, name);
+    Game game(SaveFolder{}, false, true);
+    game.runner.fixedSeed = 7;
+    game.startNewGameAt(1);
+    for (const auto &[frame, step] : {std::pair{5.0f, cap}, {0.0001f, 0.0001f}}) {
+        StepClock::fixedSeconds = frame;
+        bool quit = false;
+        game.update(&quit);
+        EXPECT_EQ(game.demo.recorder.demo.tics.back().step, step);
+    }
+    StepClock::fixedSeconds = 0.0f;
 }
 
 // The upgrade the shop shows carries from one run to the next, and a demo of
@@ -61,7 +88,8 @@ TEST(DemoPlay, TheShopsBrowsedUpgradeCarriesIntoTheNextRunAndItsDemo)
     EXPECT_EQ(game.demo.playback->differs, "the recording's shop shows an upgrade this game does not sell");
 }
 
-// A level whose start the game reaches in another state is named, at its update.
+// A level whose start the game reaches in another state is named, at its
+// update, and ends the playing there.
 TEST(DemoPlay, AMarkThatDiffersIsNamedByItsLevel)
 {
     ScopedWorkDir dir(false);
@@ -83,6 +111,7 @@ TEST(DemoPlay, AMarkThatDiffersIsNamedByItsLevel)
     const std::string named = "level 3 differs from the recording by update " + std::to_string(at) + " ";
     EXPECT_EQ(game.demo.playback->differs.rfind(named, 0), 0u) << game.demo.playback->differs;
     EXPECT_GT(at, 0u);
+    EXPECT_EQ(game.demo.playback->nextTic, at);  // and plays no further
 }
 
 }  // namespace

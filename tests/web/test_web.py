@@ -169,6 +169,14 @@ class WebGameTest(unittest.TestCase):
                 run = subprocess.run([binary, "--verify", demo.name], cwd=ROOT, capture_output=True, text=True,
                                      timeout=600)
                 self.assertEqual((run.returncode, run.stdout.splitlines()[-2:]), (0, verified), binary)
+            # Stepped as the board asks of a run, at the page's pace; and kept with the desktop builds' fresh runs.
+            if os.environ.get("BOARD_BINARY"):
+                steps = subprocess.run([os.environ["BOARD_BINARY"], "--check-steps", demo.name], capture_output=True,
+                                       text=True, timeout=60)
+                self.assertEqual(steps.returncode, 0, steps.stdout)
+        if os.environ.get("TALLOWFEN_FRESH_DEMOS"):
+            with open(os.path.join(os.environ["TALLOWFEN_FRESH_DEMOS"], "web.demo"), "wb") as kept:
+                kept.write(recorded)
 
     def test_pictures_come_as_downloads_a_pad_and_a_lost_focus_pause(self):
         page = self.open("--level", "2")
