@@ -73,23 +73,26 @@ def main():
     day = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d")
     with tempfile.TemporaryDirectory(prefix="board-figures-") as scratch:
         board = Board(binary, verifier, f"{scratch}/data")
+        ranked = 0
         for n in range(1, 5):
             with open(os.path.join(demos, f"today-{n}.demo"), "rb") as f:
                 connection = http.client.HTTPConnection("127.0.0.1", board.port, timeout=60)
                 connection.request("POST", "/api/runs", f.read(), {"Tallowfen-Key": f"{n:032x}",
                                                                    "Tallowfen-Name": f"Figure{n}"})
-                connection.getresponse().read()
+                answer = connection.getresponse()
+                answer.read()
+                ranked += answer.status == 201
                 connection.close()
         wrk = subprocess.run(["wrk", "-t2", "-c200", "-d20s", "--latency",
                               f"http://127.0.0.1:{board.port}/api/daily/{day}"],
                              capture_output=True, text=True, timeout=120).stdout
         rate = re.search(r"Requests/sec:\s+([\d.]+)", wrk).group(1)
-        median = re.search(r"50%\s+(\S+)", wrk).group(1)
-        p99 = re.search(r"99%\s+(\S+)", wrk).group(1)
+        median = re.search(r"^\s+50%\s+(\S+)", wrk, re.M).group(1)
+        p99 = re.search(r"^\s+99%\s+(\S+)", wrk, re.M).group(1)
         timeouts = re.search(r"timeout (\d+)", wrk)
         refused = re.search(r"Non-2xx or 3xx responses: (\d+)", wrk)
         errors = re.search(r"Socket errors: (.*)", wrk)
-        print(f"wrk -t2 -c200 -d20s /api/daily/{day}: {rate} requests/s, median {median}, p99 {p99}, "
+        print(f"wrk -t2 -c200 -d20s /api/daily/{day} ({ranked} runs): {rate} requests/s, median {median}, p99 {p99}, "
               f"timeouts {timeouts.group(1) if timeouts else 0}, not 2xx {refused.group(1) if refused else 0}, "
               f"socket errors: {errors.group(1) if errors else 'none'}")
         board.stop()
