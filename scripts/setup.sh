@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what Tallowfen and its board server (board/: cpp-httplib, SQLite,
-# libpq, libseccomp, ICU; PostgreSQL's server for its tests) need on a Debian machine (only the packages that are
+# Installs what Tallowfen and its board server (board/: Boost.Beast, zlib, SQLite,
+# libpq, libseccomp, ICU; PostgreSQL's server and nginx for its tests) need on a Debian machine (only the packages that are
 # missing), then configures and builds it.
 #   scripts/setup.sh [build-dir] [extra cmake arguments...]
 # TALLOWFEN_PACKAGES=test adds GoogleTest, Google Benchmark and the tools the
@@ -10,10 +10,10 @@ cd "$(dirname "$0")/.."
 
 build_packages=(g++ cmake make pkg-config python3 libglfw3-dev libgl-dev libstb-dev libpulse-dev
                 libasound2-dev libsndfile1-dev libgif-dev zlib1g-dev libgl1-mesa-dri
-                libcpp-httplib-dev libsqlite3-dev libpq-dev libseccomp-dev libicu-dev libcurl4-openssl-dev nlohmann-json3-dev)
+                libboost-dev libsqlite3-dev libpq-dev libseccomp-dev libicu-dev libcurl4-openssl-dev nlohmann-json3-dev)
 test_packages=(libgtest-dev libbenchmark-dev xvfb xdotool imagemagick pulseaudio pulseaudio-utils x11-utils
                openbox lame libebur128-1 glslang-tools desktop-file-utils appstream lintian dpkg-dev
-               postgresql)
+               postgresql nginx)
 
 # Only the tests need GoogleTest and the test tools: a player's build is the game alone.
 packages=("${build_packages[@]}")

@@ -37,7 +37,10 @@ const char *BoardConfig::usage()
            "  --max-demo-bytes N    the largest demo taken (2097152)\n"
            "  --posts-per-minute N  runs an address may send a minute (6)\n"
            "  --gets-per-minute N   other requests an address may make a minute (600)\n"
-           "  --client-timeout S    seconds for each read or write of a slow client (10)\n"
+           "  --client-timeout S    seconds a client has to send a whole request, and to take its answer (10)\n"
+           "  --idle-timeout S      seconds a kept-alive connection may wait for its next request (5)\n"
+           "  --connections-per-address N  connections one address may hold open (32)\n"
+           "  --max-header-bytes N  the largest request line and headers taken (16384)\n"
            "  --behind-proxy        limit the address a proxy on this machine names in X-Forwarded-For\n"
            "  --check-steps DEMO... check each demo's time steps as the board would, and serve nothing\n";
 }
@@ -95,6 +98,12 @@ BoardConfig BoardConfig::parse(int argc, const char *const *argv)
             ok = number(value, 1, 1000000, &n) && (c.getsPerMinute = double(n), true);
         else if (arg == "--client-timeout")
             ok = number(value, 1, 600, &n) && (c.clientTimeoutSeconds = int(n), true);
+        else if (arg == "--idle-timeout")
+            ok = number(value, 1, 600, &n) && (c.idleTimeoutSeconds = int(n), true);
+        else if (arg == "--connections-per-address")
+            ok = number(value, 1, 100000, &n) && (c.connectionsPerAddress = int(n), true);
+        else if (arg == "--max-header-bytes")
+            ok = number(value, 1024, 1 << 20, &n) && (c.maxHeaderBytes = std::size_t(n), true);
         else {
             c.error = "unknown argument " + arg;
             return c;

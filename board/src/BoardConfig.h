@@ -22,8 +22,11 @@ struct BoardConfig {
     std::size_t maxDemoBytes = 2u << 20;
     double postsPerMinute = 6;  // submissions an address may send, after a burst of as many
     double getsPerMinute = 600;
-    int clientTimeoutSeconds = 10;  // for each read and write of a request
-    bool behindProxy = false;       // a reverse proxy on this machine names the client
+    int clientTimeoutSeconds = 10;  // for a whole request, headers and body, and again for its answer
+    int idleTimeoutSeconds = 5;     // a kept-alive connection's wait for its next request
+    int connectionsPerAddress = 32;
+    std::size_t maxHeaderBytes = 16384;  // the request line and every header line together
+    bool behindProxy = false;            // a reverse proxy on this machine names the client
     bool help = false;
     std::vector<std::string> checkSteps;  // demos whose time steps to check, and no server
     std::string error;

@@ -28,12 +28,14 @@ bool RateLimiter::allow(const std::string &address, double now)
     return true;
 }
 
-std::string RateLimiter::clientAddress(const std::string &peer, const std::string &forwardedFor, bool behindProxy)
+std::string RateLimiter::clientAddress(const std::string &peer, const std::vector<std::string> &forwardedFor,
+                                       bool behindProxy)
 {
-    if (!behindProxy || (peer != "127.0.0.1" && peer != "::1")) return peer;
-    const std::size_t comma = forwardedFor.rfind(',');
-    std::string last = forwardedFor.substr(comma == std::string::npos ? 0 : comma + 1);
-    std::erase(last, ' ');
+    if (!behindProxy || forwardedFor.empty() || !localProxy(peer)) return peer;
+    const std::string &line = forwardedFor.back();
+    const std::size_t comma = line.rfind(',');
+    std::string last = line.substr(comma == std::string::npos ? 0 : comma + 1);
+    std::erase_if(last, [](char c) { return c == ' ' || c == '\t'; });
     return last.empty() || last.size() > 64 ? peer : last;
 }
 

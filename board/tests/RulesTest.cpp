@@ -2,6 +2,9 @@
 // query numbers, and the rate limit.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "BuildIdentity.h"
 #include "DayWindow.h"
 #include "PlayerRules.h"
@@ -169,13 +172,30 @@ TEST(RateLimiter, AnIpv6SubscribersAddressesShareOneBucket)
     EXPECT_TRUE(limiter.allow("2001:db8:1:3::a", 0.0));
 }
 
-TEST(RateLimiter, TrustsAForwardedAddressFromALocalProxyOnly)
+TEST(RateLimiter, TrustsTheLastAddressALocalProxyPutInAnyForwardedLine)
 {
-    EXPECT_EQ(RateLimiter::clientAddress("127.0.0.1", "10.1.1.1, 192.0.2.7", true), "192.0.2.7");
-    EXPECT_EQ(RateLimiter::clientAddress("::1", "2001:db8::5", true), "2001:db8::5");
-    EXPECT_EQ(RateLimiter::clientAddress("127.0.0.1", "192.0.2.7", false), "127.0.0.1");
-    EXPECT_EQ(RateLimiter::clientAddress("198.51.100.3", "192.0.2.7", true), "198.51.100.3");  // sent by the client
-    EXPECT_EQ(RateLimiter::clientAddress("127.0.0.1", "", true), "127.0.0.1");
+    struct Case {
+        const char *peer;
+        std::vector<std::string> lines;
+        bool behindProxy;
+        const char *client;
+    } cases[] = {
+        {"127.0.0.1", {"10.1.1.1, 192.0.2.7"}, true, "192.0.2.7"},
+        {"::1", {"2001:db8::5"}, true, "2001:db8::5"},
+        {"127.0.0.1", {"192.0.2.7"}, false, "127.0.0.1"},
+        {"198.51.100.3", {"192.0.2.7"}, true, "198.51.100.3"},  // sent by the client, with no proxy between
+        {"127.0.0.1", {}, true, "127.0.0.1"},
+        {"127.0.0.1", {""}, true, "127.0.0.1"},
+        {"127.0.0.1", {"10.1.1.1,\t192.0.2.7 "}, true, "192.0.2.7"},
+        // A proxy that adds a line of its own after the client's forged ones.
+        {"127.0.0.1", {"203.0.113.1", "203.0.113.2, 203.0.113.3", "192.0.2.7"}, true, "192.0.2.7"},
+        {"127.0.0.1", {"192.0.2.7", "203.0.113.1, 198.51.100.9"}, true, "198.51.100.9"},
+        {"127.0.0.1", {"192.0.2.7", ""}, true, "127.0.0.1"},  // the proxy named no one: itself
+        {"127.0.0.1", {std::string(65, '1')}, true, "127.0.0.1"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(RateLimiter::clientAddress(c.peer, c.lines, c.behindProxy), c.client)
+            << c.peer << " " << c.lines.size() << " lines";
 }
 
 }  // namespace

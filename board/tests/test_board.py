@@ -381,9 +381,9 @@ echo "matches the recording"
         while slow.recv(4096):  # until the server gives up on it
             pass
         slow.close()
-        lines = [board.next_line() for _ in range(7)]  # one a request, the cut-off one's 400, and one a verification
+        lines = [board.next_line() for _ in range(7)]  # one a request, the cut-off one's 408, and one a verification
         logged = [line.split()[2:5] for line in lines if not line.startswith("run ")]
-        self.assertEqual(sorted(" ".join(line) for line in logged if line[2] != "400"),
+        self.assertEqual(sorted(" ".join(line) for line in logged if line[2] != "408"),
                          ["GET /api/health 200", "POST /api/runs 201", "POST /api/runs 201", "POST /api/runs 429"])
 
 

@@ -79,16 +79,6 @@ void date(const std::string &text, std::time_t now)
     check(DayWindow::open(text, now) == open, "an open date is today's or yesterday's", text);
 }
 
-// The address rule through the form it is taking: one X-Forwarded-For value
-// a header, which this board's reader gets joined as one line.
-std::string clientAddress(const std::string &peer, const std::vector<std::string> &forwardedFor, bool behindProxy)
-{
-    std::string joined;
-    for (const std::string &value : forwardedFor)
-        joined += (joined.empty() ? "" : ", ") + value;
-    return RateLimiter::clientAddress(peer, joined, behindProxy);
-}
-
 void address(uint8_t flags, const std::string &text)
 {
     std::vector<std::string> lines{""};
@@ -101,7 +91,7 @@ void address(uint8_t flags, const std::string &text)
     const std::string peer = (flags & 2) ? (flags & 4 ? "::1" : "127.0.0.1") : lines.front();
     const std::vector<std::string> forwarded(lines.begin() + ((flags & 2) ? 0 : 1), lines.end());
     const bool behind = flags & 1;
-    const std::string client = clientAddress(peer, forwarded, behind);
+    const std::string client = RateLimiter::clientAddress(peer, forwarded, behind);
     if (!behind || (peer != "127.0.0.1" && peer != "::1"))
         check(client == peer, "only a local proxy names another client", text);
     else if (client != peer)
